@@ -1,0 +1,53 @@
+// The heart of hyphenation: finding a word's break positions with scratch
+// space that the caller owns, so that a word costs no allocation.
+#pragma once
+
+#include "Text/Sillabor/Hyphenator.hpp"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace Text::Sillabor::detail {
+
+/// Scratch storage for N elements in place, growing onto the heap only for
+/// longer requests and then keeping that capacity.
+template <class T, std::size_t N>
+class Buffer {
+public:
+    Buffer() = default;
+    Buffer(const Buffer&) = delete;
+    Buffer& operator=(const Buffer&) = delete;
+
+    /// Room for n elements, with unspecified contents.
+    T* get(std::size_t n) {
+        if (n <= N) return inline_.data();
+        if (heap_.size() < n) heap_.resize(n);
+        return heap_.data();
+    }
+
+private:
+    std::array<T, N> inline_;
+    std::vector<T> heap_;
+};
+
+/// What finding the breaks of one word needs besides the hyphenator. Words of
+/// up to `inlineChars` characters need no heap memory at all; a longer word
+/// grows the workspace once, and the workspace keeps that size.
+struct Workspace {
+    static constexpr std::size_t inlineChars = 48;
+    Buffer<char32_t, inlineChars> word;         // the normalised word
+    Buffer<std::uint32_t, inlineChars + 2> cls; // the classes of the bracketed word
+    Buffer<Score, inlineChars + 3> gaps;        // its gap scores
+    Buffer<std::size_t, inlineChars> breaks;    // the result
+};
+
+/// The positions i, ascending, such that a break falls right after character
+/// i of `word`, exactly as `hyphenate` cuts. The span lives in `ws`.
+std::span<const std::size_t> findBreaks(const Hyphenator& h, std::u32string_view word,
+                                        Workspace& ws);
+
+} // namespace Text::Sillabor::detail

@@ -1,0 +1,347 @@
+#include "Text/Sillabor/detail/FlatTrie.hpp"
+
+#include <algorithm>
+#include <bit>
+#include <cassert>
+#include <limits>
+#include <stdexcept>
+
+namespace Text::Sillabor::detail {
+
+namespace {
+
+std::uint64_t mix(std::uint64_t h, std::uint64_t v) noexcept {
+    h ^= v + 0x9E3779B97F4A7C15ULL + (h << 6) + (h >> 2);
+    return h;
+}
+
+std::uint64_t hashItem(Score s) noexcept {
+    return static_cast<std::uint64_t>(s);
+}
+std::uint64_t hashItem(const Hit& h) noexcept {
+    return mix(static_cast<std::uint64_t>(h.rel), static_cast<std::uint64_t>(h.value));
+}
+
+template <class T>
+std::uint64_t hashList(std::span<const T> list) noexcept {
+    std::uint64_t h = list.size();
+    for (const T& x : list)
+        h = mix(h, hashItem(x));
+    return h * 0xFF51AFD7ED558CCDULL;
+}
+
+std::uint32_t checkedId(std::size_t n) {
+    if (n >= noState) throw std::length_error("pattern trie too large");
+    return static_cast<std::uint32_t>(n);
+}
+
+} // namespace
+
+template <class T>
+std::uint32_t ListPool<T>::intern(std::span<const T> list) {
+    if (list.empty()) return 0;
+    const std::size_t count = offsets_.size() - 1; // lists so far, the empty one included
+    if (index_.size() < 2 * (count + 1)) {
+        // Grow to keep the load under one half, and re-seat every id.
+        std::size_t size = std::max<std::size_t>(16, std::bit_ceil(4 * (count + 1)));
+        index_.assign(size, 0);
+        for (std::uint32_t id = 1; id < count; ++id) {
+            std::size_t i = hashList((*this)[id]) & (size - 1);
+            while (index_[i] != 0)
+                i = (i + 1) & (size - 1);
+            index_[i] = id;
+        }
+    }
+    const std::size_t mask = index_.size() - 1;
+    std::size_t i = hashList(list) & mask;
+    while (index_[i] != 0) {
+        std::span<const T> known = (*this)[index_[i]];
+        if (std::equal(known.begin(), known.end(), list.begin(), list.end())) return index_[i];
+        i = (i + 1) & mask;
+    }
+    const std::uint32_t id = checkedId(count);
+    items_.insert(items_.end(), list.begin(), list.end());
+    offsets_.push_back(checkedId(items_.size()));
+    index_[i] = id;
+    return id;
+}
+
+template class ListPool<Score>;
+template class ListPool<Hit>;
+
+TrieBuilder::TrieBuilder() : nodes_(1) {}
+
+namespace {
+std::uint64_t edgeKey(std::uint32_t parent, char32_t label) noexcept {
+    return (std::uint64_t{parent} << 32) | label;
+}
+} // namespace
+
+std::uint32_t TrieBuilder::child(std::uint32_t parent, char32_t label) {
+    const Node& p = nodes_[parent];
+    if (p.lastChild == 0 || (!p.unordered && nodes_[p.lastChild].label < label))
+        return addChild(parent, label);
+    if (p.children > narrow) {
+        if (auto it = wide_.find(edgeKey(parent, label)); it != wide_.end()) return it->second;
+    } else {
+        for (std::uint32_t c = p.firstChild; c != 0; c = nodes_[c].nextSibling)
+            if (nodes_[c].label == label) return c;
+    }
+    return addChild(parent, label);
+}
+
+std::uint32_t TrieBuilder::addChild(std::uint32_t parent, char32_t label) {
+    const std::uint32_t child = checkedId(nodes_.size());
+    nodes_.push_back(Node{label});
+    Node& p = nodes_[parent];
+    if (p.lastChild == 0) {
+        p.firstChild = child;
+    } else {
+        if (nodes_[p.lastChild].label > label) p.unordered = true;
+        nodes_[p.lastChild].nextSibling = child;
+    }
+    p.lastChild = child;
+    if (++p.children > narrow) {
+        if (p.children == narrow + 1)
+            for (std::uint32_t c = p.firstChild; c != 0; c = nodes_[c].nextSibling)
+                wide_.emplace(edgeKey(parent, nodes_[c].label), c);
+        else
+            wide_.emplace(edgeKey(parent, label), child);
+    }
+    return child;
+}
+
+void TrieBuilder::setScores(std::uint32_t node, std::span<const Score> scores) {
+    nodes_[node].list = lists_.intern(scores);
+}
+
+namespace {
+
+// The used slots of a double array under construction, as a bit set, with a
+// search for a base that gives free slots to all of a node's children, 64
+// candidate bases at a time. The set always extends past every slot a search
+// may read, so that reads need no bounds checks.
+class SlotMap {
+public:
+    SlotMap() : bits_(4, 0) {}
+    void use(std::size_t i) { bits_[i / 64] |= std::uint64_t{1} << (i % 64); }
+    bool used(std::size_t i) const noexcept { return (bits_[i / 64] >> (i % 64)) & 1; }
+    /// The first position p >= from such that p + offsets[k] is free for
+    /// every k (offsets are ascending, offsets[0] is 0).
+    std::size_t fit(std::size_t from, std::span<const std::uint32_t> offsets) {
+        for (std::size_t p = from;; p += 64) {
+            cover(p + offsets.back() + 128);
+            std::uint64_t f = freeAt(p);
+            for (std::size_t k = 1; f != 0 && k < offsets.size(); ++k)
+                f &= freeAt(p + offsets[k]);
+            if (f != 0) return p + static_cast<std::size_t>(std::countr_zero(f));
+        }
+    }
+    std::size_t nextFree(std::size_t from) {
+        const std::uint32_t none[] = {0};
+        return fit(from, none);
+    }
+
+private:
+    void cover(std::size_t slot) {
+        if (slot / 64 >= bits_.size()) bits_.resize(std::max(slot / 64 + 1, bits_.size() * 2), 0);
+    }
+    // Bit k tells whether slot i + k is free.
+    std::uint64_t freeAt(std::size_t i) const noexcept {
+        const std::size_t w = i / 64, s = i % 64;
+        const std::uint64_t lo = ~bits_[w];
+        return s == 0 ? lo : (lo >> s) | (~bits_[w + 1] << (64 - s));
+    }
+    std::vector<std::uint64_t> bits_;
+};
+
+// Merges two hit lists sorted by `rel`, keeping the larger value where both
+// have the same gap.
+void mergeHits(std::span<const Hit> a, std::span<const Hit> b, std::vector<Hit>& out) {
+    out.resize(a.size() + b.size());
+    Hit* o = out.data();
+    std::size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a[i].rel < b[j].rel) {
+            *o++ = a[i++];
+        } else if (b[j].rel < a[i].rel) {
+            *o++ = b[j++];
+        } else {
+            *o++ = {a[i].rel, std::max(a[i].value, b[j].value)};
+            ++i;
+            ++j;
+        }
+    }
+    o = std::copy(a.begin() + static_cast<std::ptrdiff_t>(i), a.end(), o);
+    o = std::copy(b.begin() + static_cast<std::ptrdiff_t>(j), b.end(), o);
+    out.resize(static_cast<std::size_t>(o - out.data()));
+}
+
+} // namespace
+
+std::shared_ptr<const FlatTrie> TrieBuilder::build() const {
+    auto trie = std::make_shared<FlatTrie>();
+    const std::size_t n = nodes_.size();
+
+    // Alphabet: classes 1..A in ascending order of code, gathered with a bit
+    // per code point of the Basic Multilingual Plane.
+    std::vector<std::uint64_t> seen(0x10000 / 64, 0);
+    std::vector<char32_t> astral;
+    for (std::size_t u = 1; u < n; ++u) {
+        const char32_t c = nodes_[u].label;
+        if (c < 0x10000)
+            seen[c / 64] |= std::uint64_t{1} << (c % 64);
+        else
+            astral.push_back(c);
+    }
+    std::sort(astral.begin(), astral.end());
+    astral.erase(std::unique(astral.begin(), astral.end()), astral.end());
+    trie->codes_.push_back(0);
+    for (std::size_t w = 0; w < seen.size(); ++w)
+        for (std::uint64_t bits = seen[w]; bits != 0; bits &= bits - 1)
+            trie->codes_.push_back(static_cast<char32_t>(w * 64 + std::countr_zero(bits)));
+    trie->codes_.insert(trie->codes_.end(), astral.begin(), astral.end());
+    trie->codes_.shrink_to_fit();
+    for (std::size_t k = 1; k < trie->codes_.size(); ++k)
+        trie->classes_.set(trie->codes_[k], checkedId(k));
+    const std::vector<char32_t>& codes = trie->codes_;
+    const std::size_t alphabet = codes.size() - 1;
+
+    // Place the nodes breadth first: each node's children go to base + class,
+    // at the first base where all of them find free slots.
+    std::vector<State> slotOf(n, 0);
+    std::vector<std::uint32_t> order; // builder nodes, breadth first
+    order.reserve(n);
+    order.push_back(0);
+    std::vector<FlatTrie::Slot>& slots = trie->slots_;
+    slots.reserve(n + n / 8 + alphabet + 1);
+    slots.resize(1);
+    SlotMap map;
+    map.use(0);
+    std::size_t firstFree = 1;
+    std::size_t frontier = 1;           // one past the last used slot
+    constexpr std::size_t window = 512; // how far behind the frontier a search may start
+    std::size_t maxBase = 0;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> kids; // (class, node), by class
+    std::vector<std::uint32_t> offsets;
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        const Node& node = nodes_[order[k]];
+        if (node.firstChild == 0) continue;
+        kids.clear();
+        for (std::uint32_t c = node.firstChild; c != 0; c = nodes_[c].nextSibling)
+            kids.emplace_back(trie->classes_(nodes_[c].label), c);
+        if (node.unordered) std::sort(kids.begin(), kids.end());
+        const std::uint32_t first = kids.front().first;
+        offsets.clear();
+        for (const auto& kid : kids)
+            offsets.push_back(kid.first - first);
+        const std::size_t p = map.fit(std::max<std::size_t>(firstFree, first), offsets);
+        const std::size_t b = p - first;
+        const State parent = slotOf[order[k]];
+        slots[parent].base = checkedId(b);
+        maxBase = std::max(maxBase, b);
+        if (slots.size() < b + kids.back().first + 1) slots.resize(b + kids.back().first + 1);
+        for (const auto& [cls, c] : kids) {
+            const std::size_t t = b + cls;
+            map.use(t);
+            slots[t].check = parent;
+            slotOf[c] = checkedId(t);
+            order.push_back(c);
+        }
+        // Searches start at the first free slot, but never far behind the last
+        // used one: a hole that no node has fitted for long is given up, so
+        // that searches do not rescan the full slots around it.
+        frontier = std::max(frontier, b + kids.back().first + 1);
+        firstFree = map.nextFree(std::max(firstFree, frontier > window ? frontier - window : 1));
+    }
+    // Every base + class must land inside the array, leaves (base 0) included.
+    slots.resize(std::max(slots.size(), maxBase + alphabet + 1));
+    checkedId(slots.size());
+    slots.shrink_to_fit();
+    const std::size_t size = slots.size();
+
+    // Score lists, per slot.
+    trie->lists_ = lists_;
+    trie->lists_.shrink();
+    trie->slotLists_.assign(size, 0);
+    for (std::size_t u = 0; u < n; ++u)
+        trie->slotLists_[slotOf[u]] = nodes_[u].list;
+
+    // Children by slot, each list in ascending order of class.
+    trie->childBegin_.assign(size + 1, 0);
+    for (std::size_t t = 1; t < size; ++t)
+        if (slots[t].check != noState) ++trie->childBegin_[slots[t].check + 1];
+    for (std::size_t s = 0; s < size; ++s)
+        trie->childBegin_[s + 1] += trie->childBegin_[s];
+    trie->children_.resize(n - 1);
+    {
+        std::vector<std::uint32_t> fill(trie->childBegin_.begin(), trie->childBegin_.end() - 1);
+        for (std::size_t t = 1; t < size; ++t)
+            if (slots[t].check != noState)
+                trie->children_[fill[slots[t].check]++] = static_cast<State>(t);
+    }
+
+    // Failure links and merged hits, breadth first so that a state's suffix
+    // is done before the state.
+    std::vector<std::uint32_t> depth(size, 0);
+    constexpr std::int32_t unreached = std::numeric_limits<std::int32_t>::min();
+    trie->reach_.assign(size, unreached);
+    std::vector<Hit> own, merged;
+    for (std::size_t k = 1; k < order.size(); ++k) {
+        const State t = slotOf[order[k]];
+        const State q = slots[t].check;
+        depth[t] = depth[q] + 1;
+        const std::uint32_t cls = t - slots[q].base;
+        State fail = FlatTrie::root;
+        if (q != FlatTrie::root) {
+            for (State f = slots[q].fail;; f = slots[f].fail) {
+                if (const State g = trie->next(f, cls); g != noState) {
+                    fail = g;
+                    break;
+                }
+                if (f == FlatTrie::root) break;
+            }
+        }
+        slots[t].fail = fail;
+        std::span<const Score> scores = trie->lists_[trie->slotLists_[t]];
+        trie->reach_[t] = trie->reach_[fail];
+        if (!scores.empty()) {
+            const std::int64_t excess =
+                static_cast<std::int64_t>(scores.size()) - static_cast<std::int64_t>(depth[t]);
+            trie->reach_[t] = static_cast<std::int32_t>(
+                std::clamp<std::int64_t>(std::max<std::int64_t>(excess, trie->reach_[t]),
+                                         unreached + 1, std::numeric_limits<std::int32_t>::max()));
+        }
+        own.clear();
+        for (std::size_t j = 0; j < scores.size(); ++j)
+            if (scores[j] > 0)
+                own.push_back({static_cast<std::int32_t>(static_cast<std::int64_t>(j) -
+                                                         static_cast<std::int64_t>(depth[t])),
+                               scores[j]});
+        if (own.empty()) {
+            slots[t].hits = slots[fail].hits;
+        } else {
+            mergeHits(own, trie->hits_[slots[fail].hits], merged);
+            slots[t].hits = trie->hits_.intern(merged);
+        }
+    }
+    trie->hits_.shrink();
+    return trie;
+}
+
+std::size_t FlatTrie::depth(State s) const noexcept {
+    std::size_t d = 0;
+    for (; s != root; s = slots_[s].check)
+        ++d;
+    return d;
+}
+
+std::size_t FlatTrie::bytes() const noexcept {
+    return sizeof(*this) + classes_.bytes() + codes_.capacity() * sizeof(char32_t) +
+           slots_.capacity() * sizeof(Slot) + slotLists_.capacity() * sizeof(std::uint32_t) +
+           reach_.capacity() * sizeof(std::int32_t) +
+           childBegin_.capacity() * sizeof(std::uint32_t) + children_.capacity() * sizeof(State) +
+           lists_.bytes() + hits_.bytes();
+}
+
+} // namespace Text::Sillabor::detail

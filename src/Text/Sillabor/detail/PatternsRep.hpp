@@ -1,0 +1,105 @@
+// What a `Patterns` value holds, and the internal ways to read it.
+#pragma once
+
+#include "Text/Sillabor/Pattern.hpp"
+#include "Text/Sillabor/detail/FlatTrie.hpp"
+#include "Text/Sillabor/detail/Lazy.hpp"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <utility>
+#include <vector>
+
+namespace Text::Sillabor::detail {
+
+/// A trie node is held in one of three ways:
+/// - Flat: a state of a packed FlatTrie (what parsing produces: compact, and
+///   scored in one pass);
+/// - Node: an explicit score list and sorted children (what the constructor,
+///   insertion and merging produce, sharing untouched subtrees);
+/// - Deferred: a builder that produces the trie on first use.
+/// Lookups always run on a FlatTrie: a Node, or a Flat state other than the
+/// root, is packed into one on its first lookup and the result is kept.
+class PatternsRep {
+public:
+    enum class Kind : std::uint8_t { Flat, Node, Deferred };
+    Kind kind() const noexcept { return kind_; }
+
+protected:
+    explicit PatternsRep(Kind kind) noexcept : kind_(kind) {}
+    ~PatternsRep() = default;
+
+private:
+    Kind kind_;
+};
+
+struct FlatRep final : PatternsRep {
+    FlatRep(std::shared_ptr<const FlatTrie> t, State s) noexcept
+        : PatternsRep(Kind::Flat), trie(std::move(t)), state(s) {}
+    std::shared_ptr<const FlatTrie> trie;
+    State state;
+    OnceCell<std::shared_ptr<const FlatTrie>> packed; // the subtrie, when state is not the root
+};
+
+struct NodeRep final : PatternsRep {
+    NodeRep(Scores s, std::vector<std::pair<char32_t, Patterns>> c) noexcept
+        : PatternsRep(Kind::Node), scores(std::move(s)), children(std::move(c)) {}
+    NodeRep(const NodeRep&) = delete;
+    NodeRep& operator=(const NodeRep&) = delete;
+    ~NodeRep(); // releases deep chains without recursion
+    Scores scores;
+    std::vector<std::pair<char32_t, Patterns>> children; // ascending by character
+    OnceCell<std::shared_ptr<const FlatTrie>> packed;
+};
+
+struct DeferredRep final : PatternsRep {
+    explicit DeferredRep(std::function<Patterns()> b) noexcept
+        : PatternsRep(Kind::Deferred), builder(std::move(b)) {}
+    mutable std::function<Patterns()> builder; // dropped once used
+    OnceCell<Patterns> value;
+};
+
+struct PatternsAccess {
+    static const std::shared_ptr<const PatternsRep>& rep(const Patterns& p) noexcept {
+        return p.rep_;
+    }
+    static Patterns make(std::shared_ptr<const PatternsRep> rep) noexcept {
+        return Patterns(std::move(rep));
+    }
+};
+
+/// The trie to run lookups on, with the node as its root: built on first use
+/// and kept. Forces a deferred trie. Valid while `p` lives.
+const FlatTrie& packedTrie(const Patterns& p);
+
+/// A read-only view of one node, whatever holds it, that walks the children
+/// without allocating. Forces deferred tries as it reaches them.
+class Cursor {
+public:
+    /// A cursor on the empty trie.
+    Cursor() = default;
+    /// The node `p` stands for; `p` must outlive the cursor.
+    explicit Cursor(const Patterns& p);
+
+    std::span<const Score> scores() const noexcept;
+    std::size_t childCount() const noexcept;
+    char32_t label(std::size_t i) const noexcept;
+    Cursor child(std::size_t i) const;
+    /// The child by `c`, or an empty cursor when there is none.
+    bool find(char32_t c, Cursor& out) const;
+    /// A value for this node (shares the storage).
+    Patterns value() const;
+    /// True when both cursors view the very same storage, hence equal tries.
+    bool sameAs(const Cursor& other) const noexcept;
+    bool isEmpty() const noexcept { return node_ == nullptr && trie_ == nullptr; }
+
+private:
+    const Patterns* handle_ = nullptr; // the value this cursor was made from, if any
+    const NodeRep* node_ = nullptr;
+    const FlatTrie* trie_ = nullptr;
+    State state_ = 0;
+};
+
+} // namespace Text::Sillabor::detail

@@ -1,0 +1,50 @@
+// Small text helpers shared by the modules: UTF-8 for messages and data,
+// and the pieces of the text forms.
+#pragma once
+
+#include "Text/Sillabor/Scores.hpp"
+
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace Text::Sillabor::detail {
+
+/// Appends `text` as UTF-8. Code points that UTF-8 cannot carry (surrogates,
+/// values above U+10FFFF) are written as U+FFFD, so a message always holds
+/// valid UTF-8 whatever word it quotes.
+void appendUtf8(std::string& out, std::u32string_view text);
+
+/// `text` as UTF-8, as `appendUtf8` writes it.
+std::string toUtf8(std::u32string_view text);
+
+/// Decodes bytes as UTF-8 and never fails: each byte that is not part of a
+/// well-formed sequence becomes the code point of its own value (U+0000 to
+/// U+00FF). A byte-order mark is kept.
+std::u32string decodeUtf8Lenient(std::string_view bytes);
+
+/// Appends a score list as "[1,2,3]".
+void appendScores(std::string& out, std::span<const Score> scores);
+
+/// Appends `text` as a quoted string literal: printable ASCII as it is (with
+/// '"' and '\' escaped), control characters as \n-style or decimal escapes,
+/// everything above U+007E as a backslash and its decimal code point, and
+/// "\&" between a decimal escape and a following ASCII digit.
+void appendQuoted(std::string& out, std::u32string_view text);
+
+/// Splits `text` at line feeds. A final line feed does not end an extra empty
+/// line, and an empty text has no lines. Calls `line(std::u32string_view)` for
+/// each line in order.
+template <class Line>
+void forEachLine(std::u32string_view text, Line&& line) {
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find(U'\n', start);
+        if (end == std::u32string_view::npos) end = text.size();
+        line(text.substr(start, end - start));
+        start = end + 1;
+    }
+}
+
+} // namespace Text::Sillabor::detail
