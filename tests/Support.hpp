@@ -1,0 +1,91 @@
+// Helpers that keep the tests readable: UTF-8 in and out, pieces joined with
+// hyphens, and small random generators.
+#pragma once
+
+#include "Text/Sillabor.hpp"
+#include "Text/Sillabor/detail/Text.hpp"
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sillabor_test {
+
+using namespace Text::Sillabor;
+
+inline std::string utf8(std::u32string_view s) {
+    return detail::toUtf8(s);
+}
+inline std::u32string u32(std::string_view s) {
+    return detail::decodeUtf8Lenient(s);
+}
+
+/// The pieces joined by `separator`, as UTF-8: {"hy","phen"} gives "hy-phen".
+inline std::string joined(const std::vector<std::u32string>& pieces,
+                          std::string_view separator = "-") {
+    std::string out;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        if (i != 0) out += separator;
+        out += utf8(pieces[i]);
+    }
+    return out;
+}
+
+inline char32_t identity(char32_t c) {
+    return c;
+}
+
+/// A hyphenator with the identity normaliser.
+inline Hyphenator plainHyphenator(std::u32string_view patterns, std::u32string_view exceptions,
+                                  std::ptrdiff_t left, std::ptrdiff_t right) {
+    return Hyphenator{identity, parsePatterns(patterns), parseExceptions(exceptions), left, right};
+}
+
+/// Random strings over a small alphabet, so that patterns and words meet.
+class Random {
+public:
+    explicit Random(std::uint32_t seed) : engine_(seed) {}
+
+    std::size_t below(std::size_t n) {
+        return std::uniform_int_distribution<std::size_t>(0, n - 1)(engine_);
+    }
+
+    std::u32string word(std::u32string_view alphabet, std::size_t maxLength) {
+        std::u32string w(below(maxLength + 1), U' ');
+        for (char32_t& c : w)
+            c = alphabet[below(alphabet.size())];
+        return w;
+    }
+
+    /// A pattern: letters with a digit or nothing between them, sometimes
+    /// anchored with ".", sometimes malformed (adjacent digits, no letters).
+    std::u32string pattern(std::u32string_view letters, std::size_t maxLetters) {
+        std::u32string p;
+        if (below(6) == 0) p += U'.';
+        const std::size_t n = below(maxLetters + 1);
+        for (std::size_t i = 0; i <= n; ++i) {
+            if (below(3) == 0) p += static_cast<char32_t>(U'0' + below(10));
+            if (below(25) == 0) p += static_cast<char32_t>(U'0' + below(10));
+            if (i < n) p += letters[below(letters.size())];
+        }
+        if (below(6) == 0) p += U'.';
+        return p;
+    }
+
+    std::u32string patternText(std::u32string_view letters, std::size_t lines,
+                               std::size_t maxLetters) {
+        std::u32string text;
+        for (std::size_t i = 0; i < lines; ++i) {
+            text += pattern(letters, maxLetters);
+            text += U'\n';
+        }
+        return text;
+    }
+
+private:
+    std::mt19937 engine_;
+};
+
+} // namespace sillabor_test
