@@ -13,5 +13,6 @@
 
 #include "Text/Sillabor/Exception.hpp"
 #include "Text/Sillabor/Hyphenator.hpp"
+#include "Text/Sillabor/Language.hpp"
 #include "Text/Sillabor/Pattern.hpp"
 #include "Text/Sillabor/Scores.hpp"
