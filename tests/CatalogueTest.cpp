@@ -69,7 +69,7 @@ TEST(Catalogue, ShowsNames) {
     EXPECT_EQ(showsPrec(0, L::Thai, "!"), "Thai!");
     const Language two[] = {L::Afrikaans, L::Welsh};
     EXPECT_EQ(showList(two), "[Afrikaans,Welsh]");
-    EXPECT_EQ(showList({}, "x"), "[]x");
+    EXPECT_EQ(showList(std::span<const Language>{}, "x"), "[]x");
     std::ostringstream out;
     out << L::German_1901;
     EXPECT_EQ(out.str(), "German_1901");

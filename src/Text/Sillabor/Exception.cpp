@@ -2,6 +2,7 @@
 
 #include "Text/Sillabor/detail/Combine.hpp"
 #include "Text/Sillabor/detail/ExceptionsRep.hpp"
+#include "Text/Sillabor/detail/Loader.hpp"
 #include "Text/Sillabor/detail/Text.hpp"
 
 #include <algorithm>
@@ -30,6 +31,15 @@ const ExceptionTable* ExceptionsAccess::table(const Exceptions& d) {
             return builder();
         });
     }
+}
+
+bool isBuilt(const Exceptions& e) noexcept {
+    return ExceptionsAccess::built(e);
+}
+
+bool ExceptionsAccess::built(const Exceptions& e) noexcept {
+    return !e.rep_ || e.rep_->kind() != ExceptionsRep::Kind::Deferred ||
+           static_cast<const DeferredExceptionsRep&>(*e.rep_).value.peek() != nullptr;
 }
 
 Exceptions ExceptionsAccess::make(ExceptionTable table) {

@@ -2,6 +2,7 @@
 
 #include "Text/Sillabor/detail/Breaks.hpp"
 #include "Text/Sillabor/detail/ExceptionsRep.hpp"
+#include "Text/Sillabor/detail/Loader.hpp"
 #include "Text/Sillabor/detail/PatternsRep.hpp"
 #include "Text/Sillabor/detail/Text.hpp"
 
@@ -71,9 +72,16 @@ std::span<const std::size_t> findBreaks(const Hyphenator& h, std::u32string_view
 
     char32_t* normal = ws.word.get(n);
     const auto& chars = h.hyphenatorChars;
-    if (!chars) throw std::bad_function_call();
-    for (std::size_t i = 0; i < n; ++i)
-        normal[i] = chars(word[i]);
+    if (const auto* loaded = chars.target<CharNormaliser>()) {
+        // The loader's normaliser: look the characters up in its map directly.
+        const CharMap& map = loaded->map();
+        for (std::size_t i = 0; i < n; ++i)
+            normal[i] = map(word[i]);
+    } else {
+        if (!chars) throw std::bad_function_call();
+        for (std::size_t i = 0; i < n; ++i)
+            normal[i] = chars(word[i]);
+    }
     const std::u32string_view normalised(normal, n);
 
     std::size_t* breaks = ws.breaks.get(n);

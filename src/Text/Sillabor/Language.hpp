@@ -9,6 +9,8 @@
 // interface: it fixes ordinals, comparisons and ranges.
 #pragma once
 
+#include "Text/Sillabor/Hyphenator.hpp"
+
 #include <cstddef>
 #include <iosfwd>
 #include <iterator>
@@ -200,6 +202,109 @@ LanguageRange enumFromThen(Language x, Language y) noexcept;
 LanguageRange enumFromTo(Language x, Language y) noexcept;
 /// x and every later variant.
 LanguageRange enumFrom(Language x) noexcept;
+
+/// A new hyphenator for `language`, from its embedded data files: the
+/// character map, patterns and exceptions are each decompressed and parsed
+/// when first needed (so this returns at once and never fails); the minima
+/// are set right away. A missing or broken file makes the first use of its
+/// table throw std::runtime_error ("Could not find hyph-...").
+Hyphenator loadHyphenator(Language language);
+
+/// The ready-made hyphenator of `language`: built by `loadHyphenator` on its
+/// first use in the process, then shared. Threads that race for the first use
+/// wait for one build. The reference stays valid until the process ends.
+const Hyphenator& languageHyphenator(Language language);
+
+/// A name for a ready-made hyphenator that converts to it where one is
+/// needed, so that nothing is built before the first use:
+///
+///     hyphenate(english_US, U"Typesetting");   // {"Type", "set", "ting"}
+///     english_US->hyphenatorLeftMin;           // 2
+class ReadyMade {
+public:
+    constexpr explicit ReadyMade(Language language) noexcept : language_(language) {}
+    const Hyphenator& get() const { return languageHyphenator(language_); }
+    operator const Hyphenator&() const { return get(); }
+    const Hyphenator* operator->() const { return &get(); }
+    constexpr Language language() const noexcept { return language_; }
+
+private:
+    Language language_;
+};
+
+inline constexpr ReadyMade afrikaans{Language::Afrikaans};
+inline constexpr ReadyMade armenian{Language::Armenian};
+inline constexpr ReadyMade assamese{Language::Assamese};
+inline constexpr ReadyMade basque{Language::Basque};
+inline constexpr ReadyMade bengali{Language::Bengali};
+inline constexpr ReadyMade bulgarian{Language::Bulgarian};
+inline constexpr ReadyMade catalan{Language::Catalan};
+inline constexpr ReadyMade chinese{Language::Chinese};
+inline constexpr ReadyMade coptic{Language::Coptic};
+inline constexpr ReadyMade croatian{Language::Croatian};
+inline constexpr ReadyMade czech{Language::Czech};
+inline constexpr ReadyMade danish{Language::Danish};
+inline constexpr ReadyMade dutch{Language::Dutch};
+inline constexpr ReadyMade english_US{Language::English_US};
+inline constexpr ReadyMade english_GB{Language::English_GB};
+inline constexpr ReadyMade esperanto{Language::Esperanto};
+inline constexpr ReadyMade estonian{Language::Estonian};
+inline constexpr ReadyMade ethiopic{Language::Ethiopic};
+inline constexpr ReadyMade finnish{Language::Finnish};
+inline constexpr ReadyMade french{Language::French};
+inline constexpr ReadyMade friulan{Language::Friulan};
+inline constexpr ReadyMade galician{Language::Galician};
+inline constexpr ReadyMade georgian{Language::Georgian};
+inline constexpr ReadyMade german_1901{Language::German_1901};
+inline constexpr ReadyMade german_1996{Language::German_1996};
+inline constexpr ReadyMade german_Swiss{Language::German_Swiss};
+inline constexpr ReadyMade greek_Ancient{Language::Greek_Ancient};
+inline constexpr ReadyMade greek_Mono{Language::Greek_Mono};
+inline constexpr ReadyMade greek_Poly{Language::Greek_Poly};
+inline constexpr ReadyMade gujarati{Language::Gujarati};
+inline constexpr ReadyMade hindi{Language::Hindi};
+inline constexpr ReadyMade hungarian{Language::Hungarian};
+inline constexpr ReadyMade icelandic{Language::Icelandic};
+inline constexpr ReadyMade indonesian{Language::Indonesian};
+inline constexpr ReadyMade interlingua{Language::Interlingua};
+inline constexpr ReadyMade irish{Language::Irish};
+inline constexpr ReadyMade italian{Language::Italian};
+inline constexpr ReadyMade kannada{Language::Kannada};
+inline constexpr ReadyMade kurmanji{Language::Kurmanji};
+inline constexpr ReadyMade latin{Language::Latin};
+inline constexpr ReadyMade latin_Classic{Language::Latin_Classic};
+inline constexpr ReadyMade latvian{Language::Latvian};
+inline constexpr ReadyMade lithuanian{Language::Lithuanian};
+inline constexpr ReadyMade malayalam{Language::Malayalam};
+inline constexpr ReadyMade marathi{Language::Marathi};
+inline constexpr ReadyMade mongolian{Language::Mongolian};
+inline constexpr ReadyMade norwegian_Bokmal{Language::Norwegian_Bokmal};
+inline constexpr ReadyMade norwegian_Nynorsk{Language::Norwegian_Nynorsk};
+inline constexpr ReadyMade occitan{Language::Occitan};
+inline constexpr ReadyMade oriya{Language::Oriya};
+inline constexpr ReadyMade panjabi{Language::Panjabi};
+inline constexpr ReadyMade piedmontese{Language::Piedmontese};
+inline constexpr ReadyMade polish{Language::Polish};
+inline constexpr ReadyMade portuguese{Language::Portuguese};
+inline constexpr ReadyMade romanian{Language::Romanian};
+inline constexpr ReadyMade romansh{Language::Romansh};
+inline constexpr ReadyMade russian{Language::Russian};
+inline constexpr ReadyMade sanskrit{Language::Sanskrit};
+inline constexpr ReadyMade serbian_Cyrillic{Language::Serbian_Cyrillic};
+inline constexpr ReadyMade serbocroatian_Cyrillic{Language::Serbocroatian_Cyrillic};
+inline constexpr ReadyMade serbocroatian_Latin{Language::Serbocroatian_Latin};
+inline constexpr ReadyMade slovak{Language::Slovak};
+inline constexpr ReadyMade slovenian{Language::Slovenian};
+inline constexpr ReadyMade spanish{Language::Spanish};
+inline constexpr ReadyMade swedish{Language::Swedish};
+inline constexpr ReadyMade tamil{Language::Tamil};
+inline constexpr ReadyMade telugu{Language::Telugu};
+inline constexpr ReadyMade thai{Language::Thai};
+inline constexpr ReadyMade turkish{Language::Turkish};
+inline constexpr ReadyMade turkmen{Language::Turkmen};
+inline constexpr ReadyMade ukrainian{Language::Ukrainian};
+inline constexpr ReadyMade uppersorbian{Language::Uppersorbian};
+inline constexpr ReadyMade welsh{Language::Welsh};
 
 } // namespace Text::Sillabor
 

@@ -1,6 +1,7 @@
 #include "Text/Sillabor/Pattern.hpp"
 
 #include "Text/Sillabor/detail/Combine.hpp"
+#include "Text/Sillabor/detail/Loader.hpp"
 #include "Text/Sillabor/detail/PatternsRep.hpp"
 #include "Text/Sillabor/detail/Text.hpp"
 
@@ -161,6 +162,12 @@ NodeRep::~NodeRep() {
             node.children.clear();
         }
     }
+}
+
+bool isBuilt(const Patterns& p) noexcept {
+    const auto& rep = PatternsAccess::rep(p);
+    return !rep || rep->kind() != PatternsRep::Kind::Deferred ||
+           static_cast<const DeferredRep&>(*rep).value.peek() != nullptr;
 }
 
 const FlatTrie& packedTrie(const Patterns& p) {

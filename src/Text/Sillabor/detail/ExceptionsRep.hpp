@@ -56,6 +56,8 @@ struct ExceptionsAccess {
     /// The table of `d`, built on first use if deferred; null when empty.
     /// Valid while `d` lives.
     static const ExceptionTable* table(const Exceptions& d);
+    /// Whether `d` is not deferred, or has been built.
+    static bool built(const Exceptions& d) noexcept;
     /// A dictionary that holds `table` (the empty one when it is empty).
     static Exceptions make(ExceptionTable table);
     static Exceptions make(std::shared_ptr<const ExceptionsRep> rep) noexcept {
