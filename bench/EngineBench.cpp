@@ -46,5 +46,3 @@ void BM_HyphenateEnglishWords(benchmark::State& state) {
 BENCHMARK(BM_HyphenateEnglishWords)->Arg(5000)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-BENCHMARK_MAIN();

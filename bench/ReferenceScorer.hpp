@@ -48,18 +48,7 @@ class Trie {
 public:
     // Lines are inserted from the last to the first, each replacing the
     // scores of a line with the same letters.
-    explicit Trie(std::u32string_view text) {
-        std::vector<std::u32string_view> lines;
-        std::size_t start = 0;
-        while (start < text.size()) {
-            std::size_t end = text.find(U'\n', start);
-            if (end == std::u32string_view::npos) end = text.size();
-            lines.push_back(text.substr(start, end - start));
-            start = end + 1;
-        }
-        for (auto it = lines.rbegin(); it != lines.rend(); ++it)
-            insert(*it);
-    }
+    explicit Trie(std::u32string_view text);
 
     void insert(std::u32string_view pattern) {
         Node* n = &root_;
@@ -101,6 +90,69 @@ public:
 private:
     Node root_;
 };
+
+inline std::vector<std::u32string_view> lines(std::u32string_view text) {
+    std::vector<std::u32string_view> out;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find(U'\n', start);
+        if (end == std::u32string_view::npos) end = text.size();
+        out.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return out;
+}
+
+/// The exception dictionary of an exception text.
+inline std::unordered_map<std::u32string, Scores> exceptions(std::u32string_view text) {
+    std::unordered_map<std::u32string, Scores> out;
+    for (std::u32string_view entry : lines(text)) {
+        std::u32string word;
+        Scores s;
+        for (std::size_t i = 0;; ++i) {
+            if (i >= entry.size()) {
+                s.push_back(0);
+                break;
+            }
+            if (entry[i] == U'-') {
+                s.push_back(1);
+                if (i + 1 == entry.size()) break;
+                ++i;
+            } else {
+                s.push_back(0);
+            }
+        }
+        for (char32_t c : entry)
+            if (c != U'-') word.push_back(c);
+        auto [it, added] = out.emplace(word, s);
+        if (!added) {
+            Scores m;
+            for (std::size_t k = 0; k < std::min(s.size(), it->second.size()); ++k)
+                m.push_back(std::min(s[k], it->second[k]));
+            it->second = m;
+        }
+    }
+    return out;
+}
+
+/// The normaliser of a character file's text: each character after the first
+/// on a line maps to the first; a later line wins.
+inline std::function<char32_t(char32_t)> normaliser(std::u32string_view text) {
+    auto map = std::make_shared<std::map<char32_t, char32_t>>();
+    for (std::u32string_view line : lines(text))
+        for (std::size_t i = 1; i < line.size(); ++i)
+            (*map)[line[i]] = line[0];
+    return [map](char32_t c) {
+        auto it = map->find(c);
+        return it == map->end() ? c : it->second;
+    };
+}
+
+inline Trie::Trie(std::u32string_view text) {
+    const auto all = lines(text);
+    for (auto it = all.rbegin(); it != all.rend(); ++it)
+        insert(*it);
+}
 
 struct Hyphenator {
     std::function<char32_t(char32_t)> chars;
