@@ -15,4 +15,6 @@
 #include "Text/Sillabor/Hyphenator.hpp"
 #include "Text/Sillabor/Language.hpp"
 #include "Text/Sillabor/Pattern.hpp"
+#include "Text/Sillabor/RunningText.hpp"
 #include "Text/Sillabor/Scores.hpp"
+#include "Text/Sillabor/Utf8.hpp"

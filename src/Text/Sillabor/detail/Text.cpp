@@ -1,5 +1,7 @@
 #include "Text/Sillabor/detail/Text.hpp"
 
+#include "Text/Sillabor/Utf8.hpp"
+
 #include <array>
 #include <charconv>
 
@@ -43,7 +45,7 @@ bool isContinuation(unsigned char b) {
 // bytes there are not one. The ranges are those of the Unicode standard's
 // table of well-formed byte sequences: no overlong forms, no surrogates,
 // nothing above U+10FFFF.
-std::size_t sequenceLength(std::string_view s, std::size_t i) {
+std::size_t wellFormedLength(std::string_view s, std::size_t i) {
     const auto b0 = static_cast<unsigned char>(s[i]);
     const std::size_t left = s.size() - i;
     auto at = [&](std::size_t k) { return static_cast<unsigned char>(s[i + k]); };
@@ -76,7 +78,7 @@ std::u32string decodeUtf8Lenient(std::string_view bytes) {
             ++i;
             continue;
         }
-        const std::size_t len = sequenceLength(bytes, i);
+        const std::size_t len = wellFormedLength(bytes, i);
         if (len == 0) {
             *o++ = b0; // not UTF-8: the byte stands for itself, as in ISO 8859-1
             ++i;
@@ -90,6 +92,46 @@ std::u32string decodeUtf8Lenient(std::string_view bytes) {
     }
     out.resize(static_cast<std::size_t>(o - out.data()));
     return out;
+}
+
+Decoded decodeStrict(std::string_view bytes, std::size_t i, bool partialAtEnd) {
+    const auto b0 = static_cast<unsigned char>(bytes[i]);
+    if (b0 < 0x80) return {b0, 1};
+    std::size_t length = 0;
+    unsigned char lo = 0x80, hi = 0xBF; // the range of the second byte
+    if (b0 < 0xC0) throw InvalidUtf8(i, "unexpected continuation byte");
+    if (b0 < 0xC2) throw InvalidUtf8(i, "overlong encoding");
+    if (b0 < 0xE0) {
+        length = 2;
+    } else if (b0 < 0xF0) {
+        length = 3;
+        if (b0 == 0xE0) lo = 0xA0;
+        if (b0 == 0xED) hi = 0x9F;
+    } else if (b0 < 0xF5) {
+        length = 4;
+        if (b0 == 0xF0) lo = 0x90;
+        if (b0 == 0xF4) hi = 0x8F;
+    } else if (b0 < 0xF8) {
+        throw InvalidUtf8(i, "code point above U+10FFFF");
+    } else {
+        throw InvalidUtf8(i, "byte that never occurs in UTF-8");
+    }
+    char32_t c = b0 & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k) {
+        if (i + k == bytes.size()) {
+            if (partialAtEnd) return {0, 0};
+            throw InvalidUtf8(i, "sequence cut short by the end of the text");
+        }
+        const auto b = static_cast<unsigned char>(bytes[i + k]);
+        if ((b & 0xC0) != 0x80) throw InvalidUtf8(i, "sequence cut short");
+        if (k == 1 && (b < lo || b > hi)) {
+            if (b0 == 0xED) throw InvalidUtf8(i, "surrogate code point");
+            if (b0 == 0xF4) throw InvalidUtf8(i, "code point above U+10FFFF");
+            throw InvalidUtf8(i, "overlong encoding");
+        }
+        c = (c << 6) | (b & 0x3F);
+    }
+    return {c, length};
 }
 
 void appendScores(std::string& out, std::span<const Score> scores) {

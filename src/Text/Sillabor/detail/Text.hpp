@@ -24,6 +24,23 @@ std::string toUtf8(std::u32string_view text);
 /// U+00FF). A byte-order mark is kept.
 std::u32string decodeUtf8Lenient(std::string_view bytes);
 
+/// A code point decoded from UTF-8, and the length of its sequence.
+struct Decoded {
+    char32_t c;
+    std::size_t length;
+};
+
+/// The code point whose well-formed UTF-8 sequence starts at `bytes[i]`.
+/// Throws InvalidUtf8 (with offset i) when the bytes there are not one. With
+/// `partialAtEnd`, a sequence that is only cut short by the end of `bytes`
+/// gives length 0 instead.
+Decoded decodeStrict(std::string_view bytes, std::size_t i, bool partialAtEnd = false);
+
+/// The length of the sequence that a valid UTF-8 lead byte starts.
+constexpr std::size_t sequenceLength(unsigned char lead) noexcept {
+    return lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+}
+
 /// Appends a score list as "[1,2,3]".
 void appendScores(std::string& out, std::span<const Score> scores);
 

@@ -1,0 +1,143 @@
+#include "Text/Sillabor/Utf8.hpp"
+
+#include "Text/Sillabor/detail/Breaks.hpp"
+#include "Text/Sillabor/detail/LanguageFacts.hpp"
+#include "Text/Sillabor/detail/Text.hpp"
+
+#include <array>
+
+namespace Text::Sillabor {
+
+namespace {
+
+using detail::decodeStrict;
+using detail::sequenceLength;
+
+std::string lowerDashed(std::string_view name) {
+    std::string out(name);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c == '_') c = '-';
+    }
+    return out;
+}
+
+// Tags that name a variant whose file code says more.
+constexpr std::array<std::pair<std::string_view, Language>, 9> primaryTags{{
+    {"en", Language::English_US},
+    {"de-ch", Language::German_Swiss},
+    {"de", Language::German_1996},
+    {"el", Language::Greek_Mono},
+    {"sr", Language::Serbian_Cyrillic},
+    {"sh", Language::Serbocroatian_Latin},
+    {"zh", Language::Chinese},
+    {"mn", Language::Mongolian},
+    {"no", Language::Norwegian_Bokmal},
+}};
+
+std::optional<Language> exactName(std::string_view key) {
+    for (std::size_t i = 0; i < detail::languageCount; ++i) {
+        const auto& facts = detail::languageFacts[i];
+        if (key == facts.affix || key == lowerDashed(facts.name))
+            return static_cast<Language>(static_cast<int>(i));
+    }
+    for (const auto& [tag, language] : primaryTags)
+        if (key == tag) return language;
+    return std::nullopt;
+}
+
+} // namespace
+
+InvalidUtf8::InvalidUtf8(std::size_t offset, std::string_view problem)
+    : std::invalid_argument("invalid UTF-8 at byte " + std::to_string(offset) + ": " +
+                            std::string(problem)),
+      offset_(offset), problem_(problem) {}
+
+std::u32string toUtf32(std::string_view utf8) {
+    std::u32string out(utf8.size(), U'\0');
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const detail::Decoded d = decodeStrict(utf8, i);
+        out[n++] = d.c;
+        i += d.length;
+    }
+    out.resize(n);
+    return out;
+}
+
+std::string toUtf8(std::u32string_view text) {
+    for (char32_t c : text)
+        if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF)
+            throw std::invalid_argument("toUtf8: U+" +
+                                        std::to_string(static_cast<unsigned long>(c)) +
+                                        " (decimal) has no UTF-8 form");
+    return detail::toUtf8(text);
+}
+
+std::size_t validUtf8Prefix(std::string_view bytes) {
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        const detail::Decoded d = decodeStrict(bytes, i, true);
+        if (d.length == 0) break; // cut off by the end: the rest may follow
+        i += d.length;
+    }
+    return i;
+}
+
+std::vector<std::string> hyphenate(const Hyphenator& h, std::string_view word) {
+    detail::Buffer<char32_t, detail::Workspace::inlineChars> decoded;
+    char32_t* chars = decoded.get(word.size());
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < word.size();) {
+        const auto b0 = static_cast<unsigned char>(word[i]);
+        if (b0 < 0x80) {
+            chars[n++] = b0;
+            ++i;
+        } else {
+            const detail::Decoded d = decodeStrict(word, i);
+            chars[n++] = d.c;
+            i += d.length;
+        }
+    }
+    detail::Workspace ws;
+    const std::span<const std::size_t> breaks =
+        detail::findBreaks(h, std::u32string_view(chars, n), ws);
+
+    // Cut the bytes after each break's character: walk the (now known to be
+    // valid) sequences, counting characters.
+    std::vector<std::string> pieces;
+    pieces.reserve(breaks.size() + 1);
+    std::size_t start = 0, at = 0, index = 0;
+    for (std::size_t b : breaks) {
+        for (; index <= b; ++index)
+            at += sequenceLength(static_cast<unsigned char>(word[at]));
+        pieces.emplace_back(word.substr(start, at - start));
+        start = at;
+    }
+    pieces.emplace_back(word.substr(start));
+    return pieces;
+}
+
+std::optional<Language> languageByName(std::string_view name) {
+    const std::string key = lowerDashed(name);
+    if (auto l = exactName(key)) return l;
+    // A language tag with a region ("fr-FR", "pt-BR", "de-AT"): try the
+    // language alone.
+    const std::size_t dash = key.find('-');
+    if (dash == 2 || dash == 3) {
+        const std::string_view region = std::string_view(key).substr(dash + 1);
+        const bool isRegion =
+            (region.size() == 2 &&
+             region.find_first_not_of("abcdefghijklmnopqrstuvwxyz") == std::string_view::npos) ||
+            (region.size() == 3 &&
+             region.find_first_not_of("0123456789") == std::string_view::npos);
+        if (isRegion) return exactName(std::string_view(key).substr(0, dash));
+    }
+    return std::nullopt;
+}
+
+} // namespace Text::Sillabor
