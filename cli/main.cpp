@@ -1,0 +1,364 @@
+// sillabor: hyphenates words from the command line or standard input, or
+// inserts soft hyphens into running text.
+#include <Text/Sillabor.hpp>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#ifndef SILLABOR_VERSION
+#define SILLABOR_VERSION "unknown"
+#endif
+
+namespace {
+
+using namespace Text::Sillabor;
+
+constexpr std::string_view usage = R"(usage: sillabor [options] [WORD...]
+
+Hyphenates each WORD, or each line of standard input when no WORD is given,
+and prints one result per line: the pieces joined by the separator.
+
+  -l, --language NAME    the language (default English_US); NAME is an
+                         enumerator (German_1996), a file code (de-1996) or a
+                         tag (de, en-GB, de-CH-1901), in any case
+  -s, --separator TEXT   what to put between pieces (default "-"; with
+                         --text, the soft hyphen U+00AD)
+      --text             copy running text from standard input to standard
+                         output, with the separator at every break of every
+                         word; all else passes through unchanged
+      --patterns FILE    use the patterns of FILE (UTF-8, one per line)
+      --exceptions FILE  use the exceptions of FILE (UTF-8, one per line)
+      --identity         use characters as they are, not the language's
+                         character map
+      --left N           least characters before the first break
+      --right N          least characters after the last break
+      --list             list the languages, with file codes and minima
+  -h, --help             show this help
+      --version          show the version
+
+Exit status: 0 on success, 1 for bad input or an unreadable file, 2 for a
+bad command line.
+)";
+
+// An error to report on one line of standard error, with the exit status.
+struct Failure {
+    std::string message;
+    int status;
+};
+
+[[noreturn]] void fail(std::string message, int status = 1) {
+    throw Failure{std::move(message), status};
+}
+
+// Standard output with a large buffer and a check of every write, so that a
+// closed pipe ends the program with a message rather than a signal.
+class Output {
+public:
+    Output() { std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16); }
+    void write(std::string_view bytes) {
+        if (bytes.empty()) return;
+        if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size()) broken();
+    }
+    void flush() {
+        if (std::fflush(stdout) != 0) broken();
+    }
+
+private:
+    [[noreturn]] static void broken() {
+        fail(std::string("cannot write to standard output: ") + std::strerror(errno));
+    }
+};
+
+// "line L, byte B" for a byte offset into `text` (both counted from 1).
+std::string position(std::string_view text, std::size_t offset) {
+    const std::string_view before = text.substr(0, std::min(offset, text.size()));
+    const auto line = std::count(before.begin(), before.end(), '\n') + 1;
+    const std::size_t lineStart =
+        before.rfind('\n') == std::string_view::npos ? 0 : before.rfind('\n') + 1;
+    return "line " + std::to_string(line) + ", byte " + std::to_string(offset - lineStart + 1);
+}
+
+std::string languageList() {
+    std::string out;
+    for (Language l : enumFrom(Language::Afrikaans)) {
+        const Hyphenator& h = languageHyphenator(l);
+        char line[96];
+        std::snprintf(line, sizeof line, "%-24s %-16s %td %td\n", show(l).c_str(),
+                      std::string(languageAffix(l)).c_str(), h.hyphenatorLeftMin,
+                      h.hyphenatorRightMin);
+        out += line;
+    }
+    return out;
+}
+
+Language parseLanguage(std::string_view name) {
+    if (auto l = languageByName(name)) return *l;
+    std::string names;
+    for (Language l : enumFrom(Language::Afrikaans)) {
+        if (!names.empty()) names += ", ";
+        names += show(l);
+    }
+    fail("unknown language '" + std::string(name) + "'; the languages are " + names +
+             " (their file codes and tags work too; see sillabor --list)",
+         2);
+}
+
+std::ptrdiff_t parseNumber(std::string_view option, std::string_view text) {
+    std::ptrdiff_t n = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
+    if (ec != std::errc{} || end != text.data() + text.size() || text.empty())
+        fail(std::string(option) + ": not a whole number: '" + std::string(text) + "'", 2);
+    return n;
+}
+
+// The decoded text of a UTF-8 file; a failure names the file and the place.
+std::u32string readTextFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) fail("cannot read " + path + ": " + std::strerror(errno));
+    const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    if (in.bad()) fail("cannot read " + path + ": " + std::strerror(errno));
+    try {
+        return toUtf32(bytes);
+    } catch (const InvalidUtf8& e) {
+        fail(path + ", " + position(bytes, e.offset()) + ": invalid UTF-8: " + e.problem());
+    }
+}
+
+struct Options {
+    Language language = Language::English_US;
+    std::optional<std::string> separator;
+    bool text = false, identity = false, list = false, help = false, version = false;
+    std::optional<std::string> patterns, exceptions;
+    std::optional<std::ptrdiff_t> left, right;
+    std::vector<std::string> words;
+};
+
+Options parseOptions(int argc, char** argv) {
+    Options o;
+    bool wordsOnly = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (wordsOnly || arg.empty() || arg[0] != '-' || arg == "-") {
+            o.words.emplace_back(arg);
+            continue;
+        }
+        // --option=value and -xvalue forms, as well as a separate value.
+        std::string_view name = arg, inlineValue;
+        bool hasInline = false;
+        if (arg.starts_with("--")) {
+            if (const auto eq = arg.find('='); eq != std::string_view::npos) {
+                name = arg.substr(0, eq);
+                inlineValue = arg.substr(eq + 1);
+                hasInline = true;
+            }
+        } else if (arg.size() > 2) {
+            name = arg.substr(0, 2);
+            inlineValue = arg.substr(2);
+            hasInline = true;
+        }
+        auto value = [&]() -> std::string {
+            if (hasInline) return std::string(inlineValue);
+            if (i + 1 >= argc) fail(std::string(name) + " needs a value", 2);
+            return argv[++i];
+        };
+        auto flag = [&](bool& b) {
+            if (hasInline) fail(std::string(name) + " takes no value", 2);
+            b = true;
+        };
+        if (name == "--")
+            wordsOnly = true;
+        else if (name == "-l" || name == "--language")
+            o.language = parseLanguage(value());
+        else if (name == "-s" || name == "--separator")
+            o.separator = value();
+        else if (name == "--text")
+            flag(o.text);
+        else if (name == "--patterns")
+            o.patterns = value();
+        else if (name == "--exceptions")
+            o.exceptions = value();
+        else if (name == "--identity")
+            flag(o.identity);
+        else if (name == "--left")
+            o.left = parseNumber(name, value());
+        else if (name == "--right")
+            o.right = parseNumber(name, value());
+        else if (name == "--list")
+            flag(o.list);
+        else if (name == "-h" || name == "--help")
+            flag(o.help);
+        else if (name == "--version")
+            flag(o.version);
+        else
+            fail("unknown option '" + std::string(arg) + "' (see sillabor --help)", 2);
+    }
+    if (o.text && !o.words.empty()) fail("--text reads standard input and takes no WORD", 2);
+    return o;
+}
+
+// The chosen language's hyphenator with the fields the options replace.
+Hyphenator makeHyphenator(const Options& o) {
+    Hyphenator h = languageHyphenator(o.language);
+    if (o.identity) h.hyphenatorChars = [](char32_t c) { return c; };
+    if (o.patterns) h.hyphenatorPatterns = parsePatterns(readTextFile(*o.patterns));
+    if (o.exceptions) h.hyphenatorExceptions = parseExceptions(readTextFile(*o.exceptions));
+    if (o.left) h.hyphenatorLeftMin = *o.left;
+    if (o.right) h.hyphenatorRightMin = *o.right;
+    return h;
+}
+
+std::string joined(const std::vector<std::string>& pieces, std::string_view separator) {
+    std::string out;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        if (i != 0) out += separator;
+        out += pieces[i];
+    }
+    return out;
+}
+
+void hyphenateArguments(const Options& o, const Hyphenator& h, Output& out) {
+    const std::string separator = o.separator.value_or("-");
+    for (std::size_t i = 0; i < o.words.size(); ++i) {
+        try {
+            out.write(joined(hyphenate(h, o.words[i]), separator) + "\n");
+        } catch (const InvalidUtf8& e) {
+            fail("word " + std::to_string(i + 1) + ", byte " + std::to_string(e.offset() + 1) +
+                 ": invalid UTF-8: " + e.problem());
+        }
+    }
+}
+
+// Standard input in pieces, keeping count of lines for error messages.
+class Input {
+public:
+    std::string_view next() {
+        // Account for the piece that is done.
+        lines_ += static_cast<std::uint64_t>(std::count(piece_.begin(), piece_.end(), '\n'));
+        if (const auto last = piece_.rfind('\n'); last != std::string_view::npos)
+            lineStart_ = offset_ + last + 1;
+        offset_ += piece_.size();
+        const std::size_t n = std::fread(buffer_.data(), 1, buffer_.size(), stdin);
+        if (n == 0 && std::ferror(stdin))
+            fail(std::string("cannot read standard input: ") + std::strerror(errno));
+        piece_ = std::string_view(buffer_.data(), n);
+        return piece_;
+    }
+
+    // "line L, byte B" of an offset counted from the start of the input, in
+    // the current piece or at its end.
+    std::string where(std::uint64_t offset) const {
+        const std::string_view before =
+            piece_.substr(0, static_cast<std::size_t>(offset - offset_));
+        const auto newlines =
+            static_cast<std::uint64_t>(std::count(before.begin(), before.end(), '\n'));
+        const std::uint64_t column =
+            newlines > 0 ? before.size() - before.rfind('\n') : offset - lineStart_ + 1;
+        return "line " + std::to_string(lines_ + newlines + 1) + ", byte " + std::to_string(column);
+    }
+
+private:
+    std::vector<char> buffer_ = std::vector<char>(1 << 16);
+    std::string_view piece_;
+    std::uint64_t offset_ = 0;    // of the current piece
+    std::uint64_t lines_ = 0;     // line feeds before the current piece
+    std::uint64_t lineStart_ = 0; // offset where the line of the current piece's start begins
+};
+
+void hyphenateText(const Options& o, const Hyphenator& h, Output& out) {
+    TextHyphenator text(h, WordCharacters::of(o.language), o.separator.value_or("\u00ad"));
+    Input in;
+    std::string buffer;
+    try {
+        for (std::string_view piece = in.next(); !piece.empty(); piece = in.next()) {
+            buffer.clear();
+            text.feed(piece, buffer);
+            out.write(buffer);
+        }
+        buffer.clear();
+        text.finish(buffer);
+        out.write(buffer);
+    } catch (const InvalidUtf8& e) {
+        out.write(buffer); // everything before the bad byte
+        out.flush();
+        fail("standard input, " + in.where(e.offset()) + ": invalid UTF-8: " + e.problem());
+    }
+}
+
+void hyphenateLines(const Options& o, const Hyphenator& h, Output& out) {
+    const std::string separator = o.separator.value_or("-");
+    Input in;
+    std::string line;
+    std::uint64_t number = 0;
+    auto finishLine = [&] {
+        ++number;
+        const bool crlf = !line.empty() && line.back() == '\r';
+        if (crlf) line.pop_back();
+        try {
+            out.write(joined(hyphenate(h, line), separator) + (crlf ? "\r\n" : "\n"));
+        } catch (const InvalidUtf8& e) {
+            out.flush();
+            fail("standard input, line " + std::to_string(number) + ", byte " +
+                 std::to_string(e.offset() + 1) + ": invalid UTF-8: " + e.problem());
+        }
+        line.clear();
+    };
+    for (std::string_view piece = in.next(); !piece.empty(); piece = in.next()) {
+        for (std::size_t start = 0; start < piece.size();) {
+            const std::size_t end = piece.find('\n', start);
+            if (end == std::string_view::npos) {
+                line.append(piece.substr(start));
+                break;
+            }
+            line.append(piece.substr(start, end - start));
+            finishLine();
+            start = end + 1;
+        }
+    }
+    if (!line.empty()) finishLine();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::signal(SIGPIPE, SIG_IGN); // a closed output is reported, not fatal
+    Output out;
+    try {
+        const Options o = parseOptions(argc, argv);
+        if (o.help) {
+            out.write(usage);
+        } else if (o.version) {
+            out.write("sillabor " SILLABOR_VERSION "\n");
+        } else if (o.list) {
+            out.write(languageList());
+        } else {
+            const Hyphenator h = makeHyphenator(o);
+            if (!o.words.empty())
+                hyphenateArguments(o, h, out);
+            else if (o.text)
+                hyphenateText(o, h, out);
+            else
+                hyphenateLines(o, h, out);
+        }
+        out.flush();
+        return 0;
+    } catch (const Failure& f) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "sillabor: %s\n", f.message.c_str());
+        return f.status;
+    } catch (const std::exception& e) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "sillabor: %s\n", e.what());
+        return 1;
+    }
+}

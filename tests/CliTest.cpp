@@ -1,0 +1,247 @@
+// End-to-end tests of the command-line tool: each runs the built program
+// with its standard streams on files.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+struct Outcome {
+    int status = -1;
+    std::string out, err;
+    long peakKiB = 0; // largest resident set of the program
+};
+
+class Cli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("sillabor-cli-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    fs::path file(const std::string& name, std::string_view contents) {
+        const fs::path p = dir_ / name;
+        std::ofstream(p, std::ios::binary) << contents;
+        return p;
+    }
+
+    static std::string slurp(const fs::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+    // Runs the tool with `args`, standard input from `input` (a file), and
+    // standard output to `output` (a file, or the given descriptor).
+    Outcome runWith(const std::vector<std::string>& args, const fs::path& input,
+                    int outputFd = -1) {
+        const fs::path out = dir_ / "stdout", err = dir_ / "stderr";
+        std::vector<char*> argv{const_cast<char*>(SILLABOR_TOOL)};
+        for (const auto& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        const pid_t pid = ::fork();
+        if (pid == 0) {
+            const int in = ::open(input.c_str(), O_RDONLY);
+            const int o =
+                outputFd >= 0 ? outputFd : ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            ::dup2(in, 0);
+            ::dup2(o, 1);
+            ::dup2(e, 2);
+            ::execv(SILLABOR_TOOL, argv.data());
+            ::_exit(127);
+        }
+        Outcome r;
+        int status = 0;
+        rusage usage{};
+        ::wait4(pid, &status, 0, &usage);
+        r.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        r.peakKiB = usage.ru_maxrss;
+        if (outputFd < 0) r.out = slurp(out);
+        r.err = slurp(err);
+        return r;
+    }
+
+    Outcome run(const std::vector<std::string>& args, std::string_view input = "") {
+        return runWith(args, file("stdin", input));
+    }
+
+    fs::path dir_;
+};
+
+TEST_F(Cli, HyphenatesWordsFromTheCommandLine) {
+    const Outcome r = run({"Typesetting", "hyphenation", "associate"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Type-set-ting\nhy-phen-ation\nas-so-ciate\n");
+    EXPECT_EQ(run({"-l", "de-1996", "-s", "=", "Silbentrennung"}).out, "Sil=ben=tren=nung\n");
+    EXPECT_EQ(run({"--language=German_1996", "--separator=\xc2\xb7", "Silbentrennung"}).out,
+              "Sil\xc2\xb7"
+              "ben\xc2\xb7tren\xc2\xb7nung\n");
+    EXPECT_EQ(run({"-s", "", "--", "-word-"}).out, "-word-\n");
+}
+
+TEST_F(Cli, HyphenatesEachLineOfStandardInput) {
+    const Outcome r = run({"-l", "de"}, "Silbentrennung\r\n\n\xc3\x9c"
+                                        "bergr\xc3\xb6\xc3\x9f"
+                                        "entr\xc3\xa4ger");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Sil-ben-tren-nung\r\n\n\xc3\x9c"
+                     "ber-gr\xc3\xb6-\xc3\x9f"
+                     "en-tr\xc3\xa4-ger\n");
+}
+
+TEST_F(Cli, InsertsSoftHyphensIntoRunningText) {
+    const Outcome r = run({"--text"}, "<p>Hyphenation, 42 typesetting.</p>\n");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "<p>Hy\xc2\xadphen\xc2\xad"
+                     "ation, 42 type\xc2\xadset\xc2\xadting.</p>\n");
+    EXPECT_EQ(run({"--text", "-s", "|"}, "associate").out, "as|so|ciate");
+}
+
+TEST_F(Cli, BuildsAHyphenatorFromFiles) {
+    const fs::path patterns =
+        file("p.txt", "hy3ph\nhe2n\nhen5at\nhena4\n1na\nn2at\n1tio\n2io\no2n\n");
+    const fs::path exceptions = file("e.txt", "ta-ble\nhy-phen-ation\n");
+    EXPECT_EQ(run({"--patterns", patterns, "hyphenation", "typesetting"}).out,
+              "hy-phen-ation\ntypesetting\n");
+    EXPECT_EQ(run({"--patterns", patterns, "--left", "7", "hyphenation"}).out, "hyphenation\n");
+    EXPECT_EQ(run({"--exceptions", exceptions, "hyphenation", "table"}).out,
+              "hy-phen-ation\nta-ble\n");
+    // The language's character map folds capitals; --identity does not, so
+    // "hy3ph" misses the capital.
+    EXPECT_EQ(run({"--patterns", patterns, "Hyphenation"}).out, "Hy-phen-ation\n");
+    EXPECT_EQ(run({"--patterns", patterns, "--identity", "Hyphenation"}).out, "Hyphen-ation\n");
+}
+
+TEST_F(Cli, ListsTheLanguages) {
+    const Outcome r = run({"--list"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 73);
+    EXPECT_THAT(r.out, HasSubstr("English_US               en-us            2 3\n"));
+    EXPECT_THAT(r.out, HasSubstr("German_Swiss             de-ch-1901       2 2\n"));
+    EXPECT_THAT(run({"--help"}).out, StartsWith("usage: sillabor"));
+    EXPECT_EQ(run({"--version"}).out, "sillabor " SILLABOR_VERSION "\n");
+}
+
+TEST_F(Cli, ReportsABadCommandLine) {
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"-l", "xx", "word"}, "sillabor: unknown language 'xx'; the languages are Afrikaans,"},
+        {{"--left", "two", "word"}, "sillabor: --left: not a whole number: 'two'\n"},
+        {{"--right"}, "sillabor: --right needs a value\n"},
+        {{"--frobnicate"}, "sillabor: unknown option '--frobnicate' (see sillabor --help)\n"},
+        {{"--text", "word"}, "sillabor: --text reads standard input and takes no WORD\n"},
+    };
+    for (const auto& [args, message] : cases) {
+        const Outcome r = run(args);
+        EXPECT_EQ(r.status, 2) << message;
+        EXPECT_THAT(r.err, StartsWith(message));
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_EQ(r.out, "");
+    }
+}
+
+TEST_F(Cli, ReportsBadInputWithItsPlace) {
+    const fs::path bad = file("bad.txt", "hy3ph\nhe2n\xff\n");
+    Outcome r = run({"--patterns", bad, "word"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "sillabor: " + bad.string() +
+                         ", line 2, byte 5: invalid UTF-8: byte that never occurs in UTF-8\n");
+    r = run({"--exceptions", (dir_ / "missing.txt").string(), "word"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "sillabor: cannot read " + (dir_ / "missing.txt").string() +
+                         ": No such file or directory\n");
+    r = run({"hyphenation", "ab\xc3"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "hy-phen-ation\n");
+    EXPECT_EQ(r.err, "sillabor: word 2, byte 3: invalid UTF-8: sequence cut short by the end of "
+                     "the text\n");
+    // What was written before the bad byte stays, and is valid.
+    r = run({"--text", "-s", "|"}, "table\nhyphenation ab\xed\xa0\x80 more");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "ta|ble\nhy|phen|ation ab");
+    EXPECT_EQ(r.err, "sillabor: standard input, line 2, byte 15: invalid UTF-8: surrogate code "
+                     "point\n");
+    r = run({"--text"}, "table \xe2\x82");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "sillabor: standard input, line 1, byte 7: invalid UTF-8: sequence cut short "
+                     "by the end of the text\n");
+    r = run({}, "table\nab\xc0\xaf\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "ta-ble\n");
+    EXPECT_EQ(r.err,
+              "sillabor: standard input, line 2, byte 3: invalid UTF-8: overlong encoding\n");
+}
+
+TEST_F(Cli, ReportsAClosedOutput) {
+    int fds[2];
+    ASSERT_EQ(::pipe(fds), 0);
+    ::close(fds[0]); // nobody reads
+    std::string input;
+    for (int i = 0; i < 20000; ++i)
+        input += "hyphenation typesetting\n";
+    const Outcome r = runWith({"--text"}, file("in", input), fds[1]);
+    ::close(fds[1]);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "sillabor: cannot write to standard output: Broken pipe\n");
+}
+
+// A large text streams through in constant memory, and comes out as it went
+// in, but for the separators.
+TEST_F(Cli, StreamsALargeText) {
+    const fs::path input = dir_ / "large.txt";
+    std::size_t size = 0;
+    {
+        std::ofstream out(input, std::ios::binary);
+        const char* words[] = {"hyphenation", "the",          "typesetting", "of",
+                               "democratic",  "institutions", "is",          "associate",
+                               "table",       "algorithm,",   "42",          "<em>computer</em>",
+                               "—",           "repeatedly."};
+        std::mt19937 random(1);
+        std::string line;
+        while (size < (64u << 20)) {
+            line.clear();
+            for (int k = 0; k < 12; ++k) {
+                line += words[random() % std::size(words)];
+                line += ' ';
+            }
+            line.back() = '\n';
+            out << line;
+            size += line.size();
+        }
+    }
+    const fs::path output = dir_ / "out.txt";
+    const Outcome r = runWith({"--text", "-s", "|"}, input,
+                              ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644));
+    EXPECT_EQ(r.status, 0) << r.err;
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__) // they keep freed memory
+    EXPECT_LT(r.peakKiB, 32 * 1024) << "memory grows with the text";
+#endif
+    std::ifstream in(input, std::ios::binary), out(output, std::ios::binary);
+    std::string original(std::istreambuf_iterator<char>(in), {});
+    std::string result(std::istreambuf_iterator<char>(out), {});
+    const auto separators = std::count(result.begin(), result.end(), '|');
+    EXPECT_GT(separators, static_cast<long>(size / 20));
+    result.erase(std::remove(result.begin(), result.end(), '|'), result.end());
+    EXPECT_TRUE(result == original) << "the text changed beyond the separators";
+}
+
+} // namespace
