@@ -62,7 +62,9 @@ public:
     }
 
     Scores lookup(std::u32string_view word) const {
-        std::u32string d = U"." + std::u32string(word) + U".";
+        std::u32string d(1, U'.');
+        d += word;
+        d += U'.';
         const std::size_t m = d.size();
         Scores raw(m, 0);
         auto place = [&](const Scores& list, std::size_t start) {

@@ -11,6 +11,7 @@
 // This header gathers the whole public interface; it defines nothing itself.
 #pragma once
 
+#include "Text/Sillabor/Breaks.hpp"
 #include "Text/Sillabor/Exception.hpp"
 #include "Text/Sillabor/Hyphenator.hpp"
 #include "Text/Sillabor/Language.hpp"

@@ -17,13 +17,13 @@ using detail::ExceptionTable;
 
 namespace detail {
 
-const ExceptionTable* ExceptionsAccess::table(const Exceptions& d) {
+const TableRep* ExceptionsAccess::build(const Exceptions& d) {
     const Exceptions* current = &d;
     for (;;) {
         const auto& rep = current->rep_;
         if (!rep) return nullptr;
         if (rep->kind() == ExceptionsRep::Kind::Table)
-            return &static_cast<const TableRep&>(*rep).table;
+            return static_cast<const TableRep*>(rep.get());
         const auto& deferred = static_cast<const DeferredExceptionsRep&>(*rep);
         current = &deferred.value.get([&] {
             auto builder = std::move(deferred.builder);

@@ -1,5 +1,6 @@
 #include "Text/Sillabor/Hyphenator.hpp"
 
+#include "Text/Sillabor/Breaks.hpp"
 #include "Text/Sillabor/detail/Breaks.hpp"
 #include "Text/Sillabor/detail/ExceptionsRep.hpp"
 #include "Text/Sillabor/detail/Loader.hpp"
@@ -7,6 +8,10 @@
 #include "Text/Sillabor/detail/Text.hpp"
 
 #include <algorithm>
+#include <bit>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <limits>
 #include <stdexcept>
 
@@ -38,6 +43,37 @@ bool odd(Score s) noexcept {
     return s % 2 != 0;
 }
 
+// Zeroes `size` bytes, 16 at a time (the buffers have room for that).
+void clearBytes(std::uint8_t* bytes, std::size_t size) noexcept {
+#if defined(__SSE2__)
+    for (std::size_t k = 0; k < size; k += 16)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(bytes + k), _mm_setzero_si128());
+#else
+    std::fill(bytes, bytes + size, std::uint8_t{0});
+#endif
+}
+
+// Writes each i in [from, to) with an odd `bytes[i]` to `out`; returns how
+// many. Reads up to 15 bytes past `to`.
+std::size_t oddPositions(const std::uint8_t* bytes, std::size_t from, std::size_t to,
+                         std::size_t* out) noexcept {
+    std::size_t count = 0;
+#if defined(__SSE2__)
+    for (std::size_t base = from; base < to; base += 16) {
+        // The low bit of each byte, moved to its top bit, gathered as a mask.
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + base));
+        auto mask = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_slli_epi16(v, 7)));
+        if (to - base < 16) mask &= (1u << (to - base)) - 1;
+        for (; mask != 0; mask &= mask - 1)
+            out[count++] = base + static_cast<std::size_t>(std::countr_zero(mask));
+    }
+#else
+    for (std::size_t i = from; i < to; ++i)
+        if (bytes[i] & 1) out[count++] = i;
+#endif
+    return count;
+}
+
 // The breaks for raw scores `s` of a word of n characters: clip the scores to
 // the minima (T: max(lm, 0) zeros, then s from that index on, at most
 // n - lm - rm + 1 elements of it), and break after character i wherever
@@ -63,57 +99,117 @@ std::size_t breaksFromScores(std::span<const Score> s, std::size_t n, std::ptrdi
 
 namespace detail {
 
-std::span<const std::size_t> findBreaks(const Hyphenator& h, std::u32string_view word,
-                                        Workspace& ws) {
+namespace {
+
+// The normaliser of a hyphenator: the loader's map looked up directly, or
+// any other function called through std::function.
+struct ByMap {
+    const CharMap* map;
+    char32_t operator()(char32_t c) const noexcept { return (*map)(c); }
+};
+
+struct ByFunction {
+    const std::function<char32_t(char32_t)>* f;
+    char32_t operator()(char32_t c) const { return (*f)(c); }
+};
+
+// Scores the word with a classifier that normalises each character and
+// takes its class; for the loader's maps, by a table of classes of
+// normalised Latin-1 characters that the trie keeps.
+template <class Normalise>
+void markWord(const FlatTrie& trie, Normalise normalise, std::u32string_view word,
+              std::uint8_t* marks) {
+    trie.markGaps(
+        word.size(),
+        [t = &trie, normalise, w = word.data()](std::size_t i) {
+            return t->classOf(normalise(w[i]));
+        },
+        marks);
+}
+inline void markWord(const FlatTrie& trie, ByMap normalise, std::u32string_view word,
+                     std::uint8_t* marks) {
+    const FlatTrie::LatinClasses* latin = trie.latinClasses(normalise.map->id(), normalise);
+    if (!latin) return markWord<ByMap&>(trie, normalise, word, marks);
+    trie.markGaps(
+        word.size(),
+        [t = &trie, normalise, w = word.data(), classes = latin->classes](std::size_t i) {
+            const char32_t c = w[i];
+            return c < 256 ? classes[c] : t->classOf(normalise(c));
+        },
+        marks);
+}
+
+template <class Normalise>
+std::span<const std::size_t> breaksOf(const Hyphenator& h, std::u32string_view word,
+                                      Normalise normalise, Workspace& ws) {
     const std::size_t n = word.size();
     const std::ptrdiff_t lm = h.hyphenatorLeftMin;
     const std::ptrdiff_t rm = h.hyphenatorRightMin;
-    if (n == 0 || shorterThanMinima(n, lm, rm)) return {};
-
-    char32_t* normal = ws.word.get(n);
-    const auto& chars = h.hyphenatorChars;
-    if (const auto* loaded = chars.target<CharNormaliser>()) {
-        // The loader's normaliser: look the characters up in its map directly.
-        const CharMap& map = loaded->map();
-        for (std::size_t i = 0; i < n; ++i)
-            normal[i] = map(word[i]);
-    } else {
-        if (!chars) throw std::bad_function_call();
-        for (std::size_t i = 0; i < n; ++i)
-            normal[i] = chars(word[i]);
-    }
-    const std::u32string_view normalised(normal, n);
-
     std::size_t* breaks = ws.breaks.get(n);
-    if (const Scores* listed = findException(h.hyphenatorExceptions, normalised))
-        return {breaks, breaksFromScores(*listed, n, lm, rm, word, breaks)};
+
+    // The normalised word, made only when something needs all of it.
+    const char32_t* normal = nullptr;
+    auto normalised = [&] {
+        if (!normal) {
+            char32_t* out = ws.word.get(n);
+            for (std::size_t i = 0; i < n; ++i)
+                out[i] = normalise(word[i]);
+            normal = out;
+        }
+        return std::u32string_view(normal, n);
+    };
+
+    // Exceptions first: most words are ruled out by length, first and last
+    // character before the word is normalised or hashed.
+    if (const TableRep* exceptions = ExceptionsAccess::tableRep(h.hyphenatorExceptions);
+        exceptions &&
+        exceptions->filter.mayHave(n, normalise(word.front()), normalise(word.back()))) {
+        const auto it = exceptions->table.find(normalised());
+        if (it != exceptions->table.end())
+            return {breaks, breaksFromScores(it->second, n, lm, rm, word, breaks)};
+    }
 
     const FlatTrie& trie = packedTrie(h.hyphenatorPatterns);
-    if (lm < 1 || rm < 1 || trie.rootScored()) {
+    if (lm < 1 || rm < 1 || !trie.packed()) {
         // Minima that let the gap before the first or after the last character
-        // through, or a pattern without letters, need the complete score list.
-        const Scores s = lookupPattern(normalised, h.hyphenatorPatterns);
+        // through, a pattern without letters, or scores that do not fit in a
+        // byte need the complete score list.
+        const Scores s = lookupPattern(normalised(), h.hyphenatorPatterns);
         return {breaks, breaksFromScores(s, n, lm, rm, word, breaks)};
     }
 
-    // The usual case: score the bracketed word in one pass. Only gaps between
-    // two characters of the word are read, where the raw score is at least 0,
-    // so the positive scores are all that matters.
-    const std::size_t m = n + 2;
-    std::uint32_t* cls = ws.cls.get(m);
-    cls[0] = cls[m - 1] = trie.classOf(U'.');
-    for (std::size_t i = 0; i < n; ++i)
-        cls[i + 1] = trie.classOf(normal[i]);
-    Score* gaps = ws.gaps.get(m + 1);
-    std::fill(gaps, gaps + m + 1, Score{0});
-    trie.scoreGaps(cls, m, gaps);
+    // The usual case: score the bracketed word in one pass, normalising and
+    // classifying each character as the walk reaches it. Only gaps between
+    // two characters of the word are read, where the raw score is at least
+    // 0, so the positive scores are all that matters.
+    // Room for n + 19 bytes of marks, and slack for whole 16-byte steps.
+    std::uint8_t* marks = ws.marks.get(n + 34);
+    clearBytes(marks, n + 19);
+    if (normal) {
+        const FlatTrie* t = &trie;
+        trie.markGaps(
+            n, [t, normal](std::size_t i) { return t->classOf(normal[i]); }, marks);
+    } else {
+        markWord(trie, normalise, word, marks);
+    }
     // A break may follow character i for lm - 1 <= i <= n - rm - 1; the gap
     // after character i is gap i + 2 of the bracketed word.
-    std::size_t count = 0;
-    const std::size_t last = n - static_cast<std::size_t>(rm) - 1;
-    for (std::size_t i = static_cast<std::size_t>(lm) - 1; i <= last; ++i)
-        if (odd(gaps[i + 2])) breaks[count++] = i;
+    const std::size_t count = oddPositions(marks + 2, static_cast<std::size_t>(lm) - 1,
+                                           n - static_cast<std::size_t>(rm), breaks);
     return {breaks, count};
+}
+
+} // namespace
+
+std::span<const std::size_t> findBreaks(const Hyphenator& h, std::u32string_view word,
+                                        Workspace& ws) {
+    if (word.empty() || shorterThanMinima(word.size(), h.hyphenatorLeftMin, h.hyphenatorRightMin))
+        return {};
+    const auto& chars = h.hyphenatorChars;
+    if (const auto* loaded = chars.target<CharNormaliser>())
+        return breaksOf(h, word, ByMap{&loaded->map()}, ws);
+    if (!chars) throw std::bad_function_call();
+    return breaksOf(h, word, ByFunction{&chars}, ws);
 }
 
 } // namespace detail
@@ -130,6 +226,17 @@ std::vector<std::u32string> hyphenate(const Hyphenator& h, std::u32string_view w
     }
     pieces.emplace_back(word.substr(start));
     return pieces;
+}
+
+BreakFinder::BreakFinder() : workspace_(std::make_unique<detail::Workspace>()) {}
+BreakFinder::BreakFinder(BreakFinder&&) noexcept = default;
+BreakFinder& BreakFinder::operator=(BreakFinder&&) noexcept = default;
+BreakFinder::~BreakFinder() = default;
+
+std::span<const std::size_t> BreakFinder::operator()(const Hyphenator& h,
+                                                     std::u32string_view word) {
+    if (!workspace_) workspace_ = std::make_unique<detail::Workspace>(); // moved from
+    return detail::findBreaks(h, word, *workspace_);
 }
 
 } // namespace Text::Sillabor

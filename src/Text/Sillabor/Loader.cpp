@@ -6,11 +6,17 @@
 #include "Text/Sillabor/detail/Loader.hpp"
 #include "Text/Sillabor/detail/Text.hpp"
 
+#include <atomic>
 #include <stdexcept>
 
 namespace Text::Sillabor {
 
 namespace detail {
+
+CharMap::CharMap() {
+    static std::atomic<std::uint64_t> maps{0};
+    id_ = maps.fetch_add(1, std::memory_order_relaxed) + 1;
+}
 
 CharMap CharMap::fromText(std::u32string_view text) {
     CharMap map;

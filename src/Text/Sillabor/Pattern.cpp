@@ -170,7 +170,7 @@ bool isBuilt(const Patterns& p) noexcept {
            static_cast<const DeferredRep&>(*rep).value.peek() != nullptr;
 }
 
-const FlatTrie& packedTrie(const Patterns& p) {
+const FlatTrie& packedTrieSlow(const Patterns& p) {
     const Patterns& value = resolved(p);
     const auto& rep = PatternsAccess::rep(value);
     if (!rep) {

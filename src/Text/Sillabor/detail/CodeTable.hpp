@@ -10,15 +10,21 @@
 
 namespace Text::Sillabor::detail {
 
-/// Code points below U+10000 are looked up in pages of 256 values, allocated
-/// only for the high bytes that hold an entry; the rest are kept sorted and
-/// searched. Every code point without an entry maps to `Default(c)`.
+/// Code points below U+0100 are looked up directly, the rest of the Basic
+/// Multilingual Plane in pages of 256 values, allocated only for the high
+/// bytes that hold an entry; the rest are kept sorted and searched. Every
+/// code point without an entry maps to `Default(c)`.
 template <class V, class Default>
 class CodeTable {
 public:
-    CodeTable() { top_.fill(noPage); }
+    CodeTable() {
+        top_.fill(noPage);
+        for (char32_t c = 0; c < 256; ++c)
+            low_[c] = Default{}(c);
+    }
 
     V operator()(char32_t c) const noexcept {
+        if (c < 256) return low_[c];
         if (c < 0x10000) {
             const std::uint16_t page = top_[c >> 8];
             return page == noPage ? Default{}(c) : pages_[page * 256u + (c & 0xFF)];
@@ -30,6 +36,10 @@ public:
 
     /// Sets the value of `c`; a later call for the same code point wins.
     void set(char32_t c, V v) {
+        if (c < 256) {
+            low_[c] = v;
+            return;
+        }
         if (c < 0x10000) {
             std::uint16_t& page = top_[c >> 8];
             if (page == noPage) {
@@ -57,6 +67,7 @@ public:
 
 private:
     static constexpr std::uint16_t noPage = 0xFFFF;
+    std::array<V, 256> low_;
     std::array<std::uint16_t, 256> top_;
     std::vector<V> pages_;
     std::vector<std::pair<char32_t, V>> astral_;

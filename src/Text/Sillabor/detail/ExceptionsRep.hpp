@@ -4,6 +4,7 @@
 #include "Text/Sillabor/Exception.hpp"
 #include "Text/Sillabor/detail/Lazy.hpp"
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -39,10 +40,40 @@ private:
     Kind kind_;
 };
 
+/// A bit per (length, first, last character) class of the words of a table,
+/// so that most words that are not there are told so without hashing them.
+class WordFilter {
+public:
+    void add(std::u32string_view w) noexcept {
+        const std::size_t k = w.empty() ? 0 : key(w.size(), w.front(), w.back());
+        bits_[k / 64] |= std::uint64_t{1} << (k % 64);
+    }
+    /// False when no word of this length, first and last character is in
+    /// the table.
+    bool mayHave(std::size_t length, char32_t first, char32_t last) const noexcept {
+        const std::size_t k = key(length, first, last);
+        return (bits_[k / 64] >> (k % 64)) & 1;
+    }
+    bool mayHave(std::u32string_view w) const noexcept {
+        return w.empty() ? bits_[0] & 1 : mayHave(w.size(), w.front(), w.back());
+    }
+
+private:
+    static std::size_t key(std::size_t length, char32_t first, char32_t last) noexcept {
+        const std::uint64_t h = length * 0x9E3779B97F4A7C15ULL ^ first * 0xC2B2AE3D27D4EB4FULL ^
+                                last * 0x165667B19E3779F9ULL;
+        return static_cast<std::size_t>(h >> 52); // 12 bits
+    }
+    std::array<std::uint64_t, 64> bits_{};
+};
+
 struct TableRep final : ExceptionsRep {
-    explicit TableRep(ExceptionTable t) noexcept
-        : ExceptionsRep(Kind::Table), table(std::move(t)) {}
+    explicit TableRep(ExceptionTable t) noexcept : ExceptionsRep(Kind::Table), table(std::move(t)) {
+        for (const auto& entry : table)
+            filter.add(entry.first);
+    }
     ExceptionTable table;
+    WordFilter filter;
 };
 
 struct DeferredExceptionsRep final : ExceptionsRep {
@@ -55,7 +86,24 @@ struct DeferredExceptionsRep final : ExceptionsRep {
 struct ExceptionsAccess {
     /// The table of `d`, built on first use if deferred; null when empty.
     /// Valid while `d` lives.
-    static const ExceptionTable* table(const Exceptions& d);
+    static const ExceptionTable* table(const Exceptions& d) {
+        const TableRep* t = tableRep(d);
+        return t ? &t->table : nullptr;
+    }
+    /// The same, with its filter: quick when `d` is a table or a deferred
+    /// dictionary already built.
+    static const TableRep* tableRep(const Exceptions& d) {
+        const ExceptionsRep* r = d.rep_.get();
+        if (r && r->kind() == ExceptionsRep::Kind::Deferred) {
+            const Exceptions* built = static_cast<const DeferredExceptionsRep*>(r)->value.peek();
+            if (!built) return build(d);
+            r = built->rep_.get();
+            if (r && r->kind() == ExceptionsRep::Kind::Deferred) return build(d);
+        }
+        return static_cast<const TableRep*>(r);
+    }
+    /// Builds deferred dictionaries, as deep as they go.
+    static const TableRep* build(const Exceptions& d);
     /// Whether `d` is not deferred, or has been built.
     static bool built(const Exceptions& d) noexcept;
     /// A dictionary that holds `table` (the empty one when it is empty).
@@ -67,10 +115,10 @@ struct ExceptionsAccess {
 
 /// The list stored under `word`, without copying it; null when absent.
 inline const Scores* findException(const Exceptions& d, std::u32string_view word) {
-    const ExceptionTable* t = ExceptionsAccess::table(d);
-    if (!t) return nullptr;
-    auto it = t->find(word);
-    return it == t->end() ? nullptr : &it->second;
+    const TableRep* t = ExceptionsAccess::tableRep(d);
+    if (!t || !t->filter.mayHave(word)) return nullptr;
+    auto it = t->table.find(word);
+    return it == t->table.end() ? nullptr : &it->second;
 }
 
 } // namespace Text::Sillabor::detail

@@ -213,7 +213,7 @@ std::shared_ptr<const FlatTrie> TrieBuilder::build() const {
     std::vector<std::uint32_t> order; // builder nodes, breadth first
     order.reserve(n);
     order.push_back(0);
-    std::vector<FlatTrie::Slot>& slots = trie->slots_;
+    std::vector<FlatTrie::Slot> slots;
     slots.reserve(n + n / 8 + alphabet + 1);
     slots.resize(1);
     SlotMap map;
@@ -257,8 +257,13 @@ std::shared_ptr<const FlatTrie> TrieBuilder::build() const {
     // Every base + class must land inside the array, leaves (base 0) included.
     slots.resize(std::max(slots.size(), maxBase + alphabet + 1));
     checkedId(slots.size());
-    slots.shrink_to_fit();
     const std::size_t size = slots.size();
+    trie->out_.resize(size);
+    trie->in_.resize(size);
+    for (std::size_t t = 0; t < size; ++t) {
+        trie->out_[t].base = slots[t].base;
+        trie->in_[t].check = slots[t].check;
+    }
 
     // Score lists, per slot.
     trie->lists_ = lists_;
@@ -321,27 +326,62 @@ std::shared_ptr<const FlatTrie> TrieBuilder::build() const {
         if (own.empty()) {
             slots[t].hits = slots[fail].hits;
         } else {
-            mergeHits(own, trie->hits_[slots[fail].hits], merged);
-            slots[t].hits = trie->hits_.intern(merged);
+            mergeHits(own, trie->hitLists_[slots[fail].hits], merged);
+            slots[t].hits = trie->hitLists_.intern(merged);
         }
     }
-    trie->hits_.shrink();
+    trie->hitLists_.shrink();
+    for (std::size_t t = 0; t < size; ++t) {
+        trie->out_[t].fail = slots[t].fail;
+        trie->in_[t].hits = slots[t].hits;
+    }
+    trie->packHits();
+    trie->packed_ = trie->packed_ && !trie->rootScored();
+    trie->dotClass_ = trie->classOf(U'.');
+    trie->afterDot_ =
+        FlatTrie::advance(trie->out_.data(), trie->in_.data(), FlatTrie::root, trie->dotClass_);
     return trie;
+}
+
+void FlatTrie::packHits() {
+    packed_ = true;
+    for (std::uint32_t id = 0; packed_ && hitLists_.valid(id); ++id) {
+        const std::span<const Hit> hits = hitLists_[id];
+        HitPack pack{};
+        const std::int32_t start = hits.empty() ? 0 : hits.front().rel;
+        for (const Hit& h : hits) {
+            // A well-formed pattern scores no gap past its end (rel <= 0).
+            if (h.rel > 0 || h.rel - start >= 16 || h.value > 255)
+                packed_ = false;
+            else
+                pack.values[h.rel - start] = static_cast<std::uint8_t>(h.value);
+        }
+        packs_.push_back(pack);
+        packStart_.push_back(start);
+    }
+    if (!packed_) {
+        packs_.clear();
+        packStart_.clear();
+    }
+    packs_.shrink_to_fit();
+    packStart_.shrink_to_fit();
 }
 
 std::size_t FlatTrie::depth(State s) const noexcept {
     std::size_t d = 0;
-    for (; s != root; s = slots_[s].check)
+    for (; s != root; s = in_[s].check)
         ++d;
     return d;
 }
 
 std::size_t FlatTrie::bytes() const noexcept {
     return sizeof(*this) + classes_.bytes() + codes_.capacity() * sizeof(char32_t) +
-           slots_.capacity() * sizeof(Slot) + slotLists_.capacity() * sizeof(std::uint32_t) +
+           out_.capacity() * sizeof(Out) + in_.capacity() * sizeof(In) +
+           slotLists_.capacity() * sizeof(std::uint32_t) +
            reach_.capacity() * sizeof(std::int32_t) +
            childBegin_.capacity() * sizeof(std::uint32_t) + children_.capacity() * sizeof(State) +
-           lists_.bytes() + hits_.bytes();
+           lists_.bytes() + hitLists_.bytes() + packs_.capacity() * sizeof(HitPack) +
+           packStart_.capacity() * sizeof(std::int32_t);
 }
 
 } // namespace Text::Sillabor::detail

@@ -5,12 +5,17 @@
 #include "Text/Sillabor/detail/CodeTable.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <span>
 #include <unordered_map>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace Text::Sillabor::detail {
 
@@ -25,6 +30,7 @@ class ListPool {
 public:
     ListPool() : offsets_{0, 0} {}
     std::uint32_t intern(std::span<const T> list);
+    bool valid(std::uint32_t id) const noexcept { return id + 1 < offsets_.size(); }
     std::span<const T> operator[](std::uint32_t id) const noexcept {
         return {items_.data() + offsets_[id], items_.data() + offsets_[id + 1]};
     }
@@ -114,6 +120,9 @@ public:
         State fail = 0;         // the state of the longest proper suffix in the trie
         std::uint32_t hits = 0; // id of the merged hits of this state and its suffixes
     };
+    // The slots are kept in two arrays of pairs (base and fail, check and
+    // hits), so that a step reads one pair of the state it leaves and one of
+    // the state it enters.
 
     static constexpr State root = 0;
 
@@ -125,8 +134,8 @@ public:
 
     /// The child of `s` by class `cls` (1..A), or noState.
     State next(State s, std::uint32_t cls) const noexcept {
-        const State t = slots_[s].base + cls;
-        return slots_[t].check == s ? t : noState;
+        const State t = out_[s].base + cls;
+        return in_[t].check == s ? t : noState;
     }
 
     std::span<const Score> scores(State s) const noexcept { return lists_[slotLists_[s]]; }
@@ -135,7 +144,7 @@ public:
     }
     /// The character on the edge into `child`.
     char32_t label(State child) const noexcept {
-        return codes_[child - slots_[slots_[child].check].base];
+        return codes_[child - out_[in_[child].check].base];
     }
 
     /// Runs the automaton over the classes `cls[0..m)` of a bracketed word
@@ -144,23 +153,11 @@ public:
     /// path of the trie.
     template <class At>
     void walk(const std::uint32_t* cls, std::size_t m, At&& at) const {
-        const Slot* slot = slots_.data();
+        const Out* const out = out_.data();
+        const In* const in = in_.data();
         State q = root;
         for (std::size_t j = 0; j < m; ++j) {
-            const std::uint32_t c = cls[j];
-            if (c == 0) {
-                q = root;
-            } else {
-                for (;;) {
-                    const State t = slot[q].base + c;
-                    if (slot[t].check == q) {
-                        q = t;
-                        break;
-                    }
-                    if (q == root) break;
-                    q = slot[q].fail;
-                }
-            }
+            q = advance(out, in, q, cls[j]);
             at(j, q);
         }
     }
@@ -175,8 +172,8 @@ public:
     /// The part of scoreGaps for one position: the hits of state q reached
     /// after position j, on gaps up to `last`.
     void scoreGapsAt(std::size_t j, State q, std::size_t last, Score* gaps) const noexcept {
-        if (const std::uint32_t h = slots_[q].hits; h != 0) {
-            for (const Hit& hit : hits_[h]) {
+        if (const std::uint32_t h = in_[q].hits; h != 0) {
+            for (const Hit& hit : hitLists_[h]) {
                 const std::size_t p = j + 1 + static_cast<std::size_t>(hit.rel);
                 if (p > last) break;
                 gaps[p] = std::max(gaps[p], hit.value);
@@ -184,7 +181,66 @@ public:
         }
     }
 
-    State fail(State s) const noexcept { return slots_[s].fail; }
+    /// The classes of the normalised forms of the characters below U+0100,
+    /// under the character map numbered `mapId` whose normaliser is
+    /// `normalise`: made on first use and kept with the trie, for the first
+    /// map it is used with; null for any other map.
+    struct LatinClasses {
+        std::uint64_t mapId;
+        std::uint32_t classes[256];
+    };
+    template <class Normalise>
+    const LatinClasses* latinClasses(std::uint64_t mapId, Normalise normalise) const {
+        LatinClasses* known = latin_.load(std::memory_order_acquire);
+        if (!known) {
+            auto made = std::make_unique<LatinClasses>();
+            made->mapId = mapId;
+            for (char32_t c = 0; c < 256; ++c)
+                made->classes[c] = classOf(normalise(c));
+            if (latin_.compare_exchange_strong(known, made.get(), std::memory_order_acq_rel))
+                return made.release();
+        }
+        return known->mapId == mapId ? known : nullptr;
+    }
+
+    FlatTrie() = default;
+    FlatTrie(const FlatTrie&) = delete;
+    FlatTrie& operator=(const FlatTrie&) = delete;
+    ~FlatTrie() { delete latin_.load(std::memory_order_relaxed); }
+
+    /// Whether markGaps can score words: every state's merged scores lie on
+    /// the 16 gaps up to the end of the match and between 1 and 255 (true of
+    /// every pattern file), and the root has no scores.
+    bool packed() const noexcept { return packed_; }
+
+    /// The fast form of scoreGaps, for packed tries, on the bracketed word
+    /// of n characters whose class of character i is `classAt(i)`: raises the
+    /// bytes `gaps[0..n + 2]` the same way, where `gaps` has room for n + 18
+    /// bytes (those past n + 2 are scratch).
+    template <class ClassAt>
+    void markGaps(std::size_t n, ClassAt classAt, std::uint8_t* gaps) const noexcept {
+        // Everything the loop reads is a local: the 16-byte stores may alias
+        // any memory, and would otherwise force reloads.
+        const Out* const out = out_.data();
+        const In* const in = in_.data();
+        const HitPack* const packs = packs_.data();
+        const std::int32_t* const starts = packStart_.data();
+        auto mark = [packs, starts, gaps](std::size_t j, std::uint32_t h) {
+            if (h != 0)
+                maxBytes(gaps + (j + 1 + static_cast<std::size_t>(starts[h])), packs[h].values);
+        };
+        // The leading "." always leads to the same state.
+        State q = afterDot_;
+        mark(0, in[q].hits);
+        for (std::size_t i = 0; i < n; ++i) {
+            q = advance(out, in, q, classAt(i));
+            mark(i + 1, in[q].hits);
+        }
+        q = advance(out, in, q, dotClass_);
+        mark(n + 1, in[q].hits);
+    }
+
+    State fail(State s) const noexcept { return out_[s].fail; }
     /// The largest (score list length - depth) over the scored states among
     /// s and its suffixes: how far past the end of a match a score can reach.
     std::int64_t reach(State s) const noexcept { return reach_[s]; }
@@ -199,15 +255,62 @@ public:
 
 private:
     friend class TrieBuilder;
+    void packHits();
     CodeTable<std::uint32_t, NoClass> classes_;
     std::vector<char32_t> codes_; // class -> code; codes_[0] unused
-    std::vector<Slot> slots_;
+    // What a step reads of the state it leaves, and of the state it enters.
+    struct Out {
+        std::uint32_t base;
+        State fail;
+    };
+    struct In {
+        State check;
+        std::uint32_t hits; // id in hitLists_ and packs_
+    };
+    std::vector<Out> out_;
+    std::vector<In> in_;
     std::vector<std::uint32_t> slotLists_;  // per slot: id of its score list
     std::vector<std::int32_t> reach_;       // per slot: see reach()
     std::vector<std::uint32_t> childBegin_; // per slot, plus one: start in children_
     std::vector<State> children_;
     ListPool<Score> lists_;
-    ListPool<Hit> hits_;
+    ListPool<Hit> hitLists_;
+    // The hits of each record of hitLists_, as the byte values of 16 gaps from
+    // j + 1 + start on.
+    struct alignas(16) HitPack {
+        std::uint8_t values[16];
+    };
+    std::vector<HitPack> packs_;
+    std::vector<std::int32_t> packStart_;
+    bool packed_ = false;
+    std::uint32_t dotClass_ = 0;                        // the class of "."
+    State afterDot_ = root;                             // the state after a leading "."
+    mutable std::atomic<LatinClasses*> latin_{nullptr}; // owned
+
+    // The automaton's step from q by class c: the child, or the child of the
+    // longest suffix that has one, or the root. Class 0 (a character no
+    // pattern has) finds no child anywhere, so it falls back to the root.
+    static State advance(const Out* out, const In* in, State q, std::uint32_t c) noexcept {
+        for (;;) {
+            const Out o = out[q];
+            const State t = o.base + c;
+            if (in[t].check == q) return t;
+            if (q == root) return root;
+            q = o.fail;
+        }
+    }
+
+    // to[k] = max(to[k], from[k]) for k < 16; `from` is 16-byte aligned.
+    static void maxBytes(std::uint8_t* to, const std::uint8_t* from) noexcept {
+#if defined(__SSE2__)
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(to));
+        const __m128i b = _mm_load_si128(reinterpret_cast<const __m128i*>(from));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to), _mm_max_epu8(a, b));
+#else
+        for (std::size_t k = 0; k < 16; ++k)
+            to[k] = to[k] < from[k] ? from[k] : to[k];
+#endif
+    }
 };
 
 } // namespace Text::Sillabor::detail

@@ -6,6 +6,7 @@
 #include "Text/Sillabor/detail/CodeTable.hpp"
 #include "Text/Sillabor/detail/Lazy.hpp"
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -26,9 +27,13 @@ public:
     /// The map of a character file's text.
     static CharMap fromText(std::u32string_view text);
     char32_t operator()(char32_t c) const noexcept { return table_(c); }
+    /// A number that no other map of this process has, to key caches by.
+    std::uint64_t id() const noexcept { return id_; }
 
 private:
+    CharMap();
     CodeTable<char32_t, SameCharacter> table_;
+    std::uint64_t id_;
 };
 
 /// The normaliser the loader puts in `hyphenatorChars`: builds its CharMap at

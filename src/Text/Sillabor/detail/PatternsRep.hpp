@@ -72,7 +72,23 @@ struct PatternsAccess {
 
 /// The trie to run lookups on, with the node as its root: built on first use
 /// and kept. Forces a deferred trie. Valid while `p` lives.
-const FlatTrie& packedTrie(const Patterns& p);
+const FlatTrie& packedTrieSlow(const Patterns& p);
+
+/// The same, quick when `p` is a packed trie or a deferred trie already
+/// built (the case of every hyphenator the loader makes).
+inline const FlatTrie& packedTrie(const Patterns& p) {
+    const PatternsRep* r = PatternsAccess::rep(p).get();
+    if (r && r->kind() == PatternsRep::Kind::Deferred) {
+        const Patterns* built = static_cast<const DeferredRep*>(r)->value.peek();
+        if (!built) return packedTrieSlow(p);
+        r = PatternsAccess::rep(*built).get();
+    }
+    if (r && r->kind() == PatternsRep::Kind::Flat) {
+        const auto* flat = static_cast<const FlatRep*>(r);
+        if (flat->state == FlatTrie::root) return *flat->trie;
+    }
+    return packedTrieSlow(p);
+}
 
 /// A read-only view of one node, whatever holds it, that walks the children
 /// without allocating. Forces deferred tries as it reaches them.

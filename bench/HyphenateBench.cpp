@@ -1,0 +1,172 @@
+// Throughput of hyphenation on the shared word lists, against the simple
+// reference scorer measured in the same run.
+#include "Corpus.hpp"
+#include "Counting.hpp"
+#include "ReferenceScorer.hpp"
+
+#include "Text/Sillabor.hpp"
+#include "Text/Sillabor/detail/EmbeddedFiles.hpp"
+#include "Text/Sillabor/detail/Loader.hpp"
+
+#include <benchmark/benchmark.h>
+
+#include <thread>
+
+namespace {
+
+using namespace Text::Sillabor;
+using namespace sillabor_bench;
+
+struct Corpus {
+    std::vector<std::u32string> words;
+    std::vector<std::string> utf8;
+};
+
+const Corpus& corpus(const char* file) {
+    static std::map<std::string, Corpus> loaded;
+    auto [it, added] = loaded.try_emplace(file);
+    if (added) {
+        it->second.words = readWords(sharedPath(std::string("bench/") + file));
+        for (const auto& w : it->second.words)
+            it->second.utf8.push_back(toUtf8(w));
+    }
+    return it->second;
+}
+const Corpus& english() {
+    return corpus("words-en.txt");
+}
+const Corpus& german() {
+    return corpus("words-de.txt");
+}
+
+// The reference hyphenator of a language, from the same data files.
+struct Reference {
+    explicit Reference(Language l) {
+        const detail::FileLookup files = detail::findEmbeddedFile;
+        trie = std::make_unique<sillabor_reference::Trie>(
+            detail::readDataFile(files, l, ".pat.txt.gz"));
+        const Hyphenator& h = languageHyphenator(l);
+        hyphenator = sillabor_reference::Hyphenator{
+            sillabor_reference::normaliser(detail::readDataFile(files, l, ".chr.txt.gz")),
+            trie.get(),
+            sillabor_reference::exceptions(detail::readDataFile(files, l, ".hyp.txt.gz")),
+            h.hyphenatorLeftMin, h.hyphenatorRightMin};
+    }
+    std::unique_ptr<sillabor_reference::Trie> trie;
+    sillabor_reference::Hyphenator hyphenator;
+};
+
+// Runs `each(word index)` over the whole corpus per iteration and reports
+// words per second, nanoseconds and heap allocations per word.
+template <class Each>
+void overCorpus(benchmark::State& state, std::size_t count, Each each) {
+    for (std::size_t i = 0; i < count; ++i)
+        each(i); // warm up: tables decoded, buffers grown
+    const auto before = allocations;
+    for (auto _ : state)
+        for (std::size_t i = 0; i < count; ++i)
+            each(i);
+    const double words = static_cast<double>(count) * static_cast<double>(state.iterations());
+    state.counters["words/s"] = benchmark::Counter(static_cast<double>(count),
+                                                   benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["ns/word"] = benchmark::Counter(static_cast<double>(count),
+                                                   benchmark::Counter::kIsIterationInvariantRate |
+                                                       benchmark::Counter::kInvert);
+    state.counters["allocs/word"] = static_cast<double>(allocations - before) / words;
+}
+
+void BM_English_Reference(benchmark::State& state) {
+    static const Reference ref(Language::English_US);
+    const auto& words = english().words;
+    overCorpus(state, words.size(), [&](std::size_t i) {
+        benchmark::DoNotOptimize(sillabor_reference::hyphenate(ref.hyphenator, words[i]));
+    });
+}
+BENCHMARK(BM_English_Reference)->Unit(benchmark::kMillisecond);
+
+void BM_English_hyphenate(benchmark::State& state) {
+    const auto& words = english().words;
+    overCorpus(state, words.size(),
+               [&](std::size_t i) { benchmark::DoNotOptimize(hyphenate(english_US, words[i])); });
+}
+BENCHMARK(BM_English_hyphenate)->Unit(benchmark::kMillisecond);
+
+void BM_English_BreakFinder(benchmark::State& state) {
+    const auto& words = english().words;
+    const Hyphenator& h = english_US;
+    BreakFinder find;
+    overCorpus(state, words.size(),
+               [&](std::size_t i) { benchmark::DoNotOptimize(find(h, words[i]).size()); });
+}
+BENCHMARK(BM_English_BreakFinder)->Unit(benchmark::kMillisecond);
+
+void BM_English_hyphenateUtf8(benchmark::State& state) {
+    const auto& words = english().utf8;
+    overCorpus(state, words.size(),
+               [&](std::size_t i) { benchmark::DoNotOptimize(hyphenate(english_US, words[i])); });
+}
+BENCHMARK(BM_English_hyphenateUtf8)->Unit(benchmark::kMillisecond);
+
+void BM_German_Reference(benchmark::State& state) {
+    static const Reference ref(Language::German_1996);
+    const auto& words = german().words;
+    overCorpus(state, words.size(), [&](std::size_t i) {
+        benchmark::DoNotOptimize(sillabor_reference::hyphenate(ref.hyphenator, words[i]));
+    });
+}
+BENCHMARK(BM_German_Reference)->Unit(benchmark::kMillisecond);
+
+void BM_German_hyphenate(benchmark::State& state) {
+    const auto& words = german().words;
+    overCorpus(state, words.size(),
+               [&](std::size_t i) { benchmark::DoNotOptimize(hyphenate(german_1996, words[i])); });
+}
+BENCHMARK(BM_German_hyphenate)->Unit(benchmark::kMillisecond);
+
+// Threads sharing the ready-made english_US, each hyphenating the whole list:
+// with two threads, twice the words should take no longer.
+void BM_English_threads(benchmark::State& state) {
+    const auto& words = english().words;
+    const Hyphenator& h = english_US;
+    const auto threads = static_cast<std::size_t>(state.range(0));
+    auto work = [&] {
+        for (const auto& w : words)
+            benchmark::DoNotOptimize(hyphenate(h, w));
+    };
+    work(); // the tables are decoded before the clock runs
+    for (auto _ : state) {
+        std::vector<std::thread> pool;
+        for (std::size_t t = 0; t < threads; ++t)
+            pool.emplace_back(work);
+        for (auto& t : pool)
+            t.join();
+    }
+    state.counters["words/s"] = benchmark::Counter(static_cast<double>(words.size() * threads),
+                                                   benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_English_threads)->Unit(benchmark::kMillisecond)->UseRealTime()->Arg(1)->Arg(2);
+
+// Running text: the English words as a text of lines, through the streaming
+// hyphenator, in pieces as the tool reads them.
+void BM_English_runningText(benchmark::State& state) {
+    std::string text;
+    const auto& words = english().utf8;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        text += words[i];
+        text += i % 12 == 11 ? ".\n" : " ";
+    }
+    const WordCharacters letters = WordCharacters::of(Language::English_US);
+    std::string out;
+    for (auto _ : state) {
+        TextHyphenator t(english_US, letters, "\u00ad");
+        for (std::size_t at = 0; at < text.size(); at += 1 << 16) {
+            out.clear();
+            t.feed(std::string_view(text).substr(at, 1 << 16), out);
+        }
+        t.finish(out);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(text.size()) * state.iterations());
+}
+BENCHMARK(BM_English_runningText)->Unit(benchmark::kMillisecond);
+
+} // namespace

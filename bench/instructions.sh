@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Instructions per word, counted by callgrind (a figure that does not drift
+# with the machine's load): only the measured loop is collected.
+#
+#     bench/instructions.sh [build folder] [word list]
+set -euo pipefail
+build=${1:-build/bench}
+words=${2:-../shared/bench/words-en.txt}
+program="$build/bench/sillabor_instructions"
+count=$(grep -c . "$words")
+for mode in reference hyphenate finder utf8; do
+  out=$(mktemp)
+  valgrind --tool=callgrind --callgrind-out-file="$out" \
+    --toggle-collect='*measuredLoop*' "$program" "$mode" "$words" 1 >/dev/null 2>&1
+  total=$(callgrind_annotate "$out" 2>/dev/null | awk '/PROGRAM TOTALS/ {gsub(",", "", $1); print $1}')
+  rm -f "$out"
+  printf '%-10s %8d instructions per word\n' "$mode" $((total / count))
+done
