@@ -4,7 +4,10 @@
 #include "Text/Sillabor/detail/Gzip.hpp"
 #include "Text/Sillabor/detail/LanguageFacts.hpp"
 #include "Text/Sillabor/detail/Loader.hpp"
+#include "Text/Sillabor/detail/PatternsRep.hpp"
 #include "Text/Sillabor/detail/Text.hpp"
+
+#include <algorithm>
 
 #include <atomic>
 #include <stdexcept>
@@ -42,11 +45,45 @@ bool CharNormaliser::built() const noexcept {
     return cell_->map.peek() != nullptr;
 }
 
-std::u32string readDataFile(const FileLookup& lookup, Language language, std::string_view suffix) {
+
+namespace {
+
+// The bytes of a data file, decompressed.
+std::string readBytes(const FileLookup& lookup, Language language, std::string_view suffix) {
     const std::string name = "hyph-" + std::string(languageAffix(language)) + std::string(suffix);
     const std::optional<std::string_view> bytes = lookup(name);
     if (!bytes) throw std::runtime_error("Could not find " + name);
-    return decodeUtf8Lenient(gunzip(*bytes, name));
+    return gunzip(*bytes, name);
+}
+
+// The patterns of a language, parsed a line at a time from the decompressed
+// bytes, so that the decoded text never exists in full.
+Patterns readPatterns(const FileLookup& lookup, Language language) {
+    const std::string bytes = readBytes(lookup, language, ".pat.txt.gz");
+    PatternParser parser(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')));
+    std::u32string line;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find('\n', start);
+        if (end == std::string::npos) end = bytes.size();
+        const std::string_view raw = std::string_view(bytes).substr(start, end - start);
+        unsigned char high = 0;
+        for (char b : raw) high |= static_cast<unsigned char>(b);
+        if (high < 0x80) {
+            parser.line(raw); // ASCII: bytes are code points
+        } else {
+            decodeUtf8Lenient(raw, line);
+            parser.line(line);
+        }
+        start = end + 1;
+    }
+    return parser.finish();
+}
+
+} // namespace
+
+std::u32string readDataFile(const FileLookup& lookup, Language language, std::string_view suffix) {
+    return decodeUtf8Lenient(readBytes(lookup, language, suffix));
 }
 
 Hyphenator loadHyphenator(Language language, FileLookup lookup) {
@@ -57,9 +94,7 @@ Hyphenator loadHyphenator(Language language, FileLookup lookup) {
         CharNormaliser([lookup, language] {
             return CharMap::fromText(readDataFile(lookup, language, ".chr.txt.gz"));
         }),
-        Patterns::deferred([lookup, language] {
-            return parsePatterns(readDataFile(lookup, language, ".pat.txt.gz"));
-        }),
+        Patterns::deferred([lookup, language] { return readPatterns(lookup, language); }),
         Exceptions::deferred([lookup, language] {
             return parseExceptions(readDataFile(lookup, language, ".hyp.txt.gz"));
         }),

@@ -28,8 +28,10 @@ bool isDigit(char32_t c) noexcept {
     return c >= U'0' && c <= U'9';
 }
 
-// The scores of a pattern, into a list the caller reuses.
-void scoreInto(std::u32string_view pattern, Scores& scores) {
+// The scores of a pattern, into a list the caller reuses. Pattern text may
+// come as code points or, when it is ASCII, as bytes.
+template <class Char>
+void scoreInto(std::basic_string_view<Char> pattern, Scores& scores) {
     scores.resize(pattern.size() + 1);
     Score* out = scores.data();
     std::size_t i = 0;
@@ -38,7 +40,7 @@ void scoreInto(std::u32string_view pattern, Scores& scores) {
             *out++ = 0;
             break;
         }
-        const char32_t c = pattern[i];
+        const char32_t c = static_cast<char32_t>(pattern[i]);
         if (isDigit(c)) {
             *out++ = static_cast<Score>(c - U'0');
             if (i + 1 == pattern.size()) break;
@@ -53,11 +55,14 @@ void scoreInto(std::u32string_view pattern, Scores& scores) {
 
 // The letters of a pattern (everything but the ASCII digits), into a string
 // the caller reuses.
-void lettersInto(std::u32string_view pattern, std::u32string& letters) {
+template <class Char>
+void lettersInto(std::basic_string_view<Char> pattern, std::u32string& letters) {
     letters.resize(pattern.size());
     char32_t* out = letters.data();
-    for (char32_t c : pattern)
+    for (Char ch : pattern) {
+        const auto c = static_cast<char32_t>(ch);
         if (!isDigit(c)) *out++ = c;
+    }
     letters.resize(static_cast<std::size_t>(out - letters.data()));
 }
 
@@ -67,8 +72,7 @@ Patterns makeNode(Scores scores, Children children) {
 }
 
 Patterns makeFlat(std::shared_ptr<const FlatTrie> trie) {
-    if (trie->children(FlatTrie::root).empty() && trie->scores(FlatTrie::root).empty())
-        return Patterns{};
+    if (trie->empty()) return Patterns{};
     return PatternsAccess::make(std::make_shared<FlatRep>(std::move(trie), FlatTrie::root));
 }
 
@@ -404,32 +408,57 @@ Patterns insertPattern(std::u32string_view pattern, const Patterns& trie) {
     return node;
 }
 
-Patterns parsePatterns(std::u32string_view text) {
-    // Inserting the lines from the last to the first, each replacing the
-    // scores of the same letters, leaves the first line's scores: so the lines
-    // go in in text order, and a line whose letters have been seen keeps the
-    // earlier scores. A line shares the nodes of its common prefix with the
-    // line before, which in a sorted pattern file is most of it.
-    detail::TrieBuilder builder;
-    builder.reserve(text.size() / 4 + 1);
+namespace detail {
+
+// Inserting the lines from the last to the first, each replacing the scores
+// of the same letters, leaves the first line's scores: so the lines go in in
+// text order, and a line whose letters have been seen keeps the earlier
+// scores. A line shares the nodes of its common prefix with the line before,
+// which in a sorted pattern file is most of it.
+struct PatternParser::State {
+    TrieBuilder builder;
     Scores scores;
     std::u32string letters, previous;
     std::vector<std::uint32_t> path{0}; // the nodes of `previous`, from the root
-    detail::forEachLine(text, [&](std::u32string_view line) {
-        lettersInto(line, letters);
-        const std::size_t common = static_cast<std::size_t>(
-            std::mismatch(letters.begin(), letters.end(), previous.begin(), previous.end()).first -
-            letters.begin());
-        path.resize(common + 1);
-        for (std::size_t k = common; k < letters.size(); ++k)
-            path.push_back(builder.child(path.back(), letters[k]));
-        if (!builder.hasScores(path.back())) {
-            scoreInto(line, scores);
-            builder.setScores(path.back(), scores);
-        }
-        std::swap(letters, previous);
-    });
-    return makeFlat(builder.build());
+
+    template <class Char>
+    void add(std::basic_string_view<Char> line);
+};
+
+PatternParser::PatternParser(std::size_t expectedLines) : state_(std::make_unique<State>()) {
+    state_->builder.reserve(expectedLines * 2 + 1);
+}
+PatternParser::~PatternParser() = default;
+
+void PatternParser::line(std::u32string_view line) { state_->add(line); }
+void PatternParser::line(std::string_view asciiLine) { state_->add(asciiLine); }
+
+template <class Char>
+void PatternParser::State::add(std::basic_string_view<Char> line) {
+    State& s = *this;
+    lettersInto(line, s.letters);
+    const std::size_t common = static_cast<std::size_t>(
+        std::mismatch(s.letters.begin(), s.letters.end(), s.previous.begin(), s.previous.end())
+            .first -
+        s.letters.begin());
+    s.path.resize(common + 1);
+    for (std::size_t k = common; k < s.letters.size(); ++k)
+        s.path.push_back(s.builder.child(s.path.back(), s.letters[k]));
+    if (!s.builder.hasScores(s.path.back())) {
+        scoreInto(line, s.scores);
+        s.builder.setScores(s.path.back(), s.scores);
+    }
+    std::swap(s.letters, s.previous);
+}
+
+Patterns PatternParser::finish() { return makeFlat(state_->builder.build()); }
+
+} // namespace detail
+
+Patterns parsePatterns(std::u32string_view text) {
+    detail::PatternParser parser(static_cast<std::size_t>(std::count(text.begin(), text.end(), U'\n')));
+    detail::forEachLine(text, [&](std::u32string_view line) { parser.line(line); });
+    return parser.finish();
 }
 
 Scores lookupPattern(std::u32string_view word, const Patterns& trie) {
@@ -460,11 +489,14 @@ Scores lookupPattern(std::u32string_view word, const Patterns& trie) {
     t.walk(cls.data(), m, [&](std::size_t j, State q) {
         // Positive scores inside the word, as the hyphenator reads them.
         if (q != FlatTrie::root) t.scoreGapsAt(j, q, m - 1, raw.data());
-        // Scores that reach past the word: only suffixes whose lists are long
-        // enough, found through the failure links.
+        // Scores that reach past the word: only near its end (for
+        // well-formed patterns, only at the final "."), from any suffix whose
+        // list is long enough, found through the failure links.
         const auto needed = static_cast<std::int64_t>(m - j);
-        for (State s = q; s != FlatTrie::root && t.reach(s) >= needed; s = t.fail(s)) {
+        if (t.reach() < needed) return;
+        for (State s = q; s != FlatTrie::root; s = t.fail(s)) {
             const std::span<const Score> list = t.scores(s);
+            if (list.empty()) continue;
             const std::size_t d = t.depth(s);
             if (static_cast<std::int64_t>(list.size()) - static_cast<std::int64_t>(d) >= needed)
                 placeTail(list, m - (j + 1 - d)); // the list starts at gap j + 1 - d

@@ -11,8 +11,7 @@ namespace Text::Sillabor::detail {
 namespace {
 
 std::uint64_t mix(std::uint64_t h, std::uint64_t v) noexcept {
-    h ^= v + 0x9E3779B97F4A7C15ULL + (h << 6) + (h >> 2);
-    return h;
+    return (h ^ v) * 0x100000001B3ULL;
 }
 
 std::uint64_t hashItem(Score s) noexcept {
@@ -27,7 +26,8 @@ std::uint64_t hashList(std::span<const T> list) noexcept {
     std::uint64_t h = list.size();
     for (const T& x : list)
         h = mix(h, hashItem(x));
-    return h * 0xFF51AFD7ED558CCDULL;
+    h ^= h >> 29;
+    return h * 0xFF51AFD7ED558CCDULL ^ (h >> 32);
 }
 
 std::uint32_t checkedId(std::size_t n) {
@@ -97,11 +97,12 @@ std::uint32_t TrieBuilder::addChild(std::uint32_t parent, char32_t label) {
     if (p.lastChild == 0) {
         p.firstChild = child;
     } else {
-        if (nodes_[p.lastChild].label > label) p.unordered = true;
+        if (nodes_[p.lastChild].label > label) p.unordered = 1;
         nodes_[p.lastChild].nextSibling = child;
     }
     p.lastChild = child;
-    if (++p.children > narrow) {
+    p.children = p.children + 1;
+    if (p.children > narrow) {
         if (p.children == narrow + 1)
             for (std::uint32_t c = p.firstChild; c != 0; c = nodes_[c].nextSibling)
                 wide_.emplace(edgeKey(parent, nodes_[c].label), c);
@@ -208,14 +209,20 @@ std::shared_ptr<const FlatTrie> TrieBuilder::build() const {
     const std::size_t alphabet = codes.size() - 1;
 
     // Place the nodes breadth first: each node's children go to base + class,
-    // at the first base where all of them find free slots.
+    // at the first base where all of them find free slots. Free slots keep
+    // the check noState, and the root's check is noState too.
     std::vector<State> slotOf(n, 0);
     std::vector<std::uint32_t> order; // builder nodes, breadth first
     order.reserve(n);
     order.push_back(0);
-    std::vector<FlatTrie::Slot> slots;
-    slots.reserve(n + n / 8 + alphabet + 1);
-    slots.resize(1);
+    std::vector<FlatTrie::Out>& out = trie->out_;
+    std::vector<FlatTrie::In>& in = trie->in_;
+    const FlatTrie::Out freeOut{0, FlatTrie::root};
+    const FlatTrie::In freeIn{noState, 0};
+    out.reserve(n + n / 8 + alphabet + 1);
+    in.reserve(out.capacity());
+    out.assign(1, freeOut);
+    in.assign(1, freeIn);
     SlotMap map;
     map.use(0);
     std::size_t firstFree = 1;
@@ -224,7 +231,9 @@ std::shared_ptr<const FlatTrie> TrieBuilder::build() const {
     std::size_t maxBase = 0;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> kids; // (class, node), by class
     std::vector<std::uint32_t> offsets;
+    std::vector<std::size_t> levels{0, 1}; // where each depth begins in `order`
     for (std::size_t k = 0; k < order.size(); ++k) {
+        if (k == levels.back()) levels.push_back(order.size());
         const Node& node = nodes_[order[k]];
         if (node.firstChild == 0) continue;
         kids.clear();
@@ -238,13 +247,16 @@ std::shared_ptr<const FlatTrie> TrieBuilder::build() const {
         const std::size_t p = map.fit(std::max<std::size_t>(firstFree, first), offsets);
         const std::size_t b = p - first;
         const State parent = slotOf[order[k]];
-        slots[parent].base = checkedId(b);
+        out[parent].base = checkedId(b);
         maxBase = std::max(maxBase, b);
-        if (slots.size() < b + kids.back().first + 1) slots.resize(b + kids.back().first + 1);
+        if (out.size() < b + kids.back().first + 1) {
+            out.resize(b + kids.back().first + 1, freeOut);
+            in.resize(out.size(), freeIn);
+        }
         for (const auto& [cls, c] : kids) {
             const std::size_t t = b + cls;
             map.use(t);
-            slots[t].check = parent;
+            in[t].check = parent;
             slotOf[c] = checkedId(t);
             order.push_back(c);
         }
@@ -255,15 +267,12 @@ std::shared_ptr<const FlatTrie> TrieBuilder::build() const {
         firstFree = map.nextFree(std::max(firstFree, frontier > window ? frontier - window : 1));
     }
     // Every base + class must land inside the array, leaves (base 0) included.
-    slots.resize(std::max(slots.size(), maxBase + alphabet + 1));
-    checkedId(slots.size());
-    const std::size_t size = slots.size();
-    trie->out_.resize(size);
-    trie->in_.resize(size);
-    for (std::size_t t = 0; t < size; ++t) {
-        trie->out_[t].base = slots[t].base;
-        trie->in_[t].check = slots[t].check;
-    }
+    const std::size_t size = std::max(out.size(), maxBase + alphabet + 1);
+    checkedId(size);
+    out.resize(size, freeOut);
+    in.resize(size, freeIn);
+    out.shrink_to_fit();
+    in.shrink_to_fit();
 
     // Score lists, per slot.
     trie->lists_ = lists_;
@@ -272,71 +281,47 @@ std::shared_ptr<const FlatTrie> TrieBuilder::build() const {
     for (std::size_t u = 0; u < n; ++u)
         trie->slotLists_[slotOf[u]] = nodes_[u].list;
 
-    // Children by slot, each list in ascending order of class.
-    trie->childBegin_.assign(size + 1, 0);
-    for (std::size_t t = 1; t < size; ++t)
-        if (slots[t].check != noState) ++trie->childBegin_[slots[t].check + 1];
-    for (std::size_t s = 0; s < size; ++s)
-        trie->childBegin_[s + 1] += trie->childBegin_[s];
-    trie->children_.resize(n - 1);
-    {
-        std::vector<std::uint32_t> fill(trie->childBegin_.begin(), trie->childBegin_.end() - 1);
-        for (std::size_t t = 1; t < size; ++t)
-            if (slots[t].check != noState)
-                trie->children_[fill[slots[t].check]++] = static_cast<State>(t);
-    }
-
     // Failure links and merged hits, breadth first so that a state's suffix
     // is done before the state.
-    std::vector<std::uint32_t> depth(size, 0);
-    constexpr std::int32_t unreached = std::numeric_limits<std::int32_t>::min();
-    trie->reach_.assign(size, unreached);
     std::vector<Hit> own, merged;
-    for (std::size_t k = 1; k < order.size(); ++k) {
-        const State t = slotOf[order[k]];
-        const State q = slots[t].check;
-        depth[t] = depth[q] + 1;
-        const std::uint32_t cls = t - slots[q].base;
-        State fail = FlatTrie::root;
-        if (q != FlatTrie::root) {
-            for (State f = slots[q].fail;; f = slots[f].fail) {
-                if (const State g = trie->next(f, cls); g != noState) {
-                    fail = g;
-                    break;
+    for (std::size_t level = 1; level + 1 < levels.size(); ++level) {
+        const auto depth = static_cast<std::int64_t>(level);
+        for (std::size_t k = levels[level]; k < levels[level + 1]; ++k) {
+            const State t = slotOf[order[k]];
+            const State q = in[t].check;
+            const std::uint32_t cls = t - out[q].base;
+            State fail = FlatTrie::root;
+            if (q != FlatTrie::root) {
+                for (State f = out[q].fail;; f = out[f].fail) {
+                    if (const State g = trie->next(f, cls); g != noState) {
+                        fail = g;
+                        break;
+                    }
+                    if (f == FlatTrie::root) break;
                 }
-                if (f == FlatTrie::root) break;
             }
-        }
-        slots[t].fail = fail;
-        std::span<const Score> scores = trie->lists_[trie->slotLists_[t]];
-        trie->reach_[t] = trie->reach_[fail];
-        if (!scores.empty()) {
-            const std::int64_t excess =
-                static_cast<std::int64_t>(scores.size()) - static_cast<std::int64_t>(depth[t]);
-            trie->reach_[t] = static_cast<std::int32_t>(
-                std::clamp<std::int64_t>(std::max<std::int64_t>(excess, trie->reach_[t]),
-                                         unreached + 1, std::numeric_limits<std::int32_t>::max()));
-        }
-        own.clear();
-        for (std::size_t j = 0; j < scores.size(); ++j)
-            if (scores[j] > 0)
-                own.push_back({static_cast<std::int32_t>(static_cast<std::int64_t>(j) -
-                                                         static_cast<std::int64_t>(depth[t])),
-                               scores[j]});
-        if (own.empty()) {
-            slots[t].hits = slots[fail].hits;
-        } else {
-            mergeHits(own, trie->hitLists_[slots[fail].hits], merged);
-            slots[t].hits = trie->hitLists_.intern(merged);
+            out[t].fail = fail;
+            std::span<const Score> scores = trie->lists_[trie->slotLists_[t]];
+            if (!scores.empty())
+                trie->reach_ =
+                    std::max(trie->reach_, static_cast<std::int64_t>(scores.size()) - depth);
+            own.clear();
+            for (std::size_t j = 0; j < scores.size(); ++j)
+                if (scores[j] > 0)
+                    own.push_back(
+                        {static_cast<std::int32_t>(static_cast<std::int64_t>(j) - depth), scores[j]});
+            if (own.empty()) {
+                in[t].hits = in[fail].hits;
+            } else {
+                mergeHits(own, trie->hitLists_[in[fail].hits], merged);
+                in[t].hits = trie->hitLists_.intern(merged);
+            }
         }
     }
     trie->hitLists_.shrink();
-    for (std::size_t t = 0; t < size; ++t) {
-        trie->out_[t].fail = slots[t].fail;
-        trie->in_[t].hits = slots[t].hits;
-    }
     trie->packHits();
     trie->packed_ = trie->packed_ && !trie->rootScored();
+    trie->states_ = n;
     trie->dotClass_ = trie->classOf(U'.');
     trie->afterDot_ =
         FlatTrie::advance(trie->out_.data(), trie->in_.data(), FlatTrie::root, trie->dotClass_);
@@ -367,21 +352,44 @@ void FlatTrie::packHits() {
     packStart_.shrink_to_fit();
 }
 
-std::size_t FlatTrie::depth(State s) const noexcept {
-    std::size_t d = 0;
-    for (; s != root; s = in_[s].check)
-        ++d;
-    return d;
+const FlatTrie::Index& FlatTrie::index() const {
+    return index_.get([this] {
+        Index index;
+        const std::size_t size = in_.size();
+        // Children by slot, each list in ascending order of class (which is
+        // the order of their slots).
+        index.begin.assign(size + 1, 0);
+        for (std::size_t t = 1; t < size; ++t)
+            if (in_[t].check != noState) ++index.begin[in_[t].check + 1];
+        for (std::size_t s = 0; s < size; ++s) index.begin[s + 1] += index.begin[s];
+        index.states.resize(index.begin[size]);
+        std::vector<std::uint32_t> fill(index.begin.begin(), index.begin.end() - 1);
+        for (std::size_t t = 1; t < size; ++t)
+            if (in_[t].check != noState) index.states[fill[in_[t].check]++] = static_cast<State>(t);
+        // Depths, from the root down.
+        index.depth.assign(size, 0);
+        std::vector<State> level{root}, next;
+        for (std::uint32_t d = 1; !level.empty(); ++d) {
+            next.clear();
+            for (State s : level)
+                for (std::uint32_t k = index.begin[s]; k < index.begin[s + 1]; ++k) {
+                    index.depth[index.states[k]] = d;
+                    next.push_back(index.states[k]);
+                }
+            std::swap(level, next);
+        }
+        return index;
+    });
 }
 
 std::size_t FlatTrie::bytes() const noexcept {
     return sizeof(*this) + classes_.bytes() + codes_.capacity() * sizeof(char32_t) +
            out_.capacity() * sizeof(Out) + in_.capacity() * sizeof(In) +
            slotLists_.capacity() * sizeof(std::uint32_t) +
-           reach_.capacity() * sizeof(std::int32_t) +
-           childBegin_.capacity() * sizeof(std::uint32_t) + children_.capacity() * sizeof(State) +
+           (index_.peek() ? index_.peek()->bytes() : 0) +
            lists_.bytes() + hitLists_.bytes() + packs_.capacity() * sizeof(HitPack) +
            packStart_.capacity() * sizeof(std::int32_t);
 }
 
 } // namespace Text::Sillabor::detail
+

@@ -3,11 +3,13 @@
 
 #include "Text/Sillabor/Scores.hpp"
 #include "Text/Sillabor/detail/CodeTable.hpp"
+#include "Text/Sillabor/detail/Lazy.hpp"
 
 #include <algorithm>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <span>
 #include <unordered_map>
@@ -97,8 +99,8 @@ private:
         std::uint32_t lastChild = 0;
         std::uint32_t nextSibling = 0;
         std::uint32_t list = 0; // id in lists_
-        std::uint32_t children = 0;
-        bool unordered = false; // children not added in ascending order
+        std::uint32_t children : 31 = 0;
+        std::uint32_t unordered : 1 = 0; // children not added in ascending order
     };
     std::vector<Node> nodes_;
     ListPool<Score> lists_;
@@ -139,8 +141,11 @@ public:
     }
 
     std::span<const Score> scores(State s) const noexcept { return lists_[slotLists_[s]]; }
-    std::span<const State> children(State s) const noexcept {
-        return {children_.data() + childBegin_[s], children_.data() + childBegin_[s + 1]};
+    /// The children of s, ascending by class. The index behind this is built
+    /// on its first use: lookups never need it.
+    std::span<const State> children(State s) const {
+        const Index& index = this->index();
+        return {index.states.data() + index.begin[s], index.states.data() + index.begin[s + 1]};
     }
     /// The character on the edge into `child`.
     char32_t label(State child) const noexcept {
@@ -241,11 +246,14 @@ public:
     }
 
     State fail(State s) const noexcept { return out_[s].fail; }
-    /// The largest (score list length - depth) over the scored states among
-    /// s and its suffixes: how far past the end of a match a score can reach.
-    std::int64_t reach(State s) const noexcept { return reach_[s]; }
+    /// The largest (score list length - depth) over the scored states: how far
+    /// past the end of a match a score can reach (1 for well-formed patterns).
+    std::int64_t reach() const noexcept { return reach_; }
     /// The number of characters on the path to s.
-    std::size_t depth(State s) const noexcept;
+    std::size_t depth(State s) const { return index().depth[s]; }
+
+    /// True for the trie of no patterns: a root without scores or children.
+    bool empty() const noexcept { return states_ == 1 && !rootScored(); }
 
     /// True when the root carries scores (a pattern without letters).
     bool rootScored() const noexcept { return slotLists_[root] != 0; }
@@ -270,9 +278,20 @@ private:
     std::vector<Out> out_;
     std::vector<In> in_;
     std::vector<std::uint32_t> slotLists_;  // per slot: id of its score list
-    std::vector<std::int32_t> reach_;       // per slot: see reach()
-    std::vector<std::uint32_t> childBegin_; // per slot, plus one: start in children_
-    std::vector<State> children_;
+    std::int64_t reach_ = std::numeric_limits<std::int64_t>::min(); // see reach()
+    // What only reading a trie's structure, or scoring past the end of a
+    // word, needs: built on first use.
+    struct Index {
+        std::vector<std::uint32_t> begin; // per slot, plus one: start of its children in states
+        std::vector<State> states;
+        std::vector<std::uint32_t> depth; // per slot
+        std::size_t bytes() const noexcept {
+            return (begin.capacity() + states.capacity() + depth.capacity()) *
+                   sizeof(std::uint32_t);
+        }
+    };
+    const Index& index() const;
+    OnceCell<Index> index_;
     ListPool<Score> lists_;
     ListPool<Hit> hitLists_;
     // The hits of each record of hitLists_, as the byte values of 16 gaps from
@@ -285,6 +304,7 @@ private:
     bool packed_ = false;
     std::uint32_t dotClass_ = 0;                        // the class of "."
     State afterDot_ = root;                             // the state after a leading "."
+    std::size_t states_ = 1;                            // slots in use
     mutable std::atomic<LatinClasses*> latin_{nullptr}; // owned
 
     // The automaton's step from q by class c: the child, or the child of the

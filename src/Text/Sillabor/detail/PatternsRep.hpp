@@ -90,6 +90,22 @@ inline const FlatTrie& packedTrie(const Patterns& p) {
     return packedTrieSlow(p);
 }
 
+/// Builds the trie of a pattern text line by line, as parsePatterns does,
+/// for callers that decode the lines one at a time.
+class PatternParser {
+public:
+    explicit PatternParser(std::size_t expectedLines = 0);
+    ~PatternParser();
+    void line(std::u32string_view line);
+    /// A line of ASCII characters, taken as code points.
+    void line(std::string_view asciiLine);
+    Patterns finish();
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
 /// A read-only view of one node, whatever holds it, that walks the children
 /// without allocating. Forces deferred tries as it reaches them.
 class Cursor {

@@ -68,7 +68,13 @@ std::size_t wellFormedLength(std::string_view s, std::size_t i) {
 } // namespace
 
 std::u32string decodeUtf8Lenient(std::string_view bytes) {
-    std::u32string out(bytes.size(), U'\0'); // never more characters than bytes
+    std::u32string out;
+    decodeUtf8Lenient(bytes, out);
+    return out;
+}
+
+void decodeUtf8Lenient(std::string_view bytes, std::u32string& out) {
+    out.resize(bytes.size()); // never more characters than bytes
     char32_t* o = out.data();
     std::size_t i = 0;
     while (i < bytes.size()) {
@@ -91,7 +97,6 @@ std::u32string decodeUtf8Lenient(std::string_view bytes) {
         i += len;
     }
     out.resize(static_cast<std::size_t>(o - out.data()));
-    return out;
 }
 
 Decoded decodeStrict(std::string_view bytes, std::size_t i, bool partialAtEnd) {

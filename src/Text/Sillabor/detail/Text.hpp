@@ -23,6 +23,8 @@ std::string toUtf8(std::u32string_view text);
 /// well-formed sequence becomes the code point of its own value (U+0000 to
 /// U+00FF). A byte-order mark is kept.
 std::u32string decodeUtf8Lenient(std::string_view bytes);
+/// The same, into a string the caller reuses.
+void decodeUtf8Lenient(std::string_view bytes, std::u32string& out);
 
 /// A code point decoded from UTF-8, and the length of its sequence.
 struct Decoded {
