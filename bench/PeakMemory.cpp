@@ -18,14 +18,17 @@ int main(int argc, char** argv) {
     std::size_t words = 0, pieces = 0;
     while (std::fgets(line, sizeof line, in)) {
         std::size_t n = std::strlen(line);
-        while (n > 0 && (line[n - 1] == '\n' || line[n - 1] == '\r')) --n;
-        pieces += Text::Sillabor::hyphenate(Text::Sillabor::english_US, std::string_view(line, n)).size();
+        while (n > 0 && (line[n - 1] == '\n' || line[n - 1] == '\r'))
+            --n;
+        pieces +=
+            Text::Sillabor::hyphenate(Text::Sillabor::english_US, std::string_view(line, n)).size();
         ++words;
     }
     std::fclose(in);
     std::FILE* status = std::fopen("/proc/self/status", "r");
     while (status && std::fgets(line, sizeof line, status))
-        if (std::strncmp(line, "VmHWM:", 6) == 0) std::printf("%zu words, %zu pieces; peak %s", words, pieces, line + 6);
+        if (std::strncmp(line, "VmHWM:", 6) == 0)
+            std::printf("%zu words, %zu pieces; peak %s", words, pieces, line + 6);
     if (status) std::fclose(status);
     return 0;
 }

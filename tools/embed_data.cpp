@@ -135,8 +135,8 @@ int main(int argc, char** argv) {
               "extern constinit const EmbeddedFile embeddedFileTable[] = {\n";
     for (std::size_t i = 0; i < names.size(); ++i)
         source += "    {{names + " + std::to_string(name_offsets[i]) + ", " +
-                  std::to_string(names[i].size()) + "}, {file" + std::to_string(i) + ", sizeof file" +
-                  std::to_string(i) + " - 1}},\n";
+                  std::to_string(names[i].size()) + "}, {file" + std::to_string(i) +
+                  ", sizeof file" + std::to_string(i) + " - 1}},\n";
     source += "};\n\nextern const std::size_t embeddedFileCount = " + std::to_string(names.size()) +
               ";\n\n} // namespace Text::Sillabor::detail\n";
 

@@ -45,7 +45,6 @@ bool CharNormaliser::built() const noexcept {
     return cell_->map.peek() != nullptr;
 }
 
-
 namespace {
 
 // The bytes of a data file, decompressed.
@@ -68,7 +67,8 @@ Patterns readPatterns(const FileLookup& lookup, Language language) {
         if (end == std::string::npos) end = bytes.size();
         const std::string_view raw = std::string_view(bytes).substr(start, end - start);
         unsigned char high = 0;
-        for (char b : raw) high |= static_cast<unsigned char>(b);
+        for (char b : raw)
+            high |= static_cast<unsigned char>(b);
         if (high < 0x80) {
             parser.line(raw); // ASCII: bytes are code points
         } else {

@@ -430,8 +430,12 @@ PatternParser::PatternParser(std::size_t expectedLines) : state_(std::make_uniqu
 }
 PatternParser::~PatternParser() = default;
 
-void PatternParser::line(std::u32string_view line) { state_->add(line); }
-void PatternParser::line(std::string_view asciiLine) { state_->add(asciiLine); }
+void PatternParser::line(std::u32string_view line) {
+    state_->add(line);
+}
+void PatternParser::line(std::string_view asciiLine) {
+    state_->add(asciiLine);
+}
 
 template <class Char>
 void PatternParser::State::add(std::basic_string_view<Char> line) {
@@ -451,12 +455,15 @@ void PatternParser::State::add(std::basic_string_view<Char> line) {
     std::swap(s.letters, s.previous);
 }
 
-Patterns PatternParser::finish() { return makeFlat(state_->builder.build()); }
+Patterns PatternParser::finish() {
+    return makeFlat(state_->builder.build());
+}
 
 } // namespace detail
 
 Patterns parsePatterns(std::u32string_view text) {
-    detail::PatternParser parser(static_cast<std::size_t>(std::count(text.begin(), text.end(), U'\n')));
+    detail::PatternParser parser(
+        static_cast<std::size_t>(std::count(text.begin(), text.end(), U'\n')));
     detail::forEachLine(text, [&](std::u32string_view line) { parser.line(line); });
     return parser.finish();
 }

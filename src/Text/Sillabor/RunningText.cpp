@@ -55,14 +55,19 @@ struct TextState {
     void emitWord(std::string_view bytes, std::string& out) {
         const auto breaks = findBreaks(hyphenator, word, workspace);
         std::size_t start = 0, at = 0, index = 0;
+        const bool ascii = bytes.size() == word.size(); // one byte per character
         for (std::size_t b : breaks) {
-            for (; index <= b; ++index)
-                at += sequenceLength(static_cast<unsigned char>(bytes[at]));
-            out.append(bytes.substr(start, at - start));
+            if (ascii) {
+                at = b + 1;
+            } else {
+                for (; index <= b; ++index)
+                    at += sequenceLength(static_cast<unsigned char>(bytes[at]));
+            }
+            out.append(bytes.data() + start, at - start);
             out += separator;
             start = at;
         }
-        out.append(bytes.substr(start));
+        out.append(bytes.data() + start, bytes.size() - start);
         word.clear();
         wordBytes.clear();
     }
@@ -128,6 +133,23 @@ void TextState::feed(std::string_view bytes, std::string& out) {
     std::size_t run = i;
     std::size_t start = i;
     while (i < bytes.size()) {
+        if (!word.empty()) {
+            // Inside a word: take a run of ASCII letters in one go.
+            std::size_t j = i;
+            while (j < bytes.size() && static_cast<unsigned char>(bytes[j]) < 0x80 &&
+                   letters.contains(static_cast<unsigned char>(bytes[j])))
+                ++j;
+            if (j != i) {
+                if (word.size() + (j - i) <= longestWord) {
+                    const std::size_t size = word.size();
+                    word.resize(size + (j - i));
+                    for (std::size_t k = i; k < j; ++k)
+                        word[size + (k - i)] = static_cast<unsigned char>(bytes[k]);
+                    i = j;
+                    continue;
+                }
+            }
+        }
         Decoded d{static_cast<unsigned char>(bytes[i]), 1};
         if (d.c >= 0x80) {
             try {

@@ -308,8 +308,8 @@ std::shared_ptr<const FlatTrie> TrieBuilder::build() const {
             own.clear();
             for (std::size_t j = 0; j < scores.size(); ++j)
                 if (scores[j] > 0)
-                    own.push_back(
-                        {static_cast<std::int32_t>(static_cast<std::int64_t>(j) - depth), scores[j]});
+                    own.push_back({static_cast<std::int32_t>(static_cast<std::int64_t>(j) - depth),
+                                   scores[j]});
             if (own.empty()) {
                 in[t].hits = in[fail].hits;
             } else {
@@ -361,7 +361,8 @@ const FlatTrie::Index& FlatTrie::index() const {
         index.begin.assign(size + 1, 0);
         for (std::size_t t = 1; t < size; ++t)
             if (in_[t].check != noState) ++index.begin[in_[t].check + 1];
-        for (std::size_t s = 0; s < size; ++s) index.begin[s + 1] += index.begin[s];
+        for (std::size_t s = 0; s < size; ++s)
+            index.begin[s + 1] += index.begin[s];
         index.states.resize(index.begin[size]);
         std::vector<std::uint32_t> fill(index.begin.begin(), index.begin.end() - 1);
         for (std::size_t t = 1; t < size; ++t)
@@ -386,10 +387,8 @@ std::size_t FlatTrie::bytes() const noexcept {
     return sizeof(*this) + classes_.bytes() + codes_.capacity() * sizeof(char32_t) +
            out_.capacity() * sizeof(Out) + in_.capacity() * sizeof(In) +
            slotLists_.capacity() * sizeof(std::uint32_t) +
-           (index_.peek() ? index_.peek()->bytes() : 0) +
-           lists_.bytes() + hitLists_.bytes() + packs_.capacity() * sizeof(HitPack) +
-           packStart_.capacity() * sizeof(std::int32_t);
+           (index_.peek() ? index_.peek()->bytes() : 0) + lists_.bytes() + hitLists_.bytes() +
+           packs_.capacity() * sizeof(HitPack) + packStart_.capacity() * sizeof(std::int32_t);
 }
 
 } // namespace Text::Sillabor::detail
-

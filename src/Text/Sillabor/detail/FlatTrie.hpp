@@ -277,7 +277,7 @@ private:
     };
     std::vector<Out> out_;
     std::vector<In> in_;
-    std::vector<std::uint32_t> slotLists_;  // per slot: id of its score list
+    std::vector<std::uint32_t> slotLists_; // per slot: id of its score list
     std::int64_t reach_ = std::numeric_limits<std::int64_t>::min(); // see reach()
     // What only reading a trie's structure, or scoring past the end of a
     // word, needs: built on first use.
