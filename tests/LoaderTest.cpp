@@ -3,6 +3,7 @@
 
 #include "Text/Sillabor/detail/EmbeddedFiles.hpp"
 #include "Text/Sillabor/detail/Loader.hpp"
+#include "Text/Sillabor/detail/Text.hpp"
 #include "Text/Sillabor/detail/PatternsRep.hpp"
 
 #include <gmock/gmock.h>

@@ -3,7 +3,6 @@
 #pragma once
 
 #include "Text/Sillabor.hpp"
-#include "Text/Sillabor/detail/Text.hpp"
 
 #include <cstdint>
 #include <random>
@@ -15,11 +14,33 @@ namespace sillabor_test {
 
 using namespace Text::Sillabor;
 
+/// UTF-8 for messages: any code point, those that UTF-8 cannot carry as
+/// U+FFFD. (Written here, so that the tests of the public interface need
+/// nothing from inside the library.)
 inline std::string utf8(std::u32string_view s) {
-    return detail::toUtf8(s);
+    std::string out;
+    for (char32_t c : s) {
+        if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF) c = 0xFFFD;
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
 }
 inline std::u32string u32(std::string_view s) {
-    return detail::decodeUtf8Lenient(s);
+    return toUtf32(s);
 }
 
 /// The pieces joined by `separator`, as UTF-8: {"hy","phen"} gives "hy-phen".

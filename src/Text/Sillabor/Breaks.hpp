@@ -7,6 +7,8 @@
 //         for (std::size_t i : find(english_US, word)) ...  // a break after character i
 #pragma once
 
+#include "Text/Sillabor/Export.hpp"
+
 #include "Text/Sillabor/Hyphenator.hpp"
 
 #include <cstddef>
@@ -22,7 +24,7 @@ struct Workspace;
 
 /// Finds where `hyphenate` would cut a word, as positions: i is in the result
 /// when a piece ends with character i. One finder serves one thread at a time.
-class BreakFinder {
+class SILLABOR_API BreakFinder {
 public:
     BreakFinder();
     BreakFinder(BreakFinder&&) noexcept;

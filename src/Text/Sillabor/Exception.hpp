@@ -13,6 +13,8 @@
 // returns a new value. Any number of threads may use the same value at once.
 #pragma once
 
+#include "Text/Sillabor/Export.hpp"
+
 #include "Text/Sillabor/Scores.hpp"
 
 #include <cstddef>
@@ -34,7 +36,7 @@ struct ExceptionsAccess;
 
 /// A dictionary from a word (without hyphens) to its score list.
 /// `Exceptions{}` is the empty dictionary.
-class Exceptions {
+class SILLABOR_API Exceptions {
 public:
     using Map = std::unordered_map<std::u32string, Scores>;
 
@@ -59,12 +61,12 @@ public:
     std::size_t size() const;
 
     /// Same words with the same score lists.
-    friend bool operator==(const Exceptions& a, const Exceptions& b);
+    friend SILLABOR_API bool operator==(const Exceptions& a, const Exceptions& b);
 
     /// The union: a word on both sides gets `zipMin` of its two lists.
     /// Associative, commutative and idempotent, with `Exceptions{}` as neutral
     /// element.
-    friend Exceptions operator|(const Exceptions& a, const Exceptions& b);
+    friend SILLABOR_API Exceptions operator|(const Exceptions& a, const Exceptions& b);
     Exceptions& operator|=(const Exceptions& other) { return *this = *this | other; }
 
 private:
@@ -80,40 +82,43 @@ private:
 /// {0,1,0,0}.
 ///
 ///     scoreException(U"ta-ble");   // {0,0,1,0,0,0}
-Scores scoreException(std::u32string_view entry);
+SILLABOR_API Scores scoreException(std::u32string_view entry);
 
 /// `dictionary` with `entry` added under its word (the entry without hyphens).
 /// When the word is there already, the two lists combine with `zipMin`: a
 /// break stays only where both mark it.
-Exceptions addException(std::u32string_view entry, const Exceptions& dictionary);
+SILLABOR_API Exceptions addException(std::u32string_view entry, const Exceptions& dictionary);
 
 /// The dictionary of an exception text, one entry per line (split at line
 /// feeds only, nothing trimmed, empty lines included).
-Exceptions parseExceptions(std::u32string_view text);
+SILLABOR_API Exceptions parseExceptions(std::u32string_view text);
 
 /// The list stored under `word`, or nothing. The word is used as it is.
-std::optional<Scores> lookupException(std::u32string_view word, const Exceptions& dictionary);
+SILLABOR_API std::optional<Scores> lookupException(std::u32string_view word,
+                                                   const Exceptions& dictionary);
 
 /// Element-wise minimum, as long as the shorter list.
-Scores zipMin(std::span<const Score> a, std::span<const Score> b);
+SILLABOR_API Scores zipMin(std::span<const Score> a, std::span<const Score> b);
 
 /// xs[0] | (xs[1] | (... | xs[k-1])); throws std::invalid_argument when empty.
-Exceptions sconcat(std::span<const Exceptions> xs);
+SILLABOR_API Exceptions sconcat(std::span<const Exceptions> xs);
 /// The same fold ending in the empty dictionary; an empty sequence gives it.
-Exceptions mconcat(std::span<const Exceptions> xs);
+SILLABOR_API Exceptions mconcat(std::span<const Exceptions> xs);
 /// `dictionary` combined with itself n times, which is `dictionary`; throws
 /// std::invalid_argument when n < 1.
-Exceptions stimes(std::ptrdiff_t n, const Exceptions& dictionary);
+SILLABOR_API Exceptions stimes(std::ptrdiff_t n, const Exceptions& dictionary);
 
 /// The text form, as 'Exceptions (fromList [("table",[0,0,1,0,0,0])])', in
 /// parentheses when `precedence` is 11 or more, followed by `rest`. Entries
 /// are listed in ascending order of word.
-std::string showsPrec(int precedence, const Exceptions& dictionary, std::string_view rest = {});
+SILLABOR_API std::string showsPrec(int precedence, const Exceptions& dictionary,
+                                   std::string_view rest = {});
 /// The text form at precedence 0.
-std::string show(const Exceptions& dictionary);
+SILLABOR_API std::string show(const Exceptions& dictionary);
 /// "[", the text forms at precedence 0 joined by ",", "]", then `rest`.
-std::string showList(std::span<const Exceptions> dictionaries, std::string_view rest = {});
+SILLABOR_API std::string showList(std::span<const Exceptions> dictionaries,
+                                  std::string_view rest = {});
 /// Writes `show(dictionary)`.
-std::ostream& operator<<(std::ostream& out, const Exceptions& dictionary);
+SILLABOR_API std::ostream& operator<<(std::ostream& out, const Exceptions& dictionary);
 
 } // namespace Text::Sillabor

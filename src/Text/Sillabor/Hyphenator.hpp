@@ -10,6 +10,8 @@
 // The pieces always concatenate to the caller's word, capitals and all.
 #pragma once
 
+#include "Text/Sillabor/Export.hpp"
+
 #include "Text/Sillabor/Exception.hpp"
 #include "Text/Sillabor/Pattern.hpp"
 
@@ -51,6 +53,6 @@ struct Hyphenator {
 /// the word when the scores leave nothing to cut by (possible only with a
 /// left minimum of 0 or less and an exception stored with an empty list), and
 /// std::bad_function_call when `hyphenatorChars` is empty.
-std::vector<std::u32string> hyphenate(const Hyphenator& h, std::u32string_view word);
+SILLABOR_API std::vector<std::u32string> hyphenate(const Hyphenator& h, std::u32string_view word);
 
 } // namespace Text::Sillabor

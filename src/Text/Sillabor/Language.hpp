@@ -9,6 +9,8 @@
 // interface: it fixes ordinals, comparisons and ranges.
 #pragma once
 
+#include "Text/Sillabor/Export.hpp"
+
 #include "Text/Sillabor/Hyphenator.hpp"
 
 #include <cstddef>
@@ -111,7 +113,7 @@ inline constexpr Language maxBound<Language> = Language::Welsh;
 
 /// The code the variant's data files are named after: "en-us" for
 /// English_US, "zh-latn-pinyin" for Chinese.
-std::string_view languageAffix(Language language) noexcept;
+SILLABOR_API std::string_view languageAffix(Language language) noexcept;
 
 /// The ordinal, 0 to 72.
 constexpr int fromEnum(Language language) noexcept {
@@ -120,21 +122,21 @@ constexpr int fromEnum(Language language) noexcept {
 
 /// The variant of ordinal n. Throws std::out_of_range, with "toEnum{Language}:
 /// tag (n) is outside of enumeration's range (0,72)", for any other n.
-Language toEnum(std::ptrdiff_t n);
+SILLABOR_API Language toEnum(std::ptrdiff_t n);
 
 /// The next variant. Throws std::out_of_range for Welsh.
-Language succ(Language language);
+SILLABOR_API Language succ(Language language);
 /// The previous variant. Throws std::out_of_range for Afrikaans.
-Language pred(Language language);
+SILLABOR_API Language pred(Language language);
 
 /// The enumerator's name, as "English_US".
-std::string show(Language language);
+SILLABOR_API std::string show(Language language);
 /// The name followed by `rest`; the precedence is ignored.
-std::string showsPrec(int precedence, Language language, std::string_view rest = {});
+SILLABOR_API std::string showsPrec(int precedence, Language language, std::string_view rest = {});
 /// "[", the names joined by ",", "]", then `rest`.
-std::string showList(std::span<const Language> languages, std::string_view rest = {});
+SILLABOR_API std::string showList(std::span<const Language> languages, std::string_view rest = {});
 /// Writes `show(language)`.
-std::ostream& operator<<(std::ostream& out, Language language);
+SILLABOR_API std::ostream& operator<<(std::ostream& out, Language language);
 
 /// An arithmetic sequence of variants, computed as it is read, possibly
 /// without end: a view that works with the standard range adaptors.
@@ -142,7 +144,7 @@ std::ostream& operator<<(std::ostream& out, Language language);
 ///     for (Language l : enumFromThen(Language::Afrikaans, Language::Assamese)) ...  // every other
 ///     one enumFromThen(Language::Latin, Language::Latin) | std::views::take(3)          // Latin
 ///     three times
-class LanguageRange : public std::ranges::view_interface<LanguageRange> {
+class SILLABOR_API LanguageRange : public std::ranges::view_interface<LanguageRange> {
 public:
     class iterator {
     public:
@@ -195,25 +197,25 @@ private:
 /// x, x + (y - x), x + 2 (y - x), ... as far as z (rising when y >= x,
 /// falling otherwise). When the second element already lies beyond z, only x
 /// (if x itself does not) is yielded. With y == x and z >= x there is no end.
-LanguageRange enumFromThenTo(Language x, Language y, Language z) noexcept;
+SILLABOR_API LanguageRange enumFromThenTo(Language x, Language y, Language z) noexcept;
 /// The same, up to Welsh when rising and down to Afrikaans when falling.
-LanguageRange enumFromThen(Language x, Language y) noexcept;
+SILLABOR_API LanguageRange enumFromThen(Language x, Language y) noexcept;
 /// x and every later variant up to and including y; empty when y < x.
-LanguageRange enumFromTo(Language x, Language y) noexcept;
+SILLABOR_API LanguageRange enumFromTo(Language x, Language y) noexcept;
 /// x and every later variant.
-LanguageRange enumFrom(Language x) noexcept;
+SILLABOR_API LanguageRange enumFrom(Language x) noexcept;
 
 /// A new hyphenator for `language`, from its embedded data files: the
 /// character map, patterns and exceptions are each decompressed and parsed
 /// when first needed (so this returns at once and never fails); the minima
 /// are set right away. A missing or broken file makes the first use of its
 /// table throw std::runtime_error ("Could not find hyph-...").
-Hyphenator loadHyphenator(Language language);
+SILLABOR_API Hyphenator loadHyphenator(Language language);
 
 /// The ready-made hyphenator of `language`: built by `loadHyphenator` on its
 /// first use in the process, then shared. Threads that race for the first use
 /// wait for one build. The reference stays valid until the process ends.
-const Hyphenator& languageHyphenator(Language language);
+SILLABOR_API const Hyphenator& languageHyphenator(Language language);
 
 /// A name for a ready-made hyphenator that converts to it where one is
 /// needed, so that nothing is built before the first use:

@@ -16,6 +16,8 @@
 // same value at once.
 #pragma once
 
+#include "Text/Sillabor/Export.hpp"
+
 #include "Text/Sillabor/Scores.hpp"
 
 #include <cstddef>
@@ -39,7 +41,7 @@ struct PatternsAccess;
 
 /// A node of a pattern trie: a score list and a map from character code to
 /// child node. `Patterns{}` is the empty trie.
-class Patterns {
+class SILLABOR_API Patterns {
 public:
     /// The empty trie: no scores, no children.
     Patterns() noexcept = default;
@@ -66,12 +68,12 @@ public:
     std::optional<Patterns> child(char32_t c) const;
 
     /// Structural equality: the same score lists at the same paths.
-    friend bool operator==(const Patterns& a, const Patterns& b);
+    friend SILLABOR_API bool operator==(const Patterns& a, const Patterns& b);
 
     /// The merge: score lists combine by element-wise maximum (`zipMax`) and
     /// children by character, recursively. Associative, commutative and
     /// idempotent, with `Patterns{}` as neutral element.
-    friend Patterns operator|(const Patterns& a, const Patterns& b);
+    friend SILLABOR_API Patterns operator|(const Patterns& a, const Patterns& b);
     Patterns& operator|=(const Patterns& other) { return *this = *this | other; }
 
 private:
@@ -87,25 +89,25 @@ private:
 /// character after it, so "a12b" gives {0,1,0,0}.
 ///
 ///     scorePattern(U"hy3ph");   // {0,0,3,0,0}
-Scores scorePattern(std::u32string_view pattern);
+SILLABOR_API Scores scorePattern(std::u32string_view pattern);
 
 /// `trie` with `pattern` inserted: the node its letters lead to gets the
 /// pattern's scores, replacing any it had. Only the nodes on that path are
 /// rebuilt.
-Patterns insertPattern(std::u32string_view pattern, const Patterns& trie);
+SILLABOR_API Patterns insertPattern(std::u32string_view pattern, const Patterns& trie);
 
 /// The trie of a pattern text, one pattern per line (split at line feeds
 /// only, nothing trimmed). When several lines have the same letters, the
 /// first of them gives the scores.
-Patterns parsePatterns(std::u32string_view text);
+SILLABOR_API Patterns parsePatterns(std::u32string_view text);
 
 /// The scores of `word` against `trie`: element j belongs to the gap before
 /// character j; n or n + 1 elements for a word of n characters (n + 1 when a
 /// pattern anchored at the word's end matched). The word is not normalised.
-Scores lookupPattern(std::u32string_view word, const Patterns& trie);
+SILLABOR_API Scores lookupPattern(std::u32string_view word, const Patterns& trie);
 
 /// Element-wise maximum; the longer list's tail follows unchanged.
-Scores zipMax(std::span<const Score> a, std::span<const Score> b);
+SILLABOR_API Scores zipMax(std::span<const Score> a, std::span<const Score> b);
 
 /// Splits off the last element: nothing for an empty sequence.
 template <class T>
@@ -117,21 +119,22 @@ std::optional<std::pair<std::vector<T>, T>> unsnoc(std::vector<T> xs) {
 }
 
 /// xs[0] | (xs[1] | (... | xs[k-1])); throws std::invalid_argument when empty.
-Patterns sconcat(std::span<const Patterns> xs);
+SILLABOR_API Patterns sconcat(std::span<const Patterns> xs);
 /// The same fold ending in the empty trie; an empty sequence gives it.
-Patterns mconcat(std::span<const Patterns> xs);
+SILLABOR_API Patterns mconcat(std::span<const Patterns> xs);
 /// `trie` merged with itself n times, which is `trie`; throws
 /// std::invalid_argument when n < 1.
-Patterns stimes(std::ptrdiff_t n, const Patterns& trie);
+SILLABOR_API Patterns stimes(std::ptrdiff_t n, const Patterns& trie);
 
 /// The text form, as "Patterns [0,1,0] (fromList [(97,Patterns ...)])", in
 /// parentheses when `precedence` is 11 or more, followed by `rest`.
-std::string showsPrec(int precedence, const Patterns& trie, std::string_view rest = {});
+SILLABOR_API std::string showsPrec(int precedence, const Patterns& trie,
+                                   std::string_view rest = {});
 /// The text form at precedence 0.
-std::string show(const Patterns& trie);
+SILLABOR_API std::string show(const Patterns& trie);
 /// "[", the text forms at precedence 0 joined by ",", "]", then `rest`.
-std::string showList(std::span<const Patterns> tries, std::string_view rest = {});
+SILLABOR_API std::string showList(std::span<const Patterns> tries, std::string_view rest = {});
 /// Writes `show(trie)`.
-std::ostream& operator<<(std::ostream& out, const Patterns& trie);
+SILLABOR_API std::ostream& operator<<(std::ostream& out, const Patterns& trie);
 
 } // namespace Text::Sillabor

@@ -7,6 +7,8 @@
 //     // "Hy-phen-ation, type-set-ting."
 #pragma once
 
+#include "Text/Sillabor/Export.hpp"
+
 #include "Text/Sillabor/Hyphenator.hpp"
 #include "Text/Sillabor/Language.hpp"
 
@@ -24,7 +26,7 @@ struct TextState;
 } // namespace detail
 
 /// The characters that words are made of. Cheap to copy.
-class WordCharacters {
+class SILLABOR_API WordCharacters {
 public:
     /// The characters that `language`'s character file lists (small and
     /// capital letters, marks), decoded on first use.
@@ -43,7 +45,7 @@ private:
 /// hyphenated with `hyphenator`. A word longer than `longestWord` characters
 /// is copied as it is. Feeding the text in pieces gives the same output as
 /// feeding it whole, and the memory used does not grow with the text.
-class TextHyphenator {
+class SILLABOR_API TextHyphenator {
 public:
     TextHyphenator(Hyphenator hyphenator, WordCharacters letters, std::string separator,
                    std::size_t longestWord = 1024);
@@ -70,7 +72,7 @@ private:
 };
 
 /// The whole of `text` through a TextHyphenator.
-std::string hyphenateText(const Hyphenator& hyphenator, const WordCharacters& letters,
-                          std::string_view text, std::string_view separator);
+SILLABOR_API std::string hyphenateText(const Hyphenator& hyphenator, const WordCharacters& letters,
+                                       std::string_view text, std::string_view separator);
 
 } // namespace Text::Sillabor

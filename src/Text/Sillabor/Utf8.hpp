@@ -6,6 +6,8 @@
 //     languageByName("de-CH-1901");           // Language::German_Swiss
 #pragma once
 
+#include "Text/Sillabor/Export.hpp"
+
 #include "Text/Sillabor/Hyphenator.hpp"
 #include "Text/Sillabor/Language.hpp"
 
@@ -20,7 +22,7 @@ namespace Text::Sillabor {
 
 /// Bytes that are not UTF-8. `offset()` is the position of the first byte of
 /// the bad sequence; the message says what is wrong and where.
-class InvalidUtf8 : public std::invalid_argument {
+class SILLABOR_API InvalidUtf8 : public std::invalid_argument {
 public:
     InvalidUtf8(std::size_t offset, std::string_view problem);
     std::size_t offset() const noexcept { return offset_; }
@@ -36,24 +38,24 @@ private:
 /// concatenate to `word` byte for byte. Throws InvalidUtf8 for bytes that are
 /// not UTF-8 (a bad lead byte, a sequence cut short, an overlong form, a
 /// surrogate, a value above U+10FFFF): nothing is replaced silently.
-std::vector<std::string> hyphenate(const Hyphenator& h, std::string_view word);
+SILLABOR_API std::vector<std::string> hyphenate(const Hyphenator& h, std::string_view word);
 
 /// The code points of UTF-8 text. Throws InvalidUtf8.
-std::u32string toUtf32(std::string_view utf8);
+SILLABOR_API std::u32string toUtf32(std::string_view utf8);
 
 /// The UTF-8 form of code points. Throws std::invalid_argument for a
 /// surrogate or a value above U+10FFFF, which UTF-8 cannot carry.
-std::string toUtf8(std::u32string_view text);
+SILLABOR_API std::string toUtf8(std::u32string_view text);
 
 /// The length of the valid UTF-8 prefix of `bytes`, stopping short of a final
 /// sequence that is only cut off by the end (so that a stream can go on with
 /// the next bytes). Throws InvalidUtf8 for anything else that is not UTF-8.
-std::size_t validUtf8Prefix(std::string_view bytes);
+SILLABOR_API std::size_t validUtf8Prefix(std::string_view bytes);
 
 /// The language a name stands for, or nothing. Accepts the enumerator's name
 /// ("English_US"), its file code ("en-us"), and the usual tag spellings
 /// ("en-US", "en_us", "de-CH-1901", "en", "de", ...), in any case and with
 /// "-" or "_" between the parts.
-std::optional<Language> languageByName(std::string_view name);
+SILLABOR_API std::optional<Language> languageByName(std::string_view name);
 
 } // namespace Text::Sillabor

@@ -1,0 +1,66 @@
+# Install rules: headers, library, tool, CMake package and pkg-config file,
+# and a Debian package through CPack.
+include(CMakePackageConfigHelpers)
+
+set(SILLABOR_CMAKE_DIR "${CMAKE_INSTALL_LIBDIR}/cmake/Sillabor")
+
+install(TARGETS sillabor EXPORT SillaborTargets
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} NAMELINK_COMPONENT Development
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+  INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+foreach(header IN LISTS SILLABOR_PUBLIC_HEADERS)
+  get_filename_component(dir "${header}" DIRECTORY)
+  install(FILES "${PROJECT_SOURCE_DIR}/src/${header}" DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/${dir}")
+endforeach()
+if(TARGET sillabor_cli)
+  install(TARGETS sillabor_cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
+
+# The CMake package, for find_package(Sillabor).
+install(EXPORT SillaborTargets NAMESPACE Sillabor:: DESTINATION "${SILLABOR_CMAKE_DIR}")
+configure_package_config_file("${PROJECT_SOURCE_DIR}/cmake/SillaborConfig.cmake.in"
+  "${PROJECT_BINARY_DIR}/SillaborConfig.cmake" INSTALL_DESTINATION "${SILLABOR_CMAKE_DIR}")
+write_basic_package_version_file("${PROJECT_BINARY_DIR}/SillaborConfigVersion.cmake"
+  COMPATIBILITY SameMajorVersion)
+install(FILES "${PROJECT_BINARY_DIR}/SillaborConfig.cmake"
+  "${PROJECT_BINARY_DIR}/SillaborConfigVersion.cmake" DESTINATION "${SILLABOR_CMAKE_DIR}")
+
+# The same package straight from the build tree.
+export(EXPORT SillaborTargets NAMESPACE Sillabor:: FILE "${PROJECT_BINARY_DIR}/SillaborTargets.cmake")
+
+# pkg-config, relocatable: the prefix is found from the file's own place, so
+# that `cmake --install --prefix` anywhere gives a working file.
+file(RELATIVE_PATH SILLABOR_PC_UP "${CMAKE_INSTALL_FULL_LIBDIR}/pkgconfig" "${CMAKE_INSTALL_PREFIX}")
+string(REGEX REPLACE "/$" "" SILLABOR_PC_UP "${SILLABOR_PC_UP}")
+if(IS_ABSOLUTE "${CMAKE_INSTALL_LIBDIR}")
+  set(SILLABOR_PC_LIBDIR "${CMAKE_INSTALL_LIBDIR}")
+else()
+  set(SILLABOR_PC_LIBDIR "\${prefix}/${CMAKE_INSTALL_LIBDIR}")
+endif()
+if(IS_ABSOLUTE "${CMAKE_INSTALL_INCLUDEDIR}")
+  set(SILLABOR_PC_INCLUDEDIR "${CMAKE_INSTALL_INCLUDEDIR}")
+else()
+  set(SILLABOR_PC_INCLUDEDIR "\${prefix}/${CMAKE_INSTALL_INCLUDEDIR}")
+endif()
+configure_file("${PROJECT_SOURCE_DIR}/cmake/sillabor.pc.in" "${PROJECT_BINARY_DIR}/sillabor.pc" @ONLY)
+install(FILES "${PROJECT_BINARY_DIR}/sillabor.pc" DESTINATION "${CMAKE_INSTALL_LIBDIR}/pkgconfig")
+
+# The data's licences, as the collection ships them.
+file(GLOB _sillabor_licences "${SILLABOR_DATA_DIR}/hyph-*.lic.txt.gz")
+install(FILES ${_sillabor_licences} "${PROJECT_SOURCE_DIR}/data/README.md"
+  DESTINATION "${CMAKE_INSTALL_DOCDIR}/hyph-utf8")
+install(FILES "${PROJECT_SOURCE_DIR}/README.md" DESTINATION "${CMAKE_INSTALL_DOCDIR}")
+
+# cpack -G DEB
+set(CPACK_PACKAGE_NAME "sillabor")
+set(CPACK_PACKAGE_VENDOR "sillabor")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "sillabor developers")
+set(CPACK_DEBIAN_PACKAGE_SECTION "libdevel")
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "zlib1g, libstdc++6 (>= 12), zlib1g-dev")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_GENERATOR "DEB")
+include(CPack)
