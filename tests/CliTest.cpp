@@ -244,4 +244,36 @@ TEST_F(Cli, StreamsALargeText) {
     EXPECT_TRUE(result == original) << "the text changed beyond the separators";
 }
 
+// A single line of 100 MB, with no line feed, and in it a "word" of 40 MB:
+// memory stays bounded, the long word is copied as it is, and the rest is
+// hyphenated as usual.
+TEST_F(Cli, StreamsAHundredMegabyteLineWithAHugeWord) {
+    const fs::path input = dir_ / "line.txt";
+    {
+        std::ofstream out(input, std::ios::binary);
+        std::string chunk;
+        for (int i = 0; i < 4096; ++i)
+            chunk += "hyphenation typesetting ";
+        for (std::size_t n = 0; n < (30u << 20); n += chunk.size())
+            out << chunk;
+        out << std::string(40u << 20, 'a');
+        for (std::size_t n = 0; n < (30u << 20); n += chunk.size())
+            out << chunk;
+    }
+    const fs::path output = dir_ / "out.txt";
+    const Outcome r = runWith({"--text", "-s", "|"}, input,
+                              ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644));
+    EXPECT_EQ(r.status, 0) << r.err;
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+    EXPECT_LT(r.peakKiB, 32 * 1024) << "memory grows with the line";
+#endif
+    std::ifstream in(input, std::ios::binary), out(output, std::ios::binary);
+    std::string original(std::istreambuf_iterator<char>(in), {});
+    std::string result(std::istreambuf_iterator<char>(out), {});
+    EXPECT_NE(result.find("hy|phen|ation type|set|ting " + std::string(1000, 'a')),
+              std::string::npos);
+    result.erase(std::remove(result.begin(), result.end(), '|'), result.end());
+    EXPECT_TRUE(result == original) << "the text changed beyond the separators";
+}
+
 } // namespace

@@ -3,8 +3,8 @@
 
 #include "Text/Sillabor/detail/EmbeddedFiles.hpp"
 #include "Text/Sillabor/detail/Loader.hpp"
-#include "Text/Sillabor/detail/Text.hpp"
 #include "Text/Sillabor/detail/PatternsRep.hpp"
+#include "Text/Sillabor/detail/Text.hpp"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -16,8 +16,11 @@
 #include <cstddef>
 #include <iosfwd>
 #include <iterator>
-#include <ranges>
 #include <span>
+#include <version>
+#if defined(__cpp_lib_ranges)
+#include <ranges>
+#endif
 #include <string>
 #include <string_view>
 
@@ -144,7 +147,11 @@ SILLABOR_API std::ostream& operator<<(std::ostream& out, Language language);
 ///     for (Language l : enumFromThen(Language::Afrikaans, Language::Assamese)) ...  // every other
 ///     one enumFromThen(Language::Latin, Language::Latin) | std::views::take(3)          // Latin
 ///     three times
-class SILLABOR_API LanguageRange : public std::ranges::view_interface<LanguageRange> {
+class SILLABOR_API LanguageRange
+#if defined(__cpp_lib_ranges) // a standard library whose ranges are complete
+    : public std::ranges::view_interface<LanguageRange>
+#endif
+{
 public:
     class iterator {
     public:
@@ -181,8 +188,15 @@ public:
     };
 
     LanguageRange() = default;
-    iterator begin() const noexcept { return {first_, step_, count_}; }
-    std::default_sentinel_t end() const noexcept { return {}; }
+    iterator begin() const noexcept {
+        return {first_, step_, count_};
+    }
+    std::default_sentinel_t end() const noexcept {
+        return {};
+    }
+    bool empty() const noexcept {
+        return count_ == 0;
+    }
 
 private:
     friend LanguageRange enumFromThenTo(Language, Language, Language) noexcept;
@@ -310,5 +324,7 @@ inline constexpr ReadyMade welsh{Language::Welsh};
 
 } // namespace Text::Sillabor
 
+#if defined(__cpp_lib_ranges)
 template <>
 inline constexpr bool std::ranges::enable_borrowed_range<Text::Sillabor::LanguageRange> = true;
+#endif

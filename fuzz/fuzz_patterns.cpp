@@ -1,0 +1,33 @@
+// Pattern text -> parsePatterns -> lookupPattern and hyphenate, against the
+// reference scorer: any difference is a finding.
+#include "FuzzInput.hpp"
+#include "ReferenceScorer.hpp"
+
+#include "Text/Sillabor/Hyphenator.hpp"
+
+using namespace Text::Sillabor;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    sillabor_fuzz::Input in(data, size);
+    const std::u32string text = in.text();
+    const Patterns trie = parsePatterns(text);
+    const sillabor_reference::Trie reference(text);
+    const std::ptrdiff_t lm = in.minimum(), rm = in.minimum();
+    const Hyphenator h{[](char32_t c) { return c; }, trie, Exceptions{}, lm, rm};
+    const sillabor_reference::Hyphenator ref{[](char32_t c) { return c; }, &reference, {}, lm, rm};
+    while (!in.empty()) {
+        const std::u32string word = in.text();
+        if (lookupPattern(word, trie) != reference.lookup(word)) sillabor_fuzz::finding("scores");
+        if (hyphenate(h, word) != sillabor_reference::hyphenate(ref, word))
+            sillabor_fuzz::finding("pieces");
+    }
+    // A trie built by insertion, line by line from the last, is the same trie.
+    if (text.size() < 512) {
+        Patterns inserted;
+        const auto lines = sillabor_reference::lines(text);
+        for (auto it = lines.rbegin(); it != lines.rend(); ++it)
+            inserted = insertPattern(*it, inserted);
+        if (!(inserted == trie)) sillabor_fuzz::finding("insertion");
+    }
+    return 0;
+}

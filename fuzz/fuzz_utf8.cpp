@@ -1,0 +1,55 @@
+// The UTF-8 interface on arbitrary bytes: pieces that concatenate to the
+// input byte for byte, or InvalidUtf8, nothing else; and running text fed in
+// pieces that comes out as it went in, separators aside.
+#include "FuzzInput.hpp"
+
+#include "Text/Sillabor/Language.hpp"
+#include "Text/Sillabor/RunningText.hpp"
+#include "Text/Sillabor/Utf8.hpp"
+
+using namespace Text::Sillabor;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    const Hyphenator& h = size % 2 ? english_US.get() : german_1996.get();
+    bool valid = true;
+    try {
+        const auto pieces = hyphenate(h, bytes);
+        std::string joined;
+        for (const auto& p : pieces)
+            joined += p;
+        if (joined != bytes) sillabor_fuzz::finding("pieces do not make the input");
+    } catch (const InvalidUtf8& e) {
+        valid = false;
+        if (e.offset() >= size) sillabor_fuzz::finding("offset past the input");
+    }
+    bool decodes = true;
+    try {
+        (void)toUtf32(bytes);
+    } catch (const InvalidUtf8&) {
+        decodes = false;
+    }
+    if (valid != decodes) sillabor_fuzz::finding("hyphenate and toUtf32 disagree");
+
+    // Running text, in pieces of sizes taken from the input itself.
+    static const WordCharacters letters = WordCharacters::of(Language::English_US);
+    TextHyphenator text(english_US, letters, "\x01", 64);
+    std::string out;
+    bool streamed = true;
+    try {
+        for (std::size_t at = 0, k = 0; at < size; ++k) {
+            const std::size_t n = std::min<std::size_t>(1 + data[k % size] % 7, size - at);
+            text.feed(bytes.substr(at, n), out);
+            at += n;
+        }
+        text.finish(out);
+    } catch (const InvalidUtf8&) {
+        streamed = false;
+    }
+    if (streamed != valid) sillabor_fuzz::finding("running text and hyphenate disagree");
+    if (streamed && bytes.find('\x01') == std::string_view::npos) {
+        std::erase(out, '\x01');
+        if (out != bytes) sillabor_fuzz::finding("running text changed the text");
+    }
+    return 0;
+}

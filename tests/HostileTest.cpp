@@ -1,0 +1,180 @@
+// What a user's documents can hold: huge words and texts, control
+// characters and code points that are not characters, many threads at once.
+#include "Support.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <new>
+#include <thread>
+
+// Bytes allocated on this thread, for the memory figures below.
+namespace {
+thread_local std::size_t allocated = 0;
+} // namespace
+
+// The replacements pair malloc with free, which GCC cannot see through.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
+void* operator new(std::size_t size) {
+    allocated += size;
+    if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+
+namespace {
+
+using namespace sillabor_test;
+
+std::u32string concatenated(const std::vector<std::u32string>& pieces) {
+    std::u32string out;
+    for (const auto& p : pieces)
+        out += p;
+    return out;
+}
+
+TEST(Hostile, ATenMegabyteWordIsCutAndKeptWhole) {
+    std::string word;
+    while (word.size() < 10'000'000)
+        word += "hyphenationtypesetting\xc3\xa9";
+    const auto pieces = hyphenate(english_US, word);
+    std::string rejoined;
+    for (const auto& p : pieces)
+        rejoined += p;
+    EXPECT_EQ(rejoined, word);
+    EXPECT_GT(pieces.size(), 1'000'000u);
+    EXPECT_EQ(hyphenate(english_US, std::u32string(10'000'000, U'\0')).size(), 1u);
+}
+
+TEST(Hostile, AMillionIdenticalExceptionLinesMakeOneEntry) {
+    std::u32string text;
+    text.reserve(7'000'000);
+    for (int i = 0; i < 1'000'000; ++i)
+        text += U"ta-ble\n";
+    const Exceptions d = parseExceptions(text);
+    EXPECT_EQ(d, parseExceptions(U"ta-ble\n"));
+    Hyphenator h = english_US;
+    h.hyphenatorExceptions = d;
+    EXPECT_EQ(joined(hyphenate(h, U"table")), "ta-ble");
+}
+
+TEST(Hostile, EveryKindOfCodePointIsAnOrdinaryCharacter) {
+    // Controls, NUL, DEL and C1, surrogates, noncharacters, the largest code
+    // point and values past it: in patterns, entries and words alike.
+    std::u32string odd;
+    for (char32_t c = 0; c < 0x20; ++c)
+        if (c != U'\n') odd += c;
+    for (char32_t c : {0x7Fu, 0x85u, 0x9Fu, 0xADu, 0xD800u, 0xDBFFu, 0xDC00u, 0xDFFFu, 0xFFFEu,
+                       0xFFFFu, 0x10FFFFu, 0x110000u, 0x7FFFFFFFu, 0xFFFFFFFFu})
+        odd += c;
+    std::u32string patterns, entries;
+    for (std::size_t i = 0; i + 1 < odd.size(); ++i) {
+        patterns += std::u32string{odd[i], U'1', odd[i + 1], U'\n'};
+        entries += std::u32string{U'a', odd[i], U'-', odd[i + 1], U'\n'};
+    }
+    const Hyphenator h{identity, parsePatterns(patterns), parseExceptions(entries), 1, 1};
+    for (std::size_t i = 0; i + 1 < odd.size(); ++i) {
+        const std::u32string word{U'x', odd[i], odd[i + 1], U'y'};
+        const auto pieces = hyphenate(h, word);
+        ASSERT_EQ(pieces.size(), 2u) << i; // the pattern breaks between the two
+        ASSERT_EQ(concatenated(pieces), word);
+        const std::u32string listed{U'a', odd[i], odd[i + 1]};
+        ASSERT_EQ(hyphenate(h, listed).size(), 2u) << i; // the entry does the same
+    }
+    const std::u32string all = odd + odd;
+    EXPECT_EQ(concatenated(hyphenate(english_US, all)), all);
+    EXPECT_EQ(concatenated(hyphenate(h, all)), all);
+}
+
+// Sixteen threads make the first use of all 73 ready-made hyphenators at
+// once, each in its own order; they all end up with the same values.
+TEST(Hostile, SixteenThreadsFirstUseEveryLanguage) {
+    constexpr int threads = 16;
+    std::vector<std::vector<const Hyphenator*>> seen(threads);
+    std::atomic<int> ready{0};
+    std::atomic<bool> go{false};
+    std::vector<std::thread> pool;
+    for (int t = 0; t < threads; ++t)
+        pool.emplace_back([&, t] {
+            std::vector<Language> order;
+            for (Language l : enumFrom(Language::Afrikaans))
+                order.push_back(l);
+            std::rotate(order.begin(), order.begin() + (t * 5) % 73, order.end());
+            if (t % 2) std::reverse(order.begin(), order.end());
+            ready.fetch_add(1);
+            while (!go.load())
+                std::this_thread::yield();
+            seen[static_cast<std::size_t>(t)].resize(73);
+            for (Language l : order) {
+                const Hyphenator& h = languageHyphenator(l);
+                hyphenate(h, U"abcdefghijklmnopqrstuvwxyz");
+                seen[static_cast<std::size_t>(t)][static_cast<std::size_t>(fromEnum(l))] = &h;
+            }
+        });
+    while (ready.load() != threads)
+        std::this_thread::yield();
+    go.store(true);
+    for (auto& t : pool)
+        t.join();
+    for (int t = 1; t < threads; ++t)
+        EXPECT_EQ(seen[static_cast<std::size_t>(t)], seen[0]);
+}
+
+// The work and memory of hyphenate grow in proportion to the word: the
+// normaliser is called a fixed number of times per character, the bytes
+// allocated for 16 times the word are about 16 times as many, and the time
+// of the allocation-free break finder (warmed up, so that no growth of its
+// buffers is timed) is far from the 256 times a quadratic cost would give.
+TEST(Hostile, WorkAndMemoryGrowLinearlyWithTheWord) {
+    std::size_t calls = 0;
+    const Hyphenator counted{[&calls](char32_t c) {
+                                 ++calls;
+                                 return c;
+                             },
+                             english_US->hyphenatorPatterns, Exceptions{}, 2, 3};
+    const std::u32string unit = U"hyphenationdemocraticinstitutions";
+    std::u32string small;
+    while (small.size() < 500'000)
+        small += unit;
+    std::u32string large;
+    for (int i = 0; i < 16; ++i)
+        large += small;
+
+    calls = 0;
+    allocated = 0;
+    hyphenate(counted, small);
+    const std::size_t smallCalls = calls, smallBytes = allocated;
+    calls = 0;
+    allocated = 0;
+    hyphenate(counted, large);
+    EXPECT_LE(smallCalls, 3 * small.size());
+    EXPECT_LE(calls, 16 * smallCalls);
+    EXPECT_LE(allocated, 20 * smallBytes);
+
+    BreakFinder find;
+    find(english_US, large);
+    auto seconds = [&](const std::u32string& w) {
+        double best = 1e9;
+        for (int k = 0; k < 3; ++k) {
+            const auto start = std::chrono::steady_clock::now();
+            find(english_US, w);
+            const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+            best = std::min(best, took.count());
+        }
+        return best;
+    };
+    const double ratio = seconds(large) / seconds(small);
+    EXPECT_LT(ratio, 64.0) << "16 times the word took " << ratio << " times as long";
+}
+
+} // namespace
