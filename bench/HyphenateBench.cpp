@@ -2,7 +2,7 @@
 // reference scorer measured in the same run.
 #include "Corpus.hpp"
 #include "Counting.hpp"
-#include "ReferenceScorer.hpp"
+#include "ReferenceLanguage.hpp"
 
 #include "Text/Sillabor.hpp"
 #include "Text/Sillabor/detail/EmbeddedFiles.hpp"
@@ -39,22 +39,7 @@ const Corpus& german() {
     return corpus("words-de.txt");
 }
 
-// The reference hyphenator of a language, from the same data files.
-struct Reference {
-    explicit Reference(Language l) {
-        const detail::FileLookup files = detail::findEmbeddedFile;
-        trie = std::make_unique<sillabor_reference::Trie>(
-            detail::readDataFile(files, l, ".pat.txt.gz"));
-        const Hyphenator& h = languageHyphenator(l);
-        hyphenator = sillabor_reference::Hyphenator{
-            sillabor_reference::normaliser(detail::readDataFile(files, l, ".chr.txt.gz")),
-            trie.get(),
-            sillabor_reference::exceptions(detail::readDataFile(files, l, ".hyp.txt.gz")),
-            h.hyphenatorLeftMin, h.hyphenatorRightMin};
-    }
-    std::unique_ptr<sillabor_reference::Trie> trie;
-    sillabor_reference::Hyphenator hyphenator;
-};
+using Reference = sillabor_reference::Language;
 
 // Runs `each(word index)` over the whole corpus per iteration and reports
 // words per second, nanoseconds and heap allocations per word.

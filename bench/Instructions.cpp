@@ -6,11 +6,9 @@
 //
 // MODE is reference, hyphenate, finder or utf8.
 #include "Corpus.hpp"
-#include "ReferenceScorer.hpp"
+#include "ReferenceLanguage.hpp"
 
 #include "Text/Sillabor.hpp"
-#include "Text/Sillabor/detail/EmbeddedFiles.hpp"
-#include "Text/Sillabor/detail/Loader.hpp"
 
 #include <cstdio>
 #include <cstring>

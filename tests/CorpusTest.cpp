@@ -1,10 +1,7 @@
 // The fast paths against the reference scorer, word for word, over the
 // shared word lists and over random odd input.
-#include "ReferenceScorer.hpp"
+#include "ReferenceLanguage.hpp"
 #include "Support.hpp"
-
-#include "Text/Sillabor/detail/EmbeddedFiles.hpp"
-#include "Text/Sillabor/detail/Loader.hpp"
 
 #include <gtest/gtest.h>
 
@@ -15,22 +12,7 @@ namespace {
 
 using namespace sillabor_test;
 
-// The reference hyphenator of a language, from the same decoded data files.
-struct Reference {
-    explicit Reference(Language l) {
-        const detail::FileLookup files = detail::findEmbeddedFile;
-        trie = std::make_unique<sillabor_reference::Trie>(
-            detail::readDataFile(files, l, ".pat.txt.gz"));
-        const Hyphenator& h = languageHyphenator(l);
-        hyphenator = sillabor_reference::Hyphenator{
-            sillabor_reference::normaliser(detail::readDataFile(files, l, ".chr.txt.gz")),
-            trie.get(),
-            sillabor_reference::exceptions(detail::readDataFile(files, l, ".hyp.txt.gz")),
-            h.hyphenatorLeftMin, h.hyphenatorRightMin};
-    }
-    std::unique_ptr<sillabor_reference::Trie> trie;
-    sillabor_reference::Hyphenator hyphenator;
-};
+using Reference = sillabor_reference::Language;
 
 std::vector<std::string> corpus(const char* name) {
     const std::filesystem::path path = std::filesystem::path(SILLABOR_CORPUS_DIR) / name;

@@ -1,6 +1,7 @@
 #include "Text/Sillabor/Language.hpp"
 
 #include "Text/Sillabor/detail/LanguageFacts.hpp"
+#include "Text/Sillabor/detail/Text.hpp"
 
 #include <ostream>
 #include <stdexcept>
@@ -56,14 +57,7 @@ std::string showsPrec(int, Language language, std::string_view rest) {
 }
 
 std::string showList(std::span<const Language> languages, std::string_view rest) {
-    std::string out = "[";
-    for (std::size_t i = 0; i < languages.size(); ++i) {
-        if (i != 0) out += ',';
-        out += facts(languages[i]).name;
-    }
-    out += ']';
-    out += rest;
-    return out;
+    return detail::showListWith(languages, rest, [](Language l) { return facts(l).name; });
 }
 
 std::ostream& operator<<(std::ostream& out, Language language) {

@@ -235,14 +235,7 @@ std::string show(const Exceptions& dictionary) {
 }
 
 std::string showList(std::span<const Exceptions> dictionaries, std::string_view rest) {
-    std::string out = "[";
-    for (std::size_t i = 0; i < dictionaries.size(); ++i) {
-        if (i != 0) out += ',';
-        out += show(dictionaries[i]);
-    }
-    out += ']';
-    out += rest;
-    return out;
+    return detail::showListWith(dictionaries, rest, [](const Exceptions& x) { return show(x); });
 }
 
 std::ostream& operator<<(std::ostream& out, const Exceptions& dictionary) {

@@ -590,14 +590,7 @@ std::string show(const Patterns& trie) {
 }
 
 std::string showList(std::span<const Patterns> tries, std::string_view rest) {
-    std::string out = "[";
-    for (std::size_t i = 0; i < tries.size(); ++i) {
-        if (i != 0) out += ',';
-        out += show(tries[i]);
-    }
-    out += ']';
-    out += rest;
-    return out;
+    return detail::showListWith(tries, rest, [](const Patterns& x) { return show(x); });
 }
 
 std::ostream& operator<<(std::ostream& out, const Patterns& trie) {

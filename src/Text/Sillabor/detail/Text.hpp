@@ -52,6 +52,20 @@ void appendScores(std::string& out, std::span<const Score> scores);
 /// "\&" between a decimal escape and a following ASCII digit.
 void appendQuoted(std::string& out, std::u32string_view text);
 
+/// "[", the text forms of `items` (as `show` writes each) joined by ",",
+/// "]", then `rest`: the list form every value type shares.
+template <class T, class Show>
+std::string showListWith(std::span<const T> items, std::string_view rest, Show show) {
+    std::string out = "[";
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i != 0) out += ',';
+        out += show(items[i]);
+    }
+    out += ']';
+    out += rest;
+    return out;
+}
+
 /// Splits `text` at line feeds. A final line feed does not end an extra empty
 /// line, and an empty text has no lines. Calls `line(std::u32string_view)` for
 /// each line in order.
