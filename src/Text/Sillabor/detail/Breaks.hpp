@@ -40,9 +40,7 @@ private:
 struct Workspace {
     static constexpr std::size_t inlineChars = 48;
     Buffer<char32_t, inlineChars> word;           // the normalised word
-    Buffer<std::uint32_t, inlineChars + 2> cls;   // the classes of the bracketed word
-    Buffer<Score, inlineChars + 3> gaps;          // its gap scores
-    Buffer<std::uint8_t, inlineChars + 34> marks; // its gap scores, as bytes, and slack
+    Buffer<std::uint8_t, inlineChars + 34> marks; // the bracketed word's gap scores, and slack
     Buffer<std::size_t, inlineChars> breaks;      // the result
 };
 

@@ -116,23 +116,9 @@ private:
 /// pass over its characters.
 class FlatTrie : public std::enable_shared_from_this<FlatTrie> {
 public:
-    struct Slot {
-        std::uint32_t base = 0;
-        State check = noState;  // the parent; noState for free slots and the root
-        State fail = 0;         // the state of the longest proper suffix in the trie
-        std::uint32_t hits = 0; // id of the merged hits of this state and its suffixes
-    };
-    // The slots are kept in two arrays of pairs (base and fail, check and
-    // hits), so that a step reads one pair of the state it leaves and one of
-    // the state it enters.
-
     static constexpr State root = 0;
 
     std::uint32_t classOf(char32_t c) const noexcept { return classes_(c); }
-    char32_t codeOf(std::uint32_t cls) const noexcept { return codes_[cls]; }
-    std::uint32_t alphabetSize() const noexcept {
-        return static_cast<std::uint32_t>(codes_.size() - 1);
-    }
 
     /// The child of `s` by class `cls` (1..A), or noState.
     State next(State s, std::uint32_t cls) const noexcept {
@@ -167,15 +153,9 @@ public:
         }
     }
 
-    /// Raises `gaps[p]`, p in 0..m, to the largest positive score that a
-    /// pattern puts on gap p of the bracketed word whose classes are
-    /// `cls[0..m)`. The root's own scores are not included.
-    void scoreGaps(const std::uint32_t* cls, std::size_t m, Score* gaps) const noexcept {
-        walk(cls, m, [&](std::size_t j, State q) { scoreGapsAt(j, q, m, gaps); });
-    }
-
-    /// The part of scoreGaps for one position: the hits of state q reached
-    /// after position j, on gaps up to `last`.
+    /// Raises `gaps[p]`, p up to `last`, to the largest positive score that a
+    /// pattern ending at position j puts there, q being the state `walk`
+    /// reached after j. The root's own scores are not included.
     void scoreGapsAt(std::size_t j, State q, std::size_t last, Score* gaps) const noexcept {
         if (const std::uint32_t h = in_[q].hits; h != 0) {
             for (const Hit& hit : hitLists_[h]) {
@@ -218,7 +198,7 @@ public:
     /// every pattern file), and the root has no scores.
     bool packed() const noexcept { return packed_; }
 
-    /// The fast form of scoreGaps, for packed tries, on the bracketed word
+    /// The fast form of scoreGapsAt over a whole word, for packed tries, on the bracketed word
     /// of n characters whose class of character i is `classAt(i)`: raises the
     /// bytes `gaps[0..n + 2]` the same way, where `gaps` has room for n + 18
     /// bytes (those past n + 2 are scratch).
@@ -266,14 +246,15 @@ private:
     void packHits();
     CodeTable<std::uint32_t, NoClass> classes_;
     std::vector<char32_t> codes_; // class -> code; codes_[0] unused
-    // What a step reads of the state it leaves, and of the state it enters.
+    // Each slot is kept in two halves, so that a step reads one pair of the
+    // state it leaves and one of the state it enters.
     struct Out {
-        std::uint32_t base;
-        State fail;
+        std::uint32_t base; // children at base + class
+        State fail;         // the state of the longest proper suffix in the trie
     };
     struct In {
-        State check;
-        std::uint32_t hits; // id in hitLists_ and packs_
+        State check;        // the parent; noState for free slots and the root
+        std::uint32_t hits; // id of the merged hits of this state and its suffixes
     };
     std::vector<Out> out_;
     std::vector<In> in_;
