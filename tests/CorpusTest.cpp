@@ -23,7 +23,7 @@ std::vector<std::string> corpus(const char* name) {
     return words;
 }
 
-// Every word of a list: the spec interface, the break finder and the UTF-8
+// Every word of a list: the code-point interface, the break finder and the UTF-8
 // interface all cut as the reference does.
 void checkCorpus(const char* file, Language language) {
     const auto words = corpus(file);

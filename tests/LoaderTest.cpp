@@ -229,7 +229,7 @@ TEST(ReadyMade, EachVariantHasItsOwnSharedValue) {
     EXPECT_EQ(german_1996->hyphenatorRightMin, 2);
 }
 
-TEST(ReadyMade, HyphenatesLikeTheSpecExamples) {
+TEST(ReadyMade, HyphenatesTheKnownExamples) {
     EXPECT_EQ(joined(hyphenate(english_US, U"Typesetting")), "Type-set-ting");
     EXPECT_EQ(joined(hyphenate(english_US, U"associate")), "as-so-ciate");
     EXPECT_EQ(joined(hyphenate(english_US, U"hyphenation")), "hy-phen-ation");
