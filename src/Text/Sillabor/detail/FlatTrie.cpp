@@ -184,24 +184,33 @@ std::shared_ptr<const FlatTrie> TrieBuilder::build() const {
     auto trie = std::make_shared<FlatTrie>();
     const std::size_t n = nodes_.size();
 
-    // Alphabet: classes 1..A in ascending order of code, gathered with a bit
-    // per code point of the Basic Multilingual Plane.
-    std::vector<std::uint64_t> seen(0x10000 / 64, 0);
-    std::vector<char32_t> astral;
-    for (std::size_t u = 1; u < n; ++u) {
-        const char32_t c = nodes_[u].label;
-        if (c < 0x10000)
-            seen[c / 64] |= std::uint64_t{1} << (c % 64);
-        else
-            astral.push_back(c);
-    }
-    std::sort(astral.begin(), astral.end());
-    astral.erase(std::unique(astral.begin(), astral.end()), astral.end());
+    // Alphabet: classes 1..A in ascending order of code. A large trie
+    // gathers its codes with a bit per code point of the Basic Multilingual
+    // Plane; a small one sorts them.
     trie->codes_.push_back(0);
-    for (std::size_t w = 0; w < seen.size(); ++w)
-        for (std::uint64_t bits = seen[w]; bits != 0; bits &= bits - 1)
-            trie->codes_.push_back(static_cast<char32_t>(w * 64 + std::countr_zero(bits)));
-    trie->codes_.insert(trie->codes_.end(), astral.begin(), astral.end());
+    if (n < 4096) {
+        for (std::size_t u = 1; u < n; ++u)
+            trie->codes_.push_back(nodes_[u].label);
+        std::sort(trie->codes_.begin() + 1, trie->codes_.end());
+        trie->codes_.erase(std::unique(trie->codes_.begin() + 1, trie->codes_.end()),
+                           trie->codes_.end());
+    } else {
+        std::vector<std::uint64_t> seen(0x10000 / 64, 0);
+        std::vector<char32_t> astral;
+        for (std::size_t u = 1; u < n; ++u) {
+            const char32_t c = nodes_[u].label;
+            if (c < 0x10000)
+                seen[c / 64] |= std::uint64_t{1} << (c % 64);
+            else
+                astral.push_back(c);
+        }
+        std::sort(astral.begin(), astral.end());
+        astral.erase(std::unique(astral.begin(), astral.end()), astral.end());
+        for (std::size_t w = 0; w < seen.size(); ++w)
+            for (std::uint64_t bits = seen[w]; bits != 0; bits &= bits - 1)
+                trie->codes_.push_back(static_cast<char32_t>(w * 64 + std::countr_zero(bits)));
+        trie->codes_.insert(trie->codes_.end(), astral.begin(), astral.end());
+    }
     trie->codes_.shrink_to_fit();
     for (std::size_t k = 1; k < trie->codes_.size(); ++k)
         trie->classes_.set(trie->codes_[k], checkedId(k));
