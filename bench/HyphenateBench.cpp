@@ -60,19 +60,29 @@ void overCorpus(benchmark::State& state, std::size_t count, Each each) {
     state.counters["allocs/word"] = static_cast<double>(allocations - before) / words;
 }
 
-void BM_English_Reference(benchmark::State& state) {
-    static const Reference ref(Language::English_US);
-    const auto& words = english().words;
+// The reference scorer over a corpus.
+void referenceOn(benchmark::State& state, const Reference& ref, const Corpus& corpus) {
+    const auto& words = corpus.words;
     overCorpus(state, words.size(), [&](std::size_t i) {
         benchmark::DoNotOptimize(sillabor_reference::hyphenate(ref.hyphenator, words[i]));
     });
 }
+
+// `hyphenate` over a list of words, code points or UTF-8.
+template <class Word>
+void hyphenateOn(benchmark::State& state, const Hyphenator& h, const std::vector<Word>& words) {
+    overCorpus(state, words.size(),
+               [&](std::size_t i) { benchmark::DoNotOptimize(hyphenate(h, words[i])); });
+}
+
+void BM_English_Reference(benchmark::State& state) {
+    static const Reference ref(Language::English_US);
+    referenceOn(state, ref, english());
+}
 BENCHMARK(BM_English_Reference)->Unit(benchmark::kMillisecond);
 
 void BM_English_hyphenate(benchmark::State& state) {
-    const auto& words = english().words;
-    overCorpus(state, words.size(),
-               [&](std::size_t i) { benchmark::DoNotOptimize(hyphenate(english_US, words[i])); });
+    hyphenateOn(state, english_US, english().words);
 }
 BENCHMARK(BM_English_hyphenate)->Unit(benchmark::kMillisecond);
 
@@ -86,25 +96,18 @@ void BM_English_BreakFinder(benchmark::State& state) {
 BENCHMARK(BM_English_BreakFinder)->Unit(benchmark::kMillisecond);
 
 void BM_English_hyphenateUtf8(benchmark::State& state) {
-    const auto& words = english().utf8;
-    overCorpus(state, words.size(),
-               [&](std::size_t i) { benchmark::DoNotOptimize(hyphenate(english_US, words[i])); });
+    hyphenateOn(state, english_US, english().utf8);
 }
 BENCHMARK(BM_English_hyphenateUtf8)->Unit(benchmark::kMillisecond);
 
 void BM_German_Reference(benchmark::State& state) {
     static const Reference ref(Language::German_1996);
-    const auto& words = german().words;
-    overCorpus(state, words.size(), [&](std::size_t i) {
-        benchmark::DoNotOptimize(sillabor_reference::hyphenate(ref.hyphenator, words[i]));
-    });
+    referenceOn(state, ref, german());
 }
 BENCHMARK(BM_German_Reference)->Unit(benchmark::kMillisecond);
 
 void BM_German_hyphenate(benchmark::State& state) {
-    const auto& words = german().words;
-    overCorpus(state, words.size(),
-               [&](std::size_t i) { benchmark::DoNotOptimize(hyphenate(german_1996, words[i])); });
+    hyphenateOn(state, german_1996, german().words);
 }
 BENCHMARK(BM_German_hyphenate)->Unit(benchmark::kMillisecond);
 

@@ -8,7 +8,6 @@
 #include "Text/Sillabor/detail/Text.hpp"
 
 #include <algorithm>
-
 #include <atomic>
 #include <stdexcept>
 
@@ -61,11 +60,7 @@ Patterns readPatterns(const FileLookup& lookup, Language language) {
     const std::string bytes = readBytes(lookup, language, ".pat.txt.gz");
     PatternParser parser(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')));
     std::u32string line;
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        std::size_t end = bytes.find('\n', start);
-        if (end == std::string::npos) end = bytes.size();
-        const std::string_view raw = std::string_view(bytes).substr(start, end - start);
+    forEachLine(std::string_view(bytes), [&](std::string_view raw) {
         unsigned char high = 0;
         for (char b : raw)
             high |= static_cast<unsigned char>(b);
@@ -75,8 +70,7 @@ Patterns readPatterns(const FileLookup& lookup, Language language) {
             decodeUtf8Lenient(raw, line);
             parser.line(line);
         }
-        start = end + 1;
-    }
+    });
     return parser.finish();
 }
 

@@ -415,48 +415,43 @@ namespace detail {
 // text order, and a line whose letters have been seen keeps the earlier
 // scores. A line shares the nodes of its common prefix with the line before,
 // which in a sorted pattern file is most of it.
-struct PatternParser::State {
+struct PatternParser::Impl {
     TrieBuilder builder;
     Scores scores;
     std::u32string letters, previous;
     std::vector<std::uint32_t> path{0}; // the nodes of `previous`, from the root
 
     template <class Char>
-    void add(std::basic_string_view<Char> line);
+    void add(std::basic_string_view<Char> line) {
+        lettersInto(line, letters);
+        const std::size_t common = static_cast<std::size_t>(
+            std::mismatch(letters.begin(), letters.end(), previous.begin(), previous.end()).first -
+            letters.begin());
+        path.resize(common + 1);
+        for (std::size_t k = common; k < letters.size(); ++k)
+            path.push_back(builder.child(path.back(), letters[k]));
+        if (!builder.hasScores(path.back())) {
+            scoreInto(line, scores);
+            builder.setScores(path.back(), scores);
+        }
+        std::swap(letters, previous);
+    }
 };
 
-PatternParser::PatternParser(std::size_t expectedLines) : state_(std::make_unique<State>()) {
-    state_->builder.reserve(expectedLines * 2 + 1);
+PatternParser::PatternParser(std::size_t expectedLines) : impl_(std::make_unique<Impl>()) {
+    impl_->builder.reserve(expectedLines * 2 + 1);
 }
 PatternParser::~PatternParser() = default;
 
 void PatternParser::line(std::u32string_view line) {
-    state_->add(line);
+    impl_->add(line);
 }
 void PatternParser::line(std::string_view asciiLine) {
-    state_->add(asciiLine);
-}
-
-template <class Char>
-void PatternParser::State::add(std::basic_string_view<Char> line) {
-    State& s = *this;
-    lettersInto(line, s.letters);
-    const std::size_t common = static_cast<std::size_t>(
-        std::mismatch(s.letters.begin(), s.letters.end(), s.previous.begin(), s.previous.end())
-            .first -
-        s.letters.begin());
-    s.path.resize(common + 1);
-    for (std::size_t k = common; k < s.letters.size(); ++k)
-        s.path.push_back(s.builder.child(s.path.back(), s.letters[k]));
-    if (!s.builder.hasScores(s.path.back())) {
-        scoreInto(line, s.scores);
-        s.builder.setScores(s.path.back(), s.scores);
-    }
-    std::swap(s.letters, s.previous);
+    impl_->add(asciiLine);
 }
 
 Patterns PatternParser::finish() {
-    return makeFlat(state_->builder.build());
+    return makeFlat(impl_->builder.build());
 }
 
 } // namespace detail

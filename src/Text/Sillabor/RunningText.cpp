@@ -54,15 +54,11 @@ struct TextState {
     // Writes the word whose bytes are `bytes` with separators at its breaks.
     void emitWord(std::string_view bytes, std::string& out) {
         const auto breaks = findBreaks(hyphenator, word, workspace);
-        std::size_t start = 0, at = 0, index = 0;
         const bool ascii = bytes.size() == word.size(); // one byte per character
+        CharacterEnds ends(bytes);
+        std::size_t start = 0;
         for (std::size_t b : breaks) {
-            if (ascii) {
-                at = b + 1;
-            } else {
-                for (; index <= b; ++index)
-                    at += sequenceLength(static_cast<unsigned char>(bytes[at]));
-            }
+            const std::size_t at = ascii ? b + 1 : ends.after(b);
             out.append(bytes.data() + start, at - start);
             out += separator;
             start = at;
@@ -70,6 +66,15 @@ struct TextState {
         out.append(bytes.data() + start, bytes.size() - start);
         word.clear();
         wordBytes.clear();
+    }
+
+    // Gives up on the word being read, too long to be one worth
+    // hyphenating: what is held of it is copied, and the rest of it will be.
+    void passWord(std::string& out) {
+        out += wordBytes;
+        word.clear();
+        wordBytes.clear();
+        passing = true;
     }
 
     // Ends the word being read; its bytes are `wordBytes` followed by `tail`.
@@ -110,12 +115,7 @@ void TextState::feed(std::string_view bytes, std::string& out) {
         if (letters.contains(d.c) && !passing) {
             word.push_back(d.c);
             wordBytes += carry;
-            if (word.size() > longestWord) {
-                out += wordBytes;
-                word.clear();
-                wordBytes.clear();
-                passing = true;
-            }
+            if (word.size() > longestWord) passWord(out);
         } else if (letters.contains(d.c)) {
             out += carry;
         } else {
@@ -175,12 +175,8 @@ void TextState::feed(std::string_view bytes, std::string& out) {
                 }
                 word.push_back(d.c);
                 if (word.size() > longestWord) {
-                    // Too long to be a word worth hyphenating: copy it.
-                    out += wordBytes;
-                    word.clear();
-                    wordBytes.clear();
-                    passing = true;
-                    run = start;
+                    passWord(out);
+                    run = start; // this piece's part of the word is copied with the run
                 }
             }
         } else if (!word.empty()) {

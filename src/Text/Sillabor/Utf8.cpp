@@ -10,9 +10,6 @@ namespace Text::Sillabor {
 
 namespace {
 
-using detail::decodeStrict;
-using detail::sequenceLength;
-
 std::string lowerDashed(std::string_view name) {
     std::string out(name);
     for (char& c : out) {
@@ -55,13 +52,7 @@ InvalidUtf8::InvalidUtf8(std::size_t offset, std::string_view problem)
 
 std::u32string toUtf32(std::string_view utf8) {
     std::u32string out(utf8.size(), U'\0');
-    std::size_t n = 0;
-    for (std::size_t i = 0; i < utf8.size();) {
-        const detail::Decoded d = decodeStrict(utf8, i);
-        out[n++] = d.c;
-        i += d.length;
-    }
-    out.resize(n);
+    out.resize(detail::decodeStrictInto(utf8, out.data()));
     return out;
 }
 
@@ -81,7 +72,7 @@ std::size_t validUtf8Prefix(std::string_view bytes) {
             ++i;
             continue;
         }
-        const detail::Decoded d = decodeStrict(bytes, i, true);
+        const detail::Decoded d = detail::decodeStrict(bytes, i, true);
         if (d.length == 0) break; // cut off by the end: the rest may follow
         i += d.length;
     }
@@ -91,30 +82,18 @@ std::size_t validUtf8Prefix(std::string_view bytes) {
 std::vector<std::string> hyphenate(const Hyphenator& h, std::string_view word) {
     detail::Buffer<char32_t, detail::Workspace::inlineChars> decoded;
     char32_t* chars = decoded.get(word.size());
-    std::size_t n = 0;
-    for (std::size_t i = 0; i < word.size();) {
-        const auto b0 = static_cast<unsigned char>(word[i]);
-        if (b0 < 0x80) {
-            chars[n++] = b0;
-            ++i;
-        } else {
-            const detail::Decoded d = decodeStrict(word, i);
-            chars[n++] = d.c;
-            i += d.length;
-        }
-    }
+    const std::size_t n = detail::decodeStrictInto(word, chars);
     detail::Workspace ws;
     const std::span<const std::size_t> breaks =
         detail::findBreaks(h, std::u32string_view(chars, n), ws);
 
-    // Cut the bytes after each break's character: walk the (now known to be
-    // valid) sequences, counting characters.
+    // Cut the bytes after each break's character.
     std::vector<std::string> pieces;
     pieces.reserve(breaks.size() + 1);
-    std::size_t start = 0, at = 0, index = 0;
+    detail::CharacterEnds ends(word);
+    std::size_t start = 0;
     for (std::size_t b : breaks) {
-        for (; index <= b; ++index)
-            at += sequenceLength(static_cast<unsigned char>(word[at]));
+        const std::size_t at = ends.after(b);
         pieces.emplace_back(word.substr(start, at - start));
         start = at;
     }

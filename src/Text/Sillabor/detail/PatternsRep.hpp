@@ -102,8 +102,8 @@ public:
     Patterns finish();
 
 private:
-    struct State;
-    std::unique_ptr<State> state_;
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
 };
 
 /// A read-only view of one node, whatever holds it, that walks the children

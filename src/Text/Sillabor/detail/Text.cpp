@@ -139,6 +139,22 @@ Decoded decodeStrict(std::string_view bytes, std::size_t i, bool partialAtEnd) {
     return {c, length};
 }
 
+std::size_t decodeStrictInto(std::string_view bytes, char32_t* out) {
+    std::size_t n = 0;
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto b0 = static_cast<unsigned char>(bytes[i]);
+        if (b0 < 0x80) {
+            out[n++] = b0;
+            ++i;
+        } else {
+            const Decoded d = decodeStrict(bytes, i);
+            out[n++] = d.c;
+            i += d.length;
+        }
+    }
+    return n;
+}
+
 void appendScores(std::string& out, std::span<const Score> scores) {
     out.push_back('[');
     std::array<char, 24> digits{};

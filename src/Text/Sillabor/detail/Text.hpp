@@ -43,6 +43,28 @@ constexpr std::size_t sequenceLength(unsigned char lead) noexcept {
     return lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
 }
 
+/// Decodes the UTF-8 `bytes` into `out`, which has room for `bytes.size()`
+/// code points; returns how many it wrote. Throws InvalidUtf8.
+std::size_t decodeStrictInto(std::string_view bytes, char32_t* out);
+
+/// The byte offsets of character ends in valid UTF-8, found by walking it
+/// once from the start.
+class CharacterEnds {
+public:
+    explicit CharacterEnds(std::string_view bytes) noexcept : bytes_(bytes) {}
+    /// The offset just past character `index`; asked in ascending order.
+    std::size_t after(std::size_t index) noexcept {
+        for (; walked_ <= index; ++walked_)
+            at_ += sequenceLength(static_cast<unsigned char>(bytes_[at_]));
+        return at_;
+    }
+
+private:
+    std::string_view bytes_;
+    std::size_t at_ = 0;     // the end of the last character walked
+    std::size_t walked_ = 0; // characters walked
+};
+
 /// Appends a score list as "[1,2,3]".
 void appendScores(std::string& out, std::span<const Score> scores);
 
@@ -66,15 +88,15 @@ std::string showListWith(std::span<const T> items, std::string_view rest, Show s
     return out;
 }
 
-/// Splits `text` at line feeds. A final line feed does not end an extra empty
-/// line, and an empty text has no lines. Calls `line(std::u32string_view)` for
-/// each line in order.
-template <class Line>
-void forEachLine(std::u32string_view text, Line&& line) {
+/// Splits `text` (code points, or bytes) at line feeds. A final line feed
+/// does not end an extra empty line, and an empty text has no lines. Calls
+/// `line` with a view of each line, in order.
+template <class Char, class Line>
+void forEachLine(std::basic_string_view<Char> text, Line&& line) {
     std::size_t start = 0;
     while (start < text.size()) {
-        std::size_t end = text.find(U'\n', start);
-        if (end == std::u32string_view::npos) end = text.size();
+        std::size_t end = text.find(Char('\n'), start);
+        if (end == std::basic_string_view<Char>::npos) end = text.size();
         line(text.substr(start, end - start));
         start = end + 1;
     }
