@@ -137,13 +137,13 @@ inline std::unordered_map<std::u32string, Scores> exceptions(std::u32string_view
     return out;
 }
 
-/// The normaliser of a character file's text: each character after the first
-/// on a line maps to the first; a later line wins.
+/// The normaliser of a character file's text: on a line of two characters the
+/// second maps to the first (a longer line is a capital of several characters
+/// and maps nothing); a later line wins.
 inline std::function<char32_t(char32_t)> normaliser(std::u32string_view text) {
     auto map = std::make_shared<std::map<char32_t, char32_t>>();
     for (std::u32string_view line : lines(text))
-        for (std::size_t i = 1; i < line.size(); ++i)
-            (*map)[line[i]] = line[0];
+        if (line.size() == 2) (*map)[line[1]] = line[0];
     return [map](char32_t c) {
         auto it = map->find(c);
         return it == map->end() ? c : it->second;

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <map>
 #include <random>
 #include <set>
 #include <thread>
@@ -54,7 +55,7 @@ TEST(LoadHyphenator, NormalisesByTheCharacterFile) {
 
     const Hyphenator german = loadHyphenator(L::German_1901);
     const std::pair<char32_t, char32_t> germanCases[] = {
-        {U'S', U'\u00df'}, {U's', U's'}, {U'\u00df', U'\u00df'}, {U'\u00c4', U'\u00e4'}};
+        {U'S', U's'}, {U's', U's'}, {U'\u00df', U'\u00df'}, {U'\u00c4', U'\u00e4'}};
     for (auto [from, to] : germanCases)
         EXPECT_EQ(german.hyphenatorChars(from), to);
 
@@ -62,19 +63,86 @@ TEST(LoadHyphenator, NormalisesByTheCharacterFile) {
     EXPECT_EQ(turkish.hyphenatorChars(U'I'), U'\u0131');
     EXPECT_EQ(turkish.hyphenatorChars(U'\u0130'), U'\u0130');
     EXPECT_EQ(loadHyphenator(L::Thai).hyphenatorChars(U'\u0e01'), U'\u0e01');
-    EXPECT_EQ(loadHyphenator(L::Armenian).hyphenatorChars(U'\u0535'), U'\u0587');
-    EXPECT_EQ(loadHyphenator(L::Sanskrit).hyphenatorChars(U'H'), U'\u1e96');
+    // Lines whose upper-case form is several characters ("\u00dfSS", "\u0587\u0535\u0552",
+    // "\u1e96H\u0331", "\u03b0\u03a5\u0308\u0301") map none of them.
+    for (Language l : {L::German_1901, L::German_1996, L::German_Swiss})
+        EXPECT_EQ(loadHyphenator(l).hyphenatorChars(U'S'), U's') << show(l);
+    EXPECT_EQ(loadHyphenator(L::Armenian).hyphenatorChars(U'\u0535'), U'\u0565');
+    EXPECT_EQ(loadHyphenator(L::Sanskrit).hyphenatorChars(U'H'), U'h');
     const Hyphenator greek = loadHyphenator(L::Greek_Mono);
     EXPECT_EQ(greek.hyphenatorChars(U'\u03a3'), U'\u03c3');
-    EXPECT_EQ(greek.hyphenatorChars(U'\u0301'), U'\u03b0');
+    EXPECT_EQ(greek.hyphenatorChars(U'\u0301'), U'\u0301');
+    for (Language l : {L::Greek_Poly, L::Greek_Ancient}) {
+        const Hyphenator poly = loadHyphenator(l);
+        EXPECT_EQ(poly.hyphenatorChars(U'\u0399'), U'\u03b9') << show(l); // capital iota
+        EXPECT_EQ(poly.hyphenatorChars(U'\u03a5'), U'\u03c5') << show(l); // capital upsilon
+        EXPECT_EQ(poly.hyphenatorChars(U'\u0313'), U'\u0313') << show(l); // combining comma above
+    }
+}
+
+// The capitals of a character file: the letters that lines of two characters
+// map, with their lower-case forms.
+std::map<char32_t, char32_t> capitalsOf(Language l) {
+    std::map<char32_t, char32_t> upper;
+    const std::u32string text = detail::readDataFile(detail::findEmbeddedFile, l, ".chr.txt.gz");
+    detail::forEachLine(std::u32string_view(text), [&](std::u32string_view line) {
+        if (line.size() == 2 && line[0] != line[1]) upper[line[0]] = line[1];
+    });
+    return upper;
+}
+
+std::vector<std::size_t> pieceLengths(const Hyphenator& h, std::u32string_view word) {
+    std::vector<std::size_t> lengths;
+    for (const auto& piece : hyphenate(h, word))
+        lengths.push_back(piece.size());
+    return lengths;
+}
+
+TEST(LoadHyphenator, CapitalsBreakLikeSmallLetters) {
+    // In the variants whose character files hold multi-character capitals, a
+    // capitalised or all-capitals word breaks like its lower-case form.
+    const Language variants[] = {L::German_1901,   L::German_1996, L::German_Swiss,
+                                 L::Greek_Mono,    L::Greek_Poly,  L::Greek_Ancient,
+                                 L::Armenian,      L::Sanskrit};
+    std::mt19937 random(12);
+    for (Language l : variants) {
+        const Hyphenator h = loadHyphenator(l);
+        const std::map<char32_t, char32_t> upper = capitalsOf(l);
+        // Letters that share a capital (Greek final and medial sigma) cannot
+        // both come back from it; the rest must.
+        std::vector<char32_t> letters;
+        for (auto [small, capital] : upper)
+            if (h.hyphenatorChars(capital) == h.hyphenatorChars(small)) letters.push_back(small);
+        EXPECT_GE(letters.size(), upper.size() - 1) << show(l);
+        int differ = 0, broken = 0;
+        for (int n = 0; n < 300; ++n) {
+            std::u32string word;
+            const std::size_t length = 4 + random() % 9;
+            for (std::size_t i = 0; i < length; ++i)
+                word.push_back(letters[random() % letters.size()]);
+            std::u32string caps = word, title = word;
+            for (char32_t& c : caps)
+                c = upper.at(c);
+            title[0] = upper.at(title[0]);
+            const auto small = pieceLengths(h, word);
+            differ += small != pieceLengths(h, caps) || small != pieceLengths(h, title);
+            broken += small.size() > 1;
+        }
+        EXPECT_EQ(differ, 0) << show(l);
+        EXPECT_GT(broken, 30) << show(l); // the words are not all unbreakable
+    }
+    EXPECT_EQ(hyphenated(german_1996, U"STRASSE"), "STRAS-SE");
+    EXPECT_EQ(hyphenated(german_1996, U"FORTSCHRITT"), "FORT-SCHRITT");
+    EXPECT_EQ(hyphenated(german_1996, U"ABBEKOMMST"), "AB-BE-KOMMST");
 }
 
 TEST(CharMap, LaterLinesWinAndFirstCharactersPassThrough) {
-    const auto map = detail::CharMap::fromText(U"sS\n\u00dfSS\n\nxX\r\nq\n");
-    EXPECT_EQ(map(U'S'), U'\u00df');
+    const auto map = detail::CharMap::fromText(U"sS\n\u00dfSS\n\nxX\nyY\r\nq\nzZ\n\u017eZ\n");
+    EXPECT_EQ(map(U'S'), U's'); // a form of several characters maps nothing
+    EXPECT_EQ(map(U'Z'), U'\u017e');
     EXPECT_EQ(map(U's'), U's');
     EXPECT_EQ(map(U'X'), U'x');
-    EXPECT_EQ(map(U'\r'), U'x'); // a carriage return is a character of its line
+    EXPECT_EQ(map(U'Y'), U'Y'); // a carriage return is a character of its line
     EXPECT_EQ(map(U'q'), U'q');
     EXPECT_EQ(map(0x110000), 0x110000u);
 }

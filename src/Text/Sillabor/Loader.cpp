@@ -22,9 +22,12 @@ CharMap::CharMap() {
 
 CharMap CharMap::fromText(std::u32string_view text) {
     CharMap map;
+    // A line is a lower-case letter and its upper-case form. Where that form
+    // is one character, the character maps to the letter; where it is several
+    // ("\u00dfSS": the capital of \u00df is "SS"), its characters are each the
+    // form of some other letter too, so none of them is mapped here.
     forEachLine(text, [&map](std::u32string_view line) {
-        for (std::size_t i = 1; i < line.size(); ++i)
-            map.table_.set(line[i], line[0]);
+        if (line.size() == 2) map.table_.set(line[1], line[0]);
     });
     return map;
 }

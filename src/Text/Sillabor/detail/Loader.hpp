@@ -19,9 +19,10 @@ struct SameCharacter {
     constexpr char32_t operator()(char32_t c) const noexcept { return c; }
 };
 
-/// A language's character map: each character listed after the first one on
-/// a line of the character file maps to that first one (a later line wins);
-/// every other character maps to itself.
+/// A language's character map: on a line of the character file that holds
+/// two characters, the second maps to the first (a later line wins). A line
+/// of three or more characters is a letter whose upper-case form is several
+/// characters, and maps nothing. Every other character maps to itself.
 class CharMap {
 public:
     /// The map of a character file's text.
