@@ -218,10 +218,12 @@ Hyphenator makeHyphenator(const Options& o) {
     return h;
 }
 
+// The pieces with the separator between them, but not after a piece that
+// ends in a hard hyphen: that hyphen is already the break.
 std::string joined(const std::vector<std::string>& pieces, std::string_view separator) {
     std::string out;
     for (std::size_t i = 0; i < pieces.size(); ++i) {
-        if (i != 0) out += separator;
+        if (i != 0 && !out.ends_with('-') && !out.ends_with("\u2010")) out += separator;
         out += pieces[i];
     }
     return out;

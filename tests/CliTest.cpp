@@ -127,6 +127,9 @@ TEST_F(Cli, HyphenatesWordsFromTheCommandLine) {
               "Sil\xc2\xb7"
               "ben\xc2\xb7tren\xc2\xb7nung\n");
     EXPECT_EQ(run({"-s", "", "--", "-word-"}).out, "-word-\n");
+    // A hard hyphen is a break of its own: no separator beside it.
+    EXPECT_EQ(run({"-l", "de", "E-Mail-Adresse"}).out, "E-Mail-Adres-se\n");
+    EXPECT_EQ(run({"-s", "=", "co-operation"}).out, "co-op=er=a=tion\n");
 }
 
 TEST_F(Cli, HyphenatesEachLineOfStandardInput) {

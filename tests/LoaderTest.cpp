@@ -101,9 +101,8 @@ std::vector<std::size_t> pieceLengths(const Hyphenator& h, std::u32string_view w
 TEST(LoadHyphenator, CapitalsBreakLikeSmallLetters) {
     // In the variants whose character files hold multi-character capitals, a
     // capitalised or all-capitals word breaks like its lower-case form.
-    const Language variants[] = {L::German_1901,   L::German_1996, L::German_Swiss,
-                                 L::Greek_Mono,    L::Greek_Poly,  L::Greek_Ancient,
-                                 L::Armenian,      L::Sanskrit};
+    const Language variants[] = {L::German_1901, L::German_1996,   L::German_Swiss, L::Greek_Mono,
+                                 L::Greek_Poly,  L::Greek_Ancient, L::Armenian,     L::Sanskrit};
     std::mt19937 random(12);
     for (Language l : variants) {
         const Hyphenator h = loadHyphenator(l);

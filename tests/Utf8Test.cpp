@@ -23,7 +23,7 @@ TEST(Utf8Hyphenate, CutsLikeTheCodePointInterface) {
     EXPECT_EQ(cut(english_US, ""), "");
     // Pieces concatenate to the input byte for byte, whatever the script.
     Random random(23);
-    const std::u32string alphabet = U"aeiounrstlpSßüöä\u0430\u0431\u0432\U0001F600-";
+    const std::u32string alphabet = U"aeiounrstlpSßüöä\u0430\u0431\u0432\U0001F600";
     for (int k = 0; k < 300; ++k) {
         const std::u32string w = random.word(alphabet, 14);
         const std::string bytes = toUtf8(w);
@@ -38,6 +38,38 @@ TEST(Utf8Hyphenate, CutsLikeTheCodePointInterface) {
             for (std::size_t i = 0; i < wide.size(); ++i)
                 ASSERT_EQ(toUtf32(pieces[i]), wide[i]);
         }
+    }
+}
+
+TEST(Utf8Hyphenate, HyphenatesThePartsOfAHyphenatedWord) {
+    const std::pair<std::string_view, std::string_view> cases[] = {
+        {"co-operation", "co-|op|er|a|tion"},
+        {"E-Mail-Adresse", "E-|Mail-|Adres|se"},
+        {"Typesetting\u2010hyphenation", "Type|set|ting\u2010|hy|phen|ation"},
+        {"-hyphenation", "-hy|phen|ation"},   // nothing before the hyphen
+        {"hyphenation-", "hy|phen|ation-"},   // nothing after it
+        {"hy--phenation", "hy--|phen|ation"}, // a run of hyphens is one break
+        {"-", "-"},
+        {"--", "--"},
+    };
+    for (const auto& [word, expected] : cases) {
+        const Hyphenator& h = word.starts_with("E-") ? german_1996.get() : english_US.get();
+        std::string got;
+        for (const auto& p : hyphenate(h, word))
+            got += (got.empty() ? "" : "|") + p;
+        EXPECT_EQ(got, expected) << word;
+    }
+    // Each part breaks as it would alone.
+    Random random(5);
+    for (int k = 0; k < 200; ++k) {
+        const std::u32string a = random.word(U"aeiounrstlp", 12),
+                             b = random.word(U"aeiounrstlp", 12);
+        if (a.empty() || b.empty()) continue;
+        std::vector<std::string> expected = hyphenate(english_US, toUtf8(a));
+        expected.back() += "-";
+        for (const auto& piece : hyphenate(english_US, toUtf8(b)))
+            expected.push_back(piece);
+        EXPECT_EQ(hyphenate(english_US, toUtf8(a + U"-" + b)), expected);
     }
 }
 

@@ -34,8 +34,12 @@ private:
     std::string problem_;
 };
 
-/// Cuts a UTF-8 word like `hyphenate` cuts its code points; the pieces
-/// concatenate to `word` byte for byte. Throws InvalidUtf8 for bytes that are
+/// Cuts a UTF-8 word like `hyphenate` cuts its code points, but for hard
+/// hyphens (U+002D, U+2010): the parts between them are hyphenated each on
+/// its own, and a hard hyphen with a part on either side ends a piece
+/// itself ("co-operation": "co-", "op", "er", "a", "tion"), so that no
+/// separator need go beside it. The pieces concatenate to `word` byte for
+/// byte. Throws InvalidUtf8 for bytes that are
 /// not UTF-8 (a bad lead byte, a sequence cut short, an overlong form, a
 /// surrogate, a value above U+10FFFF): nothing is replaced silently.
 SILLABOR_API std::vector<std::string> hyphenate(const Hyphenator& h, std::string_view word);
