@@ -82,6 +82,94 @@ TEST(RunningText, StopsAtBytesThatAreNotUtf8) {
     EXPECT_EQ(out, "ta|ble ");
 }
 
+std::string english(std::string_view text, TextOptions options = {}) {
+    if (options.separator == "\u00ad") options.separator = "|";
+    return hyphenateText(english_US, englishLetters(), text, options);
+}
+
+TEST(RunningText, LeavesWordsWhoseBreaksAreAlreadyPlaced) {
+    const std::pair<std::string_view, std::string_view> cases[] = {
+        {"hyphen\u00adation typesetting", "hyphen\u00adation type|set|ting"},
+        {"\u00adhyphenation", "\u00adhyphenation"},
+        {"hyphenation\u00ad", "hyphenation\u00ad"},
+        {"hy\u200bphenation", "hy\u200bphenation"},
+    };
+    for (const auto& [text, expected] : cases)
+        EXPECT_EQ(english(text), expected) << text;
+    // German compounds with the author's soft hyphen.
+    EXPECT_EQ(hyphenateText(german_1996, WordCharacters::of(L::German_1996),
+                            "Personal\u00adentwicklung", "\u00ad"),
+              "Personal\u00adentwicklung");
+}
+
+TEST(RunningText, CopiesUrlsAndEmailAddresses) {
+    const std::pair<std::string_view, std::string_view> cases[] = {
+        {"see https://example.com/hyphenation now", "see https://example.com/hyphenation now"},
+        {"(https://typesetting.org/hyphenation).", "(https://typesetting.org/hyphenation)."},
+        {"ftp://hyphenation.example", "ftp://hyphenation.example"},
+        {"www.typesetting.com/hyphenation", "www.typesetting.com/hyphenation"},
+        {"(WWW.Typesetting.com)", "(WWW.Typesetting.com)"},
+        {"typesetting@example.org", "typesetting@example.org"},
+        {"mail hyphenation.typesetting@example.org.", "mail hyphenation.typesetting@example.org."},
+        {"<a href=\"https://x.org/hyphenation\">hyphenation</a>",
+         "<a href=\"https://x.org/hyphenation\">hy|phen|ation</a>"},
+        // Not addresses.
+        {"hyphenation: typesetting", "hy|phen|ation: type|set|ting"},
+        {"hyphenation:/typesetting", "hy|phen|ation:/type|set|ting"},
+        {"hyphenation:https://x.org/typesetting", "hy|phen|ation:https://x.org/typesetting"},
+        {"hyphenation,typesetting@x.org", "hy|phen|ation,typesetting@x.org"},
+        {"@typesetting typesetting@", "@type|set|ting type|set|ting@"},
+        {"hyphenation/typesetting", "hy|phen|ation/type|set|ting"},
+        {"wwwhyphenation", "wwwhy|phen|ation"},
+        {"a.www.typesetting", "a.www.type|set|ting"},
+    };
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(english(text), expected) << text;
+        for (std::vector<std::size_t> sizes : {std::vector<std::size_t>{1}, {2}, {3, 5}})
+            EXPECT_EQ(inPieces(text, sizes), expected) << text;
+    }
+}
+
+TEST(RunningText, OptionsLeaveShortWordsAndCapitals) {
+    EXPECT_EQ(english("table hyphenation", {.minLength = 6}), "table hy|phen|ation");
+    EXPECT_EQ(english("table hyphenation", {.minLength = 5}), "ta|ble hy|phen|ation");
+    EXPECT_EQ(english("HYPHENATION Hyphenation NASA", {.capitals = false}),
+              "HYPHENATION Hy|phen|ation NASA");
+    EXPECT_EQ(english("HYPHENATION Hyphenation"), "HY|PHEN|ATION Hy|phen|ation");
+    EXPECT_EQ(hyphenateText(german_1996, WordCharacters::of(L::German_1996), "STRASSE Strasse",
+                            TextOptions{.separator = "-", .capitals = false}),
+              "STRASSE Stras-se");
+    const WordCharacters german = WordCharacters::of(L::German_1996);
+    EXPECT_TRUE(german.isCapital(U'S'));
+    EXPECT_TRUE(german.isCapital(U'\u00c4'));
+    EXPECT_FALSE(german.isCapital(U's'));
+    EXPECT_FALSE(german.isCapital(U'\u00df'));
+}
+
+TEST(RunningText, LongRunsWithoutSpacesAreHyphenatedWordByWord) {
+    std::string text, expected;
+    for (int i = 0; i < 400; ++i) {
+        text += "hyphenation,typesetting;";
+        expected += "hy|phen|ation,type|set|ting;";
+    }
+    for (std::vector<std::size_t> sizes : {std::vector<std::size_t>{1}, {7}, {text.size()}})
+        EXPECT_TRUE(inPieces(text, sizes) == expected);
+    // A URL at the end of such a run is still found, and only it is copied.
+    EXPECT_TRUE(english(text + "https://x.org/hyphenation") ==
+                expected + "https://x.org/hyphenation");
+}
+
+TEST(RunningText, OutputIsAFixedPoint) {
+    const std::string text =
+        "Electroencephalography, typesetting \u00e9lite HYPHENATION: see "
+        "https://example.com/hyphenation or mail typesetting@example.org. "
+        "Hyphen\u00adation, co-operation, \xf0\x9f\x98\x80 democratic institutions.\n";
+    const TextOptions options; // the soft hyphen
+    const std::string once = hyphenateText(english_US, englishLetters(), text, options);
+    EXPECT_NE(once, text);
+    EXPECT_EQ(hyphenateText(english_US, englishLetters(), once, options), once);
+}
+
 TEST(WordCharacters, AreTheCharactersOfTheLanguagesFile) {
     const WordCharacters german = WordCharacters::of(L::German_1996);
     for (char32_t c : U"aZ\u00df\u00e4\u00c4")

@@ -1,6 +1,8 @@
 // Hyphenating running text: UTF-8 in, UTF-8 out, with a separator (such as
 // the soft hyphen U+00AD) at every break of every word, and everything else
-// copied byte for byte.
+// copied byte for byte. Words that already hold a soft hyphen or a zero-width
+// space, URLs and e-mail addresses are copied as they are, so that running
+// the output through again changes nothing.
 //
 //     hyphenateText(english_US, WordCharacters::of(Language::English_US),
 //                   "Hyphenation, typesetting.", "-");
@@ -20,33 +22,62 @@
 
 namespace Text::Sillabor {
 
+class WordCharacters;
+
 namespace detail {
-class CodeSet;
+class CodeClasses;
 struct TextState;
+const CodeClasses& classesOf(const WordCharacters& letters) noexcept;
 } // namespace detail
 
-/// The characters that words are made of. Cheap to copy.
+/// The characters that words are made of, and which of them are capitals.
+/// Cheap to copy.
 class SILLABOR_API WordCharacters {
 public:
     /// The characters that `language`'s character file lists (small and
-    /// capital letters, marks), decoded on first use.
+    /// capital letters, marks); the upper-case forms on its lines are the
+    /// capitals.
     static WordCharacters of(Language language);
-    /// Exactly the characters of `letters`.
+    /// Exactly the characters of `letters`, none of them a capital.
     explicit WordCharacters(std::u32string_view letters);
+    /// The characters of `letters` and `capitals`; those of `capitals` are
+    /// the capitals, the others small letters.
+    WordCharacters(std::u32string_view letters, std::u32string_view capitals);
     bool contains(char32_t c) const noexcept;
+    bool isCapital(char32_t c) const noexcept;
 
 private:
     WordCharacters() = default;
-    std::shared_ptr<const detail::CodeSet> set_;
+    friend const detail::CodeClasses& detail::classesOf(const WordCharacters&) noexcept;
+    std::shared_ptr<const detail::CodeClasses> classes_;
 };
 
-/// Copies a UTF-8 stream, fed in pieces of any size, and inserts `separator`
-/// at every break of every word: a word is a maximal run of word characters,
-/// hyphenated with `hyphenator`. A word longer than `longestWord` characters
-/// is copied as it is. Feeding the text in pieces gives the same output as
-/// feeding it whole, and the memory used does not grow with the text.
+/// How running text is hyphenated. The defaults hyphenate every word.
+struct TextOptions {
+    /// What goes at each break: the soft hyphen unless said otherwise.
+    std::string separator = "\u00ad";
+    /// Words of fewer characters are copied as they are.
+    std::size_t minLength = 0;
+    /// Whether words in capitals (two or more capitals, no small letter) are
+    /// hyphenated; false copies them as they are.
+    bool capitals = true;
+    /// Words of more characters are copied as they are.
+    std::size_t longestWord = 1024;
+    /// In HTML, elements with this class are copied as they are.
+    std::string skipClass = "nohyphenate";
+};
+
+/// Copies a UTF-8 stream, fed in pieces of any size, and inserts the
+/// separator at every break of every word: a word is a maximal run of word
+/// characters, hyphenated with `hyphenator`. Copied as they are: a word that
+/// holds a soft hyphen (U+00AD) or zero-width space (U+200B), whose author
+/// has placed its breaks; a URL ("scheme://...", "www....") or e-mail address,
+/// to the next white space; and the words the options leave alone. Feeding
+/// the text in pieces gives the same output as feeding it whole, and the
+/// memory used does not grow with the text.
 class SILLABOR_API TextHyphenator {
 public:
+    TextHyphenator(Hyphenator hyphenator, WordCharacters letters, TextOptions options = {});
     TextHyphenator(Hyphenator hyphenator, WordCharacters letters, std::string separator,
                    std::size_t longestWord = 1024);
     TextHyphenator(TextHyphenator&&) noexcept;
@@ -74,5 +105,7 @@ private:
 /// The whole of `text` through a TextHyphenator.
 SILLABOR_API std::string hyphenateText(const Hyphenator& hyphenator, const WordCharacters& letters,
                                        std::string_view text, std::string_view separator);
+SILLABOR_API std::string hyphenateText(const Hyphenator& hyphenator, const WordCharacters& letters,
+                                       std::string_view text, const TextOptions& options);
 
 } // namespace Text::Sillabor

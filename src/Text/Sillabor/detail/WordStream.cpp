@@ -1,0 +1,445 @@
+#include "Text/Sillabor/detail/WordStream.hpp"
+
+#include "Text/Sillabor/Utf8.hpp"
+#include "Text/Sillabor/detail/Text.hpp"
+
+#include <algorithm>
+
+namespace Text::Sillabor::detail {
+
+namespace {
+
+// White space, and the ASCII characters that never stand in a URL and often
+// stand beside one in marked-up text.
+constexpr bool isDelimiter(char32_t c) noexcept {
+    switch (c) {
+    case U' ':
+    case U'\t':
+    case U'\n':
+    case U'\v':
+    case U'\f':
+    case U'\r':
+    case U'<':
+    case U'>':
+    case U'"':
+    case 0x85:
+    case 0xA0:
+    case 0x1680:
+    case 0x2028:
+    case 0x2029:
+    case 0x202F:
+    case 0x205F:
+    case 0x3000:
+        return true;
+    default:
+        return c >= 0x2000 && c <= 0x200A;
+    }
+}
+
+constexpr bool isWordClass(CharClass k) noexcept {
+    return k >= CharClass::Letter;
+}
+
+constexpr bool isLetterClass(CharClass k) noexcept {
+    return k >= CharClass::Letter && k <= CharClass::Capital;
+}
+
+constexpr bool isAsciiAlnum(char32_t c) noexcept {
+    return (c >= U'0' && c <= U'9') || ((c | 0x20) >= U'a' && (c | 0x20) <= U'z');
+}
+
+// Punctuation that may open a chunk before "www.".
+constexpr bool isOpening(char32_t c) noexcept {
+    switch (c) {
+    case U'(':
+    case U'[':
+    case U'{':
+    case U'\'':
+    case 0x2018:
+    case 0x201C:
+    case 0xAB:
+    case 0xBF:
+    case 0xA1:
+        return true;
+    default:
+        return false;
+    }
+}
+
+constexpr char32_t softHyphen = 0xAD, zeroWidthSpace = 0x200B;
+
+// A word's characters cannot outnumber what the byte offsets can address.
+constexpr std::size_t longestLimit = std::size_t{1} << 20;
+
+} // namespace
+
+CodeClasses::CodeClasses(std::u32string_view letters, std::u32string_view smalls,
+                         std::u32string_view capitals) {
+    for (char32_t c : letters)
+        set(c, CharClass::Letter);
+    for (char32_t c : smalls)
+        set(c, CharClass::Small);
+    for (char32_t c : capitals)
+        set(c, CharClass::Capital);
+    // What running text always means by these, whatever a file lists.
+    for (char32_t c = 0; c < 128; ++c)
+        if (isDelimiter(c)) set(c, CharClass::Delimiter);
+    for (char32_t c : {0x85, 0xA0, 0x1680, 0x2028, 0x2029, 0x202F, 0x205F, 0x3000})
+        set(c, CharClass::Delimiter);
+    for (char32_t c = 0x2000; c <= 0x200A; ++c)
+        set(c, CharClass::Delimiter);
+    set(softHyphen, CharClass::Mark);
+    set(zeroWidthSpace, CharClass::Mark);
+}
+
+void CodeClasses::set(char32_t c, CharClass k) {
+    if (c < 128)
+        ascii_[c] = k;
+    else
+        table_.set(c, k);
+}
+
+WordStream::WordStream(const TextOptions& options)
+    : options_(options), limit_(2 * std::min(options.longestWord, longestLimit) + 64) {}
+
+void WordStream::setSpeller(const Speller* speller) {
+    speller_ = speller;
+    classes_ = speller ? &classesOf(speller->letters) : nullptr;
+}
+
+void WordStream::text(std::string_view bytes, std::uint64_t offset, std::string& out) {
+    if (!speller_) { // nothing to hyphenate: the bytes go as they are
+        out.append(bytes);
+        return;
+    }
+    std::size_t i = 0;
+    if (!carry_.empty()) {
+        // Complete the sequence the last piece ended in.
+        const std::size_t need = sequenceLength(static_cast<unsigned char>(carry_[0]));
+        const std::size_t take = std::min(need - carry_.size(), bytes.size());
+        carry_.append(bytes.substr(0, take));
+        i = take;
+        if (carry_.size() < need) return;
+        const std::uint64_t at = carryOffset_;
+        Decoded d{};
+        try {
+            d = decodeStrict(carry_, 0);
+        } catch (const InvalidUtf8& e) {
+            carry_.clear();
+            boundary(out);
+            throw InvalidUtf8(at, e.problem());
+        }
+        const std::string raw = std::move(carry_);
+        carry_.clear();
+        put(d.c, (*classes_)(d.c), raw, out, false);
+    }
+    // Bytes from `direct` on go to the output as they are (white space
+    // between chunks, the rest of an address), in one piece when something
+    // else must be written or the text ends.
+    std::size_t direct = i;
+    const CodeClasses& classes = *classes_;
+    while (i < bytes.size()) {
+        Decoded d{static_cast<unsigned char>(bytes[i]), 1};
+        if (d.c >= 0x80) {
+            try {
+                d = decodeStrict(bytes, i, true);
+            } catch (const InvalidUtf8& e) {
+                out.append(bytes.substr(direct, i - direct));
+                boundary(out);
+                throw InvalidUtf8(offset + i, e.problem());
+            }
+            if (d.length == 0) { // cut off by the end of the piece
+                out.append(bytes.substr(direct, i - direct));
+                carry_.assign(bytes.substr(i));
+                carryOffset_ = offset + i;
+                return;
+            }
+        }
+        if (d.c < 0x80 && mode_ == Mode::Chunk && !afterAt_) {
+            // A run of ASCII letters, taken in one go: letters change nothing
+            // that finds addresses, unless they follow an '@'.
+            std::size_t j = i;
+            std::uint32_t small = 0, capitals = 0;
+            for (; j < bytes.size() && static_cast<unsigned char>(bytes[j]) < 0x80; ++j) {
+                const CharClass k = classes(static_cast<unsigned char>(bytes[j]));
+                if (!isLetterClass(k)) break;
+                small |= k == CharClass::Small;
+                capitals += k == CharClass::Capital;
+            }
+            if (j > i && chars_.size() + (j - i) < limit_) {
+                if (chars_.empty()) out.append(bytes.substr(direct, i - direct));
+                if (!inWord_) {
+                    const auto index = static_cast<std::uint32_t>(chars_.size());
+                    const auto first = static_cast<std::uint32_t>(pending_.size());
+                    word_ = Word{index, index, first, first, false, false, 0};
+                    inWord_ = true;
+                }
+                appendLetters(bytes.substr(i, j - i), small != 0, capitals, classes);
+                direct = i = j;
+                continue;
+            }
+        }
+        const CharClass k = classes(d.c);
+        const bool passes = mode_ == Mode::Address   ? k != CharClass::Delimiter
+                            : mode_ == Mode::Passing ? isWordClass(k)
+                                                     : k == CharClass::Delimiter && chars_.empty();
+        if (!passes) {
+            out.append(bytes.substr(direct, i - direct));
+            put(d.c, k, bytes.substr(i, d.length), out, false);
+            direct = i + d.length;
+        }
+        i += d.length;
+    }
+    out.append(bytes.substr(direct));
+}
+
+void WordStream::appendLetters(std::string_view run, bool small, std::uint32_t capitals,
+                               const CodeClasses& classes) {
+    const std::size_t base = pending_.size();
+    pending_.append(run);
+    const std::size_t n = chars_.size();
+    chars_.append(run.size(), U'\0');
+    for (std::size_t k = 0; k < run.size(); ++k)
+        chars_[n + k] = static_cast<unsigned char>(run[k]);
+    if (explicitEnds_)
+        for (std::size_t k = 0; k < run.size(); ++k)
+            ends_.push_back(static_cast<std::uint32_t>(base + k + 1));
+    word_.end = static_cast<std::uint32_t>(chars_.size());
+    word_.last = static_cast<std::uint32_t>(pending_.size());
+    word_.small |= small;
+    word_.capitals += capitals;
+    // What the address checks remember of the last characters.
+    for (std::size_t k = run.size() > 3 ? run.size() - 3 : 0; k < run.size(); ++k) {
+        last_[2] = last_[1];
+        last_[1] = last_[0];
+        last_[0] = static_cast<unsigned char>(run[k]);
+    }
+    lastClass_ = classes(last_[0]);
+}
+
+void WordStream::character(char32_t c, std::string_view raw, std::string& out) {
+    if (!speller_) {
+        out.append(raw);
+        return;
+    }
+    put(c, (*classes_)(c), raw, out, true);
+}
+
+void WordStream::put(char32_t c, CharClass k, std::string_view raw, std::string& out, bool whole) {
+    if (mode_ == Mode::Address) {
+        if (k != CharClass::Delimiter) {
+            out.append(raw);
+            return;
+        }
+        mode_ = Mode::Chunk;
+    } else if (mode_ == Mode::Passing) {
+        if (isWordClass(k)) {
+            out.append(raw);
+            return;
+        }
+        mode_ = Mode::Chunk;
+    }
+    if (k == CharClass::Delimiter) {
+        if (!chars_.empty()) flushChunk(out);
+        resetChunk();
+        out.append(raw);
+        return;
+    }
+
+    const auto index = static_cast<std::uint32_t>(chars_.size());
+    const auto first = static_cast<std::uint32_t>(pending_.size());
+    if (whole && !explicitEnds_) keepEnds();
+    pending_.append(raw);
+    chars_.push_back(c);
+    if (explicitEnds_) ends_.push_back(static_cast<std::uint32_t>(pending_.size()));
+    if (isWordClass(k)) {
+        if (!inWord_) {
+            word_ = Word{index, index, first, first, false, false, 0};
+            inWord_ = true;
+        }
+        word_.end = index + 1;
+        word_.last = static_cast<std::uint32_t>(pending_.size());
+        word_.marked |= k == CharClass::Mark;
+        word_.small |= k == CharClass::Small;
+        word_.capitals += k == CharClass::Capital;
+    } else if (inWord_) {
+        words_.push_back(word_);
+        inWord_ = false;
+    }
+
+    if (const std::size_t from = addressStart(c, k); from != noAddress) {
+        // A URL or an e-mail address: what comes before it is written as
+        // usual, and it is copied as it is, to its end.
+        writeBefore(from, out);
+        clearChunk();
+        mode_ = Mode::Address;
+        return;
+    }
+    if (chars_.size() >= limit_) overflow(out);
+}
+
+std::size_t WordStream::addressStart(char32_t c, CharClass k) noexcept {
+    const std::size_t index = chars_.size() - 1; // where `c` is
+    std::size_t from = noAddress;
+    if (c == U'/' && last_[0] == U'/' && last_[1] == U':' && isAsciiAlnum(last_[2])) {
+        // "scheme://": the address starts with the scheme.
+        from = index - 2;
+        while (from > 0 && (isAsciiAlnum(chars_[from - 1]) || chars_[from - 1] == U'+' ||
+                            chars_[from - 1] == U'-' || chars_[from - 1] == U'.'))
+            --from;
+    } else if (afterAt_ && (isLetterClass(k) || (c >= U'0' && c <= U'9'))) {
+        // "name@host": the address starts with the name.
+        from = index - 1;
+        while (from > 0 &&
+               (isLetterClass((*classes_)(chars_[from - 1])) || isAsciiAlnum(chars_[from - 1]) ||
+                chars_[from - 1] == U'.' || chars_[from - 1] == U'_' || chars_[from - 1] == U'-' ||
+                chars_[from - 1] == U'+' || chars_[from - 1] == U'%'))
+            --from;
+    }
+    afterAt_ = c == U'@' && (isLetterClass(lastClass_) || (last_[0] >= U'0' && last_[0] <= U'9'));
+    // "www." at the start of the chunk, after any opening punctuation.
+    if (!rebased_ && from == noAddress) {
+        const std::size_t n = chars_.size();
+        if (n == leading_ + 1 && isOpening(c)) {
+            ++leading_;
+        } else if (n == leading_ + 4) {
+            static constexpr char32_t www[] = {U'w', U'w', U'w', U'.'};
+            if (std::equal(
+                    chars_.begin() + static_cast<std::ptrdiff_t>(leading_), chars_.end(), www,
+                    [](char32_t a, char32_t b) { return a == b || (b == U'w' && a == U'W'); }))
+                from = leading_;
+        }
+    }
+    last_[2] = last_[1];
+    last_[1] = last_[0];
+    last_[0] = c;
+    lastClass_ = k;
+    return from;
+}
+
+void WordStream::writeBefore(std::size_t from, std::string& out) {
+    if (inWord_) {
+        words_.push_back(word_);
+        inWord_ = false;
+    }
+    std::size_t written = 0;
+    for (const Word& w : words_) {
+        if (w.start >= from) break;
+        if (w.end > from) break; // a word the address starts inside is copied
+        out.append(pending_, written, w.first - written);
+        emitWord(w, out);
+        written = w.last;
+    }
+    out.append(pending_, written, std::string::npos);
+    words_.clear();
+}
+
+void WordStream::flushChunk(std::string& out) {
+    if (inWord_) {
+        words_.push_back(word_);
+        inWord_ = false;
+    }
+    writeWords(pending_.size(), out);
+    clearChunk();
+}
+
+void WordStream::keepEnds() {
+    ends_.clear();
+    CharacterEnds walk(pending_);
+    for (std::size_t i = 0; i < chars_.size(); ++i)
+        ends_.push_back(static_cast<std::uint32_t>(walk.after(i)));
+    explicitEnds_ = true;
+}
+
+void WordStream::writeWords(std::size_t upTo, std::string& out) {
+    std::size_t written = 0; // bytes of `pending_`
+    for (const Word& w : words_) {
+        out.append(pending_, written, w.first - written);
+        emitWord(w, out);
+        written = w.last;
+    }
+    out.append(pending_, written, upTo - written);
+    words_.clear();
+}
+
+void WordStream::emitWord(const Word& w, std::string& out) {
+    const std::size_t n = w.end - w.start;
+    const std::size_t first = w.first, last = w.last;
+    const bool leave = w.marked || n > options_.longestWord || n < options_.minLength ||
+                       (!options_.capitals && !w.small && w.capitals >= 2);
+    if (leave) {
+        out.append(pending_, first, last - first);
+        return;
+    }
+    const auto breaks = findBreaks(speller_->hyphenator,
+                                   std::u32string_view(chars_.data() + w.start, n), workspace_);
+    const bool ascii = last - first == n; // one byte per character
+    CharacterEnds walk(std::string_view(pending_).substr(first, last - first));
+    std::size_t at = first;
+    for (std::size_t b : breaks) {
+        const std::size_t cut = explicitEnds_ ? ends_[w.start + b]
+                                : ascii       ? first + b + 1
+                                              : first + walk.after(b);
+        out.append(pending_, at, cut - at);
+        out += options_.separator;
+        at = cut;
+    }
+    out.append(pending_, at, last - at);
+}
+
+void WordStream::overflow(std::string& out) {
+    // The chunk is long without white space: write what precedes the word
+    // being read, and keep gathering from there.
+    const std::uint32_t cut = inWord_ ? word_.start : static_cast<std::uint32_t>(chars_.size());
+    if (cut == 0) { // one word, too long to be one worth hyphenating
+        out.append(pending_);
+        clearChunk();
+        inWord_ = false;
+        mode_ = Mode::Passing;
+        return;
+    }
+    const std::uint32_t bytes = inWord_ ? word_.first : static_cast<std::uint32_t>(pending_.size());
+    writeWords(bytes, out);
+    pending_.erase(0, bytes);
+    chars_.erase(0, cut);
+    if (explicitEnds_) {
+        ends_.erase(ends_.begin(), ends_.begin() + cut);
+        for (std::uint32_t& e : ends_)
+            e -= bytes;
+    }
+    word_.start -= cut;
+    word_.end -= cut;
+    word_.first -= bytes;
+    word_.last -= bytes;
+    rebased_ = true;
+}
+
+void WordStream::clearChunk() noexcept {
+    pending_.clear();
+    chars_.clear();
+    ends_.clear();
+    explicitEnds_ = false;
+    words_.clear();
+    inWord_ = false;
+}
+
+void WordStream::resetChunk() noexcept {
+    clearChunk();
+    leading_ = 0;
+    rebased_ = false;
+    last_[0] = last_[1] = last_[2] = 0;
+    lastClass_ = CharClass::Delimiter;
+    afterAt_ = false;
+}
+
+void WordStream::boundary(std::string& out, std::string_view problem) {
+    if (!chars_.empty()) flushChunk(out);
+    resetChunk();
+    mode_ = Mode::Chunk;
+    if (!carry_.empty()) {
+        carry_.clear();
+        throw InvalidUtf8(carryOffset_, problem);
+    }
+}
+
+} // namespace Text::Sillabor::detail
