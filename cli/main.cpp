@@ -33,10 +33,20 @@ and prints one result per line: the pieces joined by the separator.
                          enumerator (German_1996), a file code (de-1996) or a
                          tag (de, en-GB, de-CH-1901), in any case
   -s, --separator TEXT   what to put between pieces (default "-"; with
-                         --text, the soft hyphen U+00AD)
+                         --text or --html, the soft hyphen U+00AD)
       --text             copy running text from standard input to standard
                          output, with the separator at every break of every
                          word; all else passes through unchanged
+      --html             the same for HTML or XHTML: only the text of the
+                         document is hyphenated, in the language its lang
+                         attributes name (this language where none does);
+                         markup, script, style, pre, code and the like pass
+                         through unchanged
+      --min-length N     with --text or --html, leave words of fewer than N
+                         characters alone
+      --no-caps          with --text or --html, leave words in capitals alone
+      --skip-class NAME  with --html, leave elements of class NAME alone
+                         (default nohyphenate)
       --patterns FILE    use the patterns of FILE (UTF-8, one per line)
       --exceptions FILE  use the exceptions of FILE (UTF-8, one per line)
       --identity         use characters as they are, not the language's
@@ -138,7 +148,10 @@ std::u32string readTextFile(const std::string& path) {
 struct Options {
     Language language = Language::English_US;
     std::optional<std::string> separator;
-    bool text = false, identity = false, list = false, help = false, version = false;
+    bool text = false, html = false, identity = false, list = false, help = false, version = false,
+         noCaps = false;
+    std::optional<std::ptrdiff_t> minLength;
+    std::optional<std::string> skipClass;
     std::optional<std::string> patterns, exceptions;
     std::optional<std::ptrdiff_t> left, right;
     std::vector<std::string> words;
@@ -184,6 +197,14 @@ Options parseOptions(int argc, char** argv) {
             o.separator = value();
         else if (name == "--text")
             flag(o.text);
+        else if (name == "--html")
+            flag(o.html);
+        else if (name == "--min-length")
+            o.minLength = parseNumber(name, value());
+        else if (name == "--no-caps")
+            flag(o.noCaps);
+        else if (name == "--skip-class")
+            o.skipClass = value();
         else if (name == "--patterns")
             o.patterns = value();
         else if (name == "--exceptions")
@@ -203,7 +224,15 @@ Options parseOptions(int argc, char** argv) {
         else
             fail("unknown option '" + std::string(arg) + "' (see sillabor --help)", 2);
     }
+    if (o.text && o.html) fail("--text and --html exclude each other", 2);
     if (o.text && !o.words.empty()) fail("--text reads standard input and takes no WORD", 2);
+    if (o.html && !o.words.empty()) fail("--html reads standard input and takes no WORD", 2);
+    if ((o.minLength || o.noCaps) && !o.text && !o.html)
+        fail(std::string(o.noCaps ? "--no-caps" : "--min-length") + " goes with --text or --html",
+             2);
+    if (o.skipClass && !o.html) fail("--skip-class goes with --html", 2);
+    if (o.minLength && *o.minLength < 0)
+        fail("--min-length: not a count: '" + std::to_string(*o.minLength) + "'", 2);
     return o;
 }
 
@@ -277,24 +306,47 @@ private:
     std::uint64_t lineStart_ = 0; // offset where the line of the current piece's start begins
 };
 
-void hyphenateText(const Options& o, const Hyphenator& h, Output& out) {
-    TextHyphenator text(h, WordCharacters::of(o.language), o.separator.value_or("\u00ad"));
+TextOptions textOptions(const Options& o) {
+    TextOptions t;
+    if (o.separator) t.separator = *o.separator;
+    if (o.minLength) t.minLength = static_cast<std::size_t>(*o.minLength);
+    t.capitals = !o.noCaps;
+    if (o.skipClass) t.skipClass = *o.skipClass;
+    return t;
+}
+
+// Standard input through a streaming hyphenator (TextHyphenator or
+// HtmlHyphenator) to standard output.
+template <class Streamer>
+void stream(Streamer& streamer, Output& out) {
     Input in;
     std::string buffer;
     try {
         for (std::string_view piece = in.next(); !piece.empty(); piece = in.next()) {
             buffer.clear();
-            text.feed(piece, buffer);
+            streamer.feed(piece, buffer);
             out.write(buffer);
         }
         buffer.clear();
-        text.finish(buffer);
+        streamer.finish(buffer);
         out.write(buffer);
     } catch (const InvalidUtf8& e) {
         out.write(buffer); // everything before the bad byte
         out.flush();
         fail("standard input, " + in.where(e.offset()) + ": invalid UTF-8: " + e.problem());
     }
+}
+
+void hyphenateText(const Options& o, const Hyphenator& h, Output& out) {
+    TextHyphenator text(h, WordCharacters::of(o.language), textOptions(o));
+    stream(text, out);
+}
+
+void hyphenateHtml(const Options& o, const Hyphenator& h, Output& out) {
+    // The document's lang attributes choose the language of their text; the
+    // chosen language is what text outside them is taken to be.
+    HtmlHyphenator html(h, WordCharacters::of(o.language), o.language, textOptions(o));
+    stream(html, out);
 }
 
 void hyphenateLines(const Options& o, const Hyphenator& h, Output& out) {
@@ -349,6 +401,8 @@ int main(int argc, char** argv) {
                 hyphenateArguments(o, h, out);
             else if (o.text)
                 hyphenateText(o, h, out);
+            else if (o.html)
+                hyphenateHtml(o, h, out);
             else
                 hyphenateLines(o, h, out);
         }

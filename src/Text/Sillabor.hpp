@@ -13,6 +13,7 @@
 
 #include "Text/Sillabor/Breaks.hpp"
 #include "Text/Sillabor/Exception.hpp"
+#include "Text/Sillabor/Html.hpp"
 #include "Text/Sillabor/Hyphenator.hpp"
 #include "Text/Sillabor/Language.hpp"
 #include "Text/Sillabor/Pattern.hpp"

@@ -1,0 +1,80 @@
+// Hyphenating HTML and XHTML: separators go into the text of the document
+// and nowhere else. Tags, attribute values, comments, the doctype, CDATA
+// sections and processing instructions are copied byte for byte, and so is
+// everything inside `script`, `style`, `pre`, `code`, `kbd`, `samp`, `var`,
+// `textarea`, `title`, `math` and `svg`, and inside elements of the class
+// that `TextOptions::skipClass` names. The output is the input with
+// separators added, and nothing else: no entity, quote or space changes.
+//
+//     hyphenateHtml(Language::English_US, "<p>Typesetting <code>hyphenation</code></p>",
+//                   {.separator = "-"});
+//     // "<p>Type-set-ting <code>hyphenation</code></p>"
+#pragma once
+
+#include "Text/Sillabor/Export.hpp"
+
+#include "Text/Sillabor/Hyphenator.hpp"
+#include "Text/Sillabor/Language.hpp"
+#include "Text/Sillabor/RunningText.hpp"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace Text::Sillabor {
+
+namespace detail {
+struct HtmlState;
+} // namespace detail
+
+/// Copies an HTML or XHTML stream, fed in pieces of any size, and inserts the
+/// separator at the breaks of the words of its text, as TextHyphenator does
+/// for plain text (words that hold a soft hyphen, URLs and e-mail addresses
+/// are left as they are).
+///
+/// The language of a piece of text is the one that the `lang` (or
+/// `xml:lang`) attribute of the innermost element that has one names, as
+/// `languageByName` reads it; where none does, the hyphenator given. A tag
+/// that names a language this library has no patterns for ("ja", "zxx", "")
+/// leaves its text unhyphenated. Character references are characters of the
+/// word they stand in ("K&auml;sebrot" is one word, and no break falls inside
+/// a reference); "&shy;", "&#173;" and "&#xAD;" are soft hyphens.
+///
+/// Memory does not grow with the input, whatever the length of a tag, a
+/// comment or the nesting of elements (past a depth of 256, elements are
+/// counted but not told apart). The input must be UTF-8 where it is text.
+class SILLABOR_API HtmlHyphenator {
+public:
+    /// Text in `language` wherever no `lang` attribute says otherwise.
+    explicit HtmlHyphenator(Language language, TextOptions options = {});
+    /// `hyphenator` and `letters` for text where no `lang` attribute says
+    /// otherwise, and where one names `language` (if given).
+    HtmlHyphenator(Hyphenator hyphenator, WordCharacters letters, std::optional<Language> language,
+                   TextOptions options = {});
+    HtmlHyphenator(HtmlHyphenator&&) noexcept;
+    HtmlHyphenator& operator=(HtmlHyphenator&&) noexcept;
+    ~HtmlHyphenator();
+
+    /// Takes the next bytes and appends the output they complete to `out`.
+    /// Throws InvalidUtf8, with the offset counted from the start of the
+    /// stream, for text that is not UTF-8; `out` then holds the output for
+    /// every byte before the bad one.
+    void feed(std::string_view bytes, std::string& out);
+
+    /// Ends the stream: appends what is still waiting to `out`.
+    void finish(std::string& out);
+
+    /// The number of bytes fed so far.
+    std::uint64_t consumed() const noexcept;
+
+private:
+    std::unique_ptr<detail::HtmlState> state_;
+};
+
+/// The whole of `html` through an HtmlHyphenator for `language`.
+SILLABOR_API std::string hyphenateHtml(Language language, std::string_view html,
+                                       const TextOptions& options = {});
+
+} // namespace Text::Sillabor
