@@ -185,6 +185,28 @@ TEST(Html, LongMarkupAndDeepNesting) {
     EXPECT_TRUE(inPieces(in, {4093}) == expected);
 }
 
+TEST(Html, WritesASoftHyphenAsAReferenceUntilTheDocumentSaysUtf8) {
+    const std::pair<std::string_view, std::string_view> cases[] = {
+        {"<p>table</p>", "<p>ta&#173;ble</p>"},
+        {"<meta charset=\"UTF-8\"><p>table</p>", "<meta charset=\"UTF-8\"><p>ta\u00adble</p>"},
+        {"<meta http-equiv=Content-Type content='text/html; charset=utf-8'>table",
+         "<meta http-equiv=Content-Type content='text/html; charset=utf-8'>ta\u00adble"},
+        {"<?xml version='1.0'?><p>table</p>", "<?xml version='1.0'?><p>ta\u00adble</p>"},
+        {"<?xml version='1.0' encoding='utf-8'?>table",
+         "<?xml version='1.0' encoding='utf-8'?>ta\u00adble"},
+        {"\xef\xbb\xbftable", "\xef\xbb\xbfta\u00adble"},
+        // Not UTF-8, or said too late for the words before.
+        {"<meta charset=iso-8859-1>table", "<meta charset=iso-8859-1>ta&#173;ble"},
+        {"<?xml version='1.0' encoding='ISO-8859-1'?>table",
+         "<?xml version='1.0' encoding='ISO-8859-1'?>ta&#173;ble"},
+        {"table<meta charset=utf-8>table", "ta&#173;ble<meta charset=utf-8>ta\u00adble"},
+    };
+    for (const auto& [in, expected] : cases) {
+        EXPECT_EQ(hyphenateHtml(L::English_US, in), expected) << in;
+        EXPECT_EQ(hyphenateHtml(L::English_US, expected), expected) << in; // a fixed point
+    }
+}
+
 TEST(Html, StopsAtTextThatIsNotUtf8) {
     HtmlHyphenator h(L::English_US, {.separator = "|"});
     std::string out;

@@ -182,6 +182,21 @@ private:
     std::size_t size_ = 0;
 };
 
+// Whether an encoding declaration ("utf-8", "text/html; charset=UTF-8",
+// "encoding='utf-8'") names UTF-8. Names are in lower case already.
+bool declaresUtf8(std::string_view text) {
+    std::size_t at = text.find("charset");
+    if (at == std::string_view::npos) at = text.find("encoding");
+    if (at != std::string_view::npos) {
+        text.remove_prefix(text.find_first_of("=", at) == std::string_view::npos
+                               ? text.size()
+                               : text.find('=', at) + 1);
+    }
+    while (!text.empty() && (isSpace(text.front()) || text.front() == '"' || text.front() == '\''))
+        text.remove_prefix(1);
+    return text.starts_with("utf-8") || text.starts_with("utf8");
+}
+
 } // namespace
 
 struct HtmlState {
@@ -207,7 +222,7 @@ struct HtmlState {
         PlainText,
         Reference, // after '&' in text
     };
-    enum class Attribute : std::uint8_t { Other, Lang, XmlLang, Class };
+    enum class Attribute : std::uint8_t { Other, Lang, XmlLang, Class, Charset, Content };
 
     struct Element {
         ShortName<15> name;
@@ -218,8 +233,12 @@ struct HtmlState {
 
     HtmlState(Speller given, std::optional<Language> language, const TextOptions& options)
         : given(std::move(given)), language(language), skipClass(options.skipClass),
-          stream(options) {
+          stream(options), softHyphen(options.separator == "\u00ad") {
         stream.setSpeller(&this->given);
+        // Until the document says it is UTF-8, a soft hyphen is written as a
+        // reference, which means the same in any encoding a browser may
+        // guess.
+        if (softHyphen) stream.setSeparator("&#173;");
         stack.reserve(maxDepth);
     }
 
@@ -238,6 +257,8 @@ struct HtmlState {
     State state = State::Data;
     std::uint64_t consumed = 0;
     bool xml = false;         // the document began with an XML declaration
+    bool softHyphen;          // the separator is U+00AD
+    bool utf8 = false;        // the document has said that it is UTF-8
     bool seenElement = false; // a start tag has been read
 
     // The tag being read.
@@ -247,6 +268,7 @@ struct HtmlState {
     ShortName<15> attributeName;
     Attribute attribute = Attribute::Other;
     ShortName<35> langValue, xmlLangValue;
+    ShortName<100> charsetValue; // of a charset attribute, or a content attribute
     bool hasLang = false, hasXmlLang = false;
     std::size_t classToken = 0; // bytes of the class name read so far
     bool classTokenMatches = true;
@@ -257,7 +279,7 @@ struct HtmlState {
     std::size_t dashes = 0;  // '-' (comment) or ']' (CDATA) just read
     bool bang = false;       // "--!" in a comment
     std::size_t commentBytes = 0;
-    ShortName<4> piStart; // the first bytes of a processing instruction
+    ShortName<100> piStart; // the first bytes of a processing instruction
     bool piQuestion = false;
     std::string_view rawName;   // the element whose end tag ends raw text
     std::size_t rawMatched = 0; // bytes of "</name" matched
@@ -279,6 +301,7 @@ struct HtmlState {
     void closeElement(std::string_view name);
     void popTo(std::size_t depth);
     void updateSpeller();
+    void saidUtf8();
     const Speller* spellerFor(std::string_view tag);
     void endReference(std::string& out);
 };
@@ -291,6 +314,7 @@ void HtmlState::startTag(bool end) {
     attribute = Attribute::Other;
     langValue.clear();
     xmlLangValue.clear();
+    charsetValue.clear();
     hasLang = hasXmlLang = false;
     classToken = 0;
     classTokenMatches = true;
@@ -304,6 +328,10 @@ void HtmlState::attributeByte(char b) {
         break;
     case Attribute::XmlLang:
         xmlLangValue.push(b);
+        break;
+    case Attribute::Charset:
+    case Attribute::Content:
+        charsetValue.push(b);
         break;
     case Attribute::Class:
         // Match each white-space-separated name against the skip class.
@@ -345,6 +373,7 @@ void HtmlState::popTo(std::size_t depth) {
 void HtmlState::openElement() {
     seenElement = true;
     const std::string_view name = tagName.view();
+    if (name == "meta" && declaresUtf8(charsetValue.view())) saidUtf8();
     const unsigned flags = flagsOf(name);
     const bool inForeign = !stack.empty() && stack.back().foreign;
 
@@ -403,6 +432,11 @@ void HtmlState::openElement() {
                       ->name;
         rawMatched = 0;
     }
+}
+
+void HtmlState::saidUtf8() {
+    utf8 = true;
+    if (softHyphen) stream.setSeparator("\u00ad");
 }
 
 void HtmlState::closeElement(std::string_view name) {
@@ -486,6 +520,7 @@ void HtmlState::endReference(std::string& out) {
 }
 
 void HtmlState::feed(std::string_view bytes, std::string& out) {
+    if (consumed == 0 && bytes.starts_with("\xef\xbb\xbf")) saidUtf8(); // a byte-order mark
     // Markup from `copy` on is written as it is, in one go, when text
     // starts or the piece ends.
     std::size_t copy = 0;
@@ -621,6 +656,8 @@ void HtmlState::feed(std::string_view bytes, std::string& out) {
                 attribute = name == "lang"       ? Attribute::Lang
                             : name == "xml:lang" ? Attribute::XmlLang
                             : name == "class"    ? Attribute::Class
+                            : name == "charset"  ? Attribute::Charset
+                            : name == "content"  ? Attribute::Content
                                                  : Attribute::Other;
                 hasLang |= attribute == Attribute::Lang;
                 hasXmlLang |= attribute == Attribute::XmlLang;
@@ -768,11 +805,16 @@ void HtmlState::feed(std::string_view bytes, std::string& out) {
             continue;
         case State::ProcessingInstruction:
             // Ends at '>' in HTML, at "?>" in an XML document.
-            if (!seenElement && piStart.view().size() < 4) {
-                piStart.push(b);
-                if (piStart.view() == "xml ") xml = true;
-            }
+            if (!seenElement) piStart.push(b);
+            if (!seenElement && piStart.view() == "xml ") xml = true;
             if (b == '>' && (!xml || piQuestion)) {
+                // An XML declaration says UTF-8 unless it names another
+                // encoding.
+                const std::string_view pi = piStart.view();
+                if (!seenElement && pi.starts_with("xml ") &&
+                    (pi.find("encoding") == std::string_view::npos ||
+                     declaresUtf8(pi.substr(pi.find("encoding")))))
+                    saidUtf8();
                 ++i;
                 toData(i);
                 copy = i;

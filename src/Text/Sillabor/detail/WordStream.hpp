@@ -70,6 +70,9 @@ public:
     /// null, copied as they are. Call it at a boundary.
     void setSpeller(const Speller* speller);
 
+    /// From here on, `separator` goes at the breaks. Call it at a boundary.
+    void setSeparator(std::string separator) { options_.separator = std::move(separator); }
+
     /// UTF-8 text; `offset` is the position of its first byte in the whole
     /// input, for errors. A sequence cut off by the end waits for the next
     /// call. Throws InvalidUtf8, having written all before the bad byte.
