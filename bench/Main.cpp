@@ -14,11 +14,13 @@ public:
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
             if (run.run_type != Run::RT_Iteration) continue;
-            auto it = run.counters.find("words/s");
-            if (it != run.counters.end()) rates[run.benchmark_name()] = it->second;
+            for (const char* rate : {"words/s", "bytes/s"}) {
+                auto it = run.counters.find(rate);
+                if (it != run.counters.end()) rates[run.benchmark_name()] = it->second;
+            }
         }
     }
-    // The words/s of the benchmark named `name`.
+    // The words/s (or bytes/s) of the benchmark named `name`.
     double rate(const std::string& name) const {
         auto it = rates.find(name);
         return it == rates.end() ? 0 : it->second;
@@ -49,6 +51,8 @@ int main(int argc, char** argv) {
           recorder.rate("BM_German_Reference"));
     ratio("two threads / one thread", recorder.rate("BM_English_threads/2/real_time"),
           recorder.rate("BM_English_threads/1/real_time"));
+    ratio("HTML time / running-text time, the same page", recorder.rate("BM_Page_text"),
+          recorder.rate("BM_Page_html"));
     benchmark::Shutdown();
     return 0;
 }

@@ -1,8 +1,9 @@
 // The UTF-8 interface on arbitrary bytes: pieces that concatenate to the
-// input byte for byte, or InvalidUtf8, nothing else; and running text fed in
-// pieces that comes out as it went in, separators aside.
+// input byte for byte, or InvalidUtf8, nothing else; and running text and
+// HTML fed in pieces that come out as they went in, separators aside.
 #include "FuzzInput.hpp"
 
+#include "Text/Sillabor/Html.hpp"
 #include "Text/Sillabor/Language.hpp"
 #include "Text/Sillabor/RunningText.hpp"
 #include "Text/Sillabor/Utf8.hpp"
@@ -50,6 +51,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (streamed && bytes.find('\x01') == std::string_view::npos) {
         std::erase(out, '\x01');
         if (out != bytes) sillabor_fuzz::finding("running text changed the text");
+    }
+
+    // HTML, in pieces of other sizes: markup may hold any bytes, so only the
+    // output of a stream that was accepted is checked.
+    HtmlHyphenator html(english_US, letters, Language::English_US,
+                        {.separator = "\x01", .longestWord = 64});
+    out.clear();
+    try {
+        for (std::size_t at = 0, k = 0; at < size; ++k) {
+            const std::size_t n = std::min<std::size_t>(1 + data[(k + 1) % size] % 13, size - at);
+            html.feed(bytes.substr(at, n), out);
+            at += n;
+        }
+        html.finish(out);
+        if (bytes.find('\x01') == std::string_view::npos) {
+            std::erase(out, '\x01');
+            if (out != bytes) sillabor_fuzz::finding("HTML changed the document");
+        }
+    } catch (const InvalidUtf8& e) {
+        if (e.offset() >= size) sillabor_fuzz::finding("HTML offset past the input");
     }
     return 0;
 }

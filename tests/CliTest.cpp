@@ -150,6 +150,32 @@ TEST_F(Cli, InsertsSoftHyphensIntoRunningText) {
     EXPECT_EQ(run({"--text", "-s", "|"}, "associate").out, "as|so|ciate");
 }
 
+TEST_F(Cli, HyphenatesTheTextOfHtml) {
+    const std::string page =
+        "<html lang=\"de\"><head><meta charset=\"utf-8\"><title>Silbentrennung</title>"
+        "<script>var Silbentrennung;</script></head><body>"
+        "<p title=\"Silbentrennung\">Silbentrennung <code>Silbentrennung</code> "
+        "<span lang=en>hyphenation https://x.org/hyphenation</span> "
+        "<span class=keep>Silbentrennung</span> SILBENTRENNUNG Tor</p></body></html>\n";
+    Outcome r = run({"--html", "-s", "|", "--skip-class", "keep", "--no-caps"}, page);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "<html lang=\"de\"><head><meta charset=\"utf-8\"><title>Silbentrennung</title>"
+                     "<script>var Silbentrennung;</script></head><body>"
+                     "<p title=\"Silbentrennung\">Sil|ben|tren|nung <code>Silbentrennung</code> "
+                     "<span lang=en>hy|phen|ation https://x.org/hyphenation</span> "
+                     "<span class=keep>Silbentrennung</span> SILBENTRENNUNG Tor</p></body></html>\n");
+    // The soft hyphen by default; a second run changes nothing, in both modes.
+    for (const char* mode : {"--html", "--text"}) {
+        const Outcome once = run({mode}, page);
+        EXPECT_NE(once.out.find("Sil\u00adben"), std::string::npos) << mode;
+        EXPECT_EQ(run({mode}, once.out).out, once.out) << mode;
+    }
+    EXPECT_EQ(run({"--text", "-l", "de", "-s", "|"}, "Tore Silbentrennung").out,
+              "To|re Sil|ben|tren|nung");
+    EXPECT_EQ(run({"--text", "-l", "de", "-s", "|", "--min-length", "5"}, "Tore Silbentrennung").out,
+              "Tore Sil|ben|tren|nung");
+}
+
 TEST_F(Cli, BuildsAHyphenatorFromFiles) {
     const fs::path patterns =
         file("p.txt", "hy3ph\nhe2n\nhen5at\nhena4\n1na\nn2at\n1tio\n2io\no2n\n");
@@ -182,6 +208,12 @@ TEST_F(Cli, ReportsABadCommandLine) {
         {{"--right"}, "sillabor: --right needs a value\n"},
         {{"--frobnicate"}, "sillabor: unknown option '--frobnicate' (see sillabor --help)\n"},
         {{"--text", "word"}, "sillabor: --text reads standard input and takes no WORD\n"},
+        {{"--html", "word"}, "sillabor: --html reads standard input and takes no WORD\n"},
+        {{"--text", "--html"}, "sillabor: --text and --html exclude each other\n"},
+        {{"--no-caps", "word"}, "sillabor: --no-caps goes with --text or --html\n"},
+        {{"--min-length", "3"}, "sillabor: --min-length goes with --text or --html\n"},
+        {{"--text", "--skip-class", "x"}, "sillabor: --skip-class goes with --html\n"},
+        {{"--text", "--min-length", "-1"}, "sillabor: --min-length: not a count: '-1'\n"},
     };
     for (const auto& [args, message] : cases) {
         const Outcome r = run(args);
@@ -307,6 +339,40 @@ TEST_F(Cli, StreamsAHundredMegabyteLineWithAHugeWord) {
               std::string::npos);
     result.erase(std::remove(result.begin(), result.end(), '|'), result.end());
     EXPECT_TRUE(result == original) << "the text changed beyond the separators";
+}
+
+// An HTML page of 64 MB whose comment and attribute are each 16 MB long
+// streams through a pipe in constant memory, and comes out as it went in, but
+// for the separators.
+TEST_F(Cli, StreamsALargePageWithHugeMarkup) {
+    const fs::path input = dir_ / "large.html";
+    std::size_t size = 0;
+    {
+        std::ofstream out(input, std::ios::binary);
+        std::string paragraph = "<p class=\"text\">";
+        for (int i = 0; i < 40; ++i)
+            paragraph += i % 7 ? "hyphenation typesetting " : "<em>democratic</em> &amp; K&auml;se ";
+        paragraph += "</p>\n";
+        out << "<!DOCTYPE html><html><body><!--" << std::string(16u << 20, '-') << "-->";
+        out << "<div title='" << std::string(16u << 20, 'x') << "'>";
+        size = 2 * (16u << 20);
+        for (; size < (64u << 20); size += paragraph.size())
+            out << paragraph;
+        out << "</div></body></html>\n";
+    }
+    const fs::path output = dir_ / "out.html";
+    const Outcome r = runWith({"--html", "-s", "|"}, input,
+                              ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), true);
+    EXPECT_EQ(r.status, 0) << r.err;
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+    EXPECT_LT(r.peakKiB, 32 * 1024) << "memory grows with the page";
+#endif
+    std::string original = slurp(input), result = slurp(output);
+    const auto separators = std::count(result.begin(), result.end(), '|');
+    EXPECT_GT(separators, static_cast<long>(size / 40));
+    EXPECT_NE(result.find("hy|phen|ation type|set|ting"), std::string::npos);
+    result.erase(std::remove(result.begin(), result.end(), '|'), result.end());
+    EXPECT_TRUE(result == original) << "the page changed beyond the separators";
 }
 
 } // namespace

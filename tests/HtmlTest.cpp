@@ -221,6 +221,8 @@ TEST(Html, StopsAtTextThatIsNotUtf8) {
     HtmlHyphenator cut(L::English_US);
     out.clear();
     EXPECT_THROW(cut.feed("table\xc3<b>", out), InvalidUtf8);
+    HtmlHyphenator beforeReference(L::English_US);
+    EXPECT_THROW(beforeReference.feed("table\xc3&amp;", out), InvalidUtf8);
 }
 
 } // namespace

@@ -218,6 +218,7 @@ void WordStream::appendLetters(std::string_view run, bool small, std::uint32_t c
 }
 
 void WordStream::character(char32_t c, std::string_view raw, std::string& out) {
+    if (!carry_.empty()) boundary(out); // a sequence cut short by this character: throws
     if (!speller_) {
         out.append(raw);
         return;
