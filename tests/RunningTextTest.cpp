@@ -159,6 +159,20 @@ TEST(RunningText, LongRunsWithoutSpacesAreHyphenatedWordByWord) {
                 expected + "https://x.org/hyphenation");
 }
 
+TEST(RunningText, AddressesAcrossLongChunksKeepTheText) {
+    // Chunks far longer than the longest word, full of the characters that
+    // start addresses: every byte comes out, in order.
+    Random random(31);
+    const std::u32string alphabet = U"hyphenation,:/@w.\u00e9 ";
+    for (int k = 0; k < 300; ++k) {
+        const std::string text = toUtf8(random.word(alphabet, 400));
+        const TextOptions options{.separator = "|", .longestWord = 6};
+        std::string out = hyphenateText(english_US, englishLetters(), text, options);
+        std::erase(out, '|');
+        ASSERT_EQ(out, text);
+    }
+}
+
 TEST(RunningText, OutputIsAFixedPoint) {
     const std::string text =
         "Electroencephalography, typesetting \u00e9lite HYPHENATION: see "

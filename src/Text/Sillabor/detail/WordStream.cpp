@@ -284,13 +284,14 @@ std::size_t WordStream::addressStart(char32_t c, CharClass k) noexcept {
     std::size_t from = noAddress;
     if (c == U'/' && last_[0] == U'/' && last_[1] == U':' && isAsciiAlnum(last_[2])) {
         // "scheme://": the address starts with the scheme.
-        from = index - 2;
+        // (After a long chunk was written in part, the scheme may be gone.)
+        from = index >= 2 ? index - 2 : 0;
         while (from > 0 && (isAsciiAlnum(chars_[from - 1]) || chars_[from - 1] == U'+' ||
                             chars_[from - 1] == U'-' || chars_[from - 1] == U'.'))
             --from;
     } else if (afterAt_ && (isLetterClass(k) || (c >= U'0' && c <= U'9'))) {
         // "name@host": the address starts with the name.
-        from = index - 1;
+        from = index >= 1 ? index - 1 : 0;
         while (from > 0 &&
                (isLetterClass((*classes_)(chars_[from - 1])) || isAsciiAlnum(chars_[from - 1]) ||
                 chars_[from - 1] == U'.' || chars_[from - 1] == U'_' || chars_[from - 1] == U'-' ||
