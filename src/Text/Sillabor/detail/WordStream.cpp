@@ -166,6 +166,15 @@ void WordStream::text(std::string_view bytes, std::uint64_t offset, std::string&
                 small |= k == CharClass::Small;
                 capitals += k == CharClass::Capital;
             }
+            if (j > i && chars_.empty() && !rebased_ && j < bytes.size() &&
+                classes(static_cast<unsigned char>(bytes[j])) == CharClass::Delimiter) {
+                // The most common chunk: one ASCII word between white space.
+                // It cannot be an address, and goes out straight from here.
+                out.append(bytes.substr(direct, i - direct));
+                writeAsciiWord(bytes.substr(i, j - i), small != 0, capitals, out);
+                direct = i = j;
+                continue;
+            }
             if (j > i && chars_.size() + (j - i) < limit_) {
                 if (chars_.empty()) out.append(bytes.substr(direct, i - direct));
                 if (!inWord_) {
@@ -180,9 +189,10 @@ void WordStream::text(std::string_view bytes, std::uint64_t offset, std::string&
             }
         }
         const CharClass k = classes(d.c);
-        const bool passes = mode_ == Mode::Address   ? k != CharClass::Delimiter
-                            : mode_ == Mode::Passing ? isWordClass(k)
-                                                     : k == CharClass::Delimiter && chars_.empty();
+        const bool passes = mode_ == Mode::Address ? k != CharClass::Delimiter
+                            : mode_ == Mode::Passing
+                                ? isWordClass(k)
+                                : k == CharClass::Delimiter && chars_.empty() && !rebased_;
         if (!passes) {
             out.append(bytes.substr(direct, i - direct));
             put(d.c, k, bytes.substr(i, d.length), out, false);
@@ -387,6 +397,29 @@ void WordStream::emitWord(const Word& w, std::string& out) {
         at = cut;
     }
     out.append(pending_, at, last - at);
+}
+
+void WordStream::writeAsciiWord(std::string_view word, bool small, std::uint32_t capitals,
+                                std::string& out) {
+    const std::size_t n = word.size();
+    const bool leave = n > options_.longestWord || n < options_.minLength ||
+                       (!options_.capitals && !small && capitals >= 2);
+    if (leave) {
+        out.append(word);
+        return;
+    }
+    chars_.resize(n);
+    for (std::size_t k = 0; k < n; ++k)
+        chars_[k] = static_cast<unsigned char>(word[k]);
+    const auto breaks = findBreaks(speller_->hyphenator, chars_, workspace_);
+    chars_.clear();
+    std::size_t at = 0;
+    for (std::size_t b : breaks) {
+        out.append(word.substr(at, b + 1 - at));
+        out += options_.separator;
+        at = b + 1;
+    }
+    out.append(word.substr(at));
 }
 
 void WordStream::overflow(std::string& out) {

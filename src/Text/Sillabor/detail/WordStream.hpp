@@ -122,6 +122,9 @@ private:
     void flushChunk(std::string& out);
     void writeWords(std::size_t upTo, std::string& out);
     void emitWord(const Word& w, std::string& out);
+    // A chunk that is one word of ASCII letters.
+    void writeAsciiWord(std::string_view word, bool small, std::uint32_t capitals,
+                        std::string& out);
     void overflow(std::string& out);
     void clearChunk() noexcept;
     void resetChunk() noexcept;
