@@ -46,11 +46,13 @@ endif()
 configure_file("${PROJECT_SOURCE_DIR}/cmake/sillabor.pc.in" "${PROJECT_BINARY_DIR}/sillabor.pc" @ONLY)
 install(FILES "${PROJECT_BINARY_DIR}/sillabor.pc" DESTINATION "${CMAKE_INSTALL_LIBDIR}/pkgconfig")
 
-# The data's licences, as the collection ships them.
-file(GLOB _sillabor_licences "${SILLABOR_DATA_DIR}/hyph-*.lic.txt.gz")
-install(FILES ${_sillabor_licences} "${PROJECT_SOURCE_DIR}/data/README.md"
+# The licences: the project's own, and the texts of the embedded data's lic
+# files, which the build copies as it embeds them.
+install(DIRECTORY "${PROJECT_BINARY_DIR}/generated/licences/"
   DESTINATION "${CMAKE_INSTALL_DOCDIR}/hyph-utf8")
-install(FILES "${PROJECT_SOURCE_DIR}/README.md" DESTINATION "${CMAKE_INSTALL_DOCDIR}")
+install(FILES "${PROJECT_SOURCE_DIR}/data/README.md" DESTINATION "${CMAKE_INSTALL_DOCDIR}/hyph-utf8")
+install(FILES "${PROJECT_SOURCE_DIR}/README.md" "${PROJECT_SOURCE_DIR}/LICENSE"
+  DESTINATION "${CMAKE_INSTALL_DOCDIR}")
 
 # cpack -G DEB
 set(CPACK_PACKAGE_NAME "sillabor")

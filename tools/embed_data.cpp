@@ -1,13 +1,25 @@
-// Turns the hyph-utf8 data folder into a C++ source that holds every file as
+// Turns a folder of hyph-utf8 data files into a C++ source that holds them as
 // constant bytes, for the library to embed.
 //
-//     embed_data <data folder> <output.cpp>
+//     embed_data <data folder> <manifest> <output.cpp> [--no-verify] [--languages LIST]
+//                [--licences FOLDER]
 //
-// Checks that the folder holds the character, exception, licence and pattern
-// file of every language variant, that each is a gzip member, and, when the
-// folder has a MANIFEST.tsv, that every size agrees with it. Writes nothing
-// and exits with 1 otherwise, naming the folder and the first file at fault.
+// The folder holds, for each language variant, its character, exception,
+// licence and pattern file, either packed (hyph-<code>.<kind>.txt.gz) or as
+// plain text (hyph-<code>.<kind>.txt, as hyph-utf8 publishes them), which is
+// compressed here. Each file's text is checked against the manifest (name,
+// size, SHA-256): a difference or a missing file stops the build, naming
+// it. With --no-verify, what is there is embedded, and the differences and
+// the missing files are listed instead. --languages (names, file codes or
+// tags, separated by ';' or ',') embeds only those variants. Prints the
+// licences of what it embeds, and with --licences copies their texts to a
+// folder, for installing beside the library.
+#include "Sha256.hpp"
+
 #include "Text/Sillabor/detail/LanguageFacts.hpp"
+#include "Text/Sillabor/detail/LanguageNames.hpp"
+
+#include <zlib.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -16,6 +28,8 @@
 #include <iostream>
 #include <iterator>
 #include <map>
+#include <optional>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -31,29 +45,95 @@ using Text::Sillabor::detail::languageFacts;
     std::exit(1);
 }
 
-std::vector<std::string> expectedNames() {
-    std::vector<std::string> names;
-    for (const auto& language : languageFacts)
-        for (std::string_view kind : dataKinds)
-            names.push_back("hyph-" + std::string(language.affix) + "." + std::string(kind) +
-                            ".txt.gz");
-    std::sort(names.begin(), names.end()); // byte by byte
-    return names;
-}
+struct Pinned {
+    std::uintmax_t size;
+    std::string sha256;
+};
 
-// name -> compressed size, from the manifest's first two columns.
-std::map<std::string, std::uintmax_t> readManifest(const fs::path& path) {
-    std::map<std::string, std::uintmax_t> sizes;
+// plain-text name -> size and SHA-256 of the text.
+std::map<std::string, Pinned> readManifest(const fs::path& path) {
+    std::map<std::string, Pinned> rows;
     std::ifstream in(path);
+    if (!in) fail("cannot read the manifest " + path.string());
     std::string line;
     std::getline(in, line); // header
     while (std::getline(in, line)) {
         std::istringstream fields(line);
-        std::string name;
+        std::string name, sha;
         std::uintmax_t size = 0;
-        if (std::getline(fields, name, '\t') && fields >> size) sizes[name] = size;
+        if (std::getline(fields, name, '\t') && fields >> size >> sha) rows[name] = {size, sha};
     }
-    return sizes;
+    return rows;
+}
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) fail("cannot read " + path.string());
+    return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
+// The text of gzip data: every member, one after another.
+std::string gunzip(const std::string& bytes, const fs::path& path) {
+    std::string out;
+    z_stream z{};
+    if (inflateInit2(&z, 16 + MAX_WBITS) != Z_OK) fail("zlib cannot start");
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+    z.avail_in = static_cast<uInt>(bytes.size());
+    char buffer[1 << 16];
+    for (;;) {
+        z.next_out = reinterpret_cast<Bytef*>(buffer);
+        z.avail_out = sizeof buffer;
+        const int r = inflate(&z, Z_NO_FLUSH);
+        out.append(buffer, sizeof buffer - z.avail_out);
+        if (r == Z_STREAM_END) {
+            if (z.avail_in == 0) break;
+            inflateReset(&z); // another member follows
+        } else if (r != Z_OK) {
+            inflateEnd(&z);
+            fail(path.string() + " is not gzip data that decompresses");
+        }
+    }
+    inflateEnd(&z);
+    return out;
+}
+
+// `text` as one gzip member, compressed as tightly as zlib can.
+std::string gzip(const std::string& text) {
+    z_stream z{};
+    if (deflateInit2(&z, 9, Z_DEFLATED, 16 + MAX_WBITS, 9, Z_DEFAULT_STRATEGY) != Z_OK)
+        fail("zlib cannot start");
+    std::string out(deflateBound(&z, static_cast<uLong>(text.size())) + 32, '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
+    z.avail_in = static_cast<uInt>(text.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = static_cast<uInt>(out.size());
+    if (deflate(&z, Z_FINISH) != Z_STREAM_END) fail("zlib cannot compress");
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return out;
+}
+
+// The variants `list` names (all of them for an empty list).
+std::vector<std::size_t> chooseLanguages(const std::string& list) {
+    std::vector<std::size_t> chosen;
+    std::string item;
+    std::istringstream in(list);
+    while (std::getline(in, item, list.find(';') != std::string::npos ? ';' : ',')) {
+        item.erase(0, item.find_first_not_of(" \t"));
+        item.erase(item.find_last_not_of(" \t") + 1);
+        if (item.empty()) continue;
+        const auto i = Text::Sillabor::detail::languageIndexByName(item);
+        if (!i)
+            fail("SILLABOR_LANGUAGES names '" + item +
+                 "', which is no language here (use a file code such as en-us, a tag such as "
+                 "de-CH-1901, or an enumerator such as German_1996)");
+        if (std::find(chosen.begin(), chosen.end(), *i) == chosen.end()) chosen.push_back(*i);
+    }
+    if (list.find_first_not_of(" \t;,") == std::string::npos)
+        for (std::size_t i = 0; i < languageFacts.size(); ++i)
+            chosen.push_back(i);
+    std::sort(chosen.begin(), chosen.end());
+    return chosen;
 }
 
 void appendLiteral(std::string& out, const std::string& bytes) {
@@ -82,18 +162,109 @@ void appendLiteral(std::string& out, const std::string& bytes) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) fail("usage: embed_data <data folder> <output.cpp>");
+    if (argc < 4)
+        fail("usage: embed_data <data folder> <manifest> <output.cpp> [--no-verify] "
+             "[--languages LIST]");
     const fs::path folder = argv[1];
-    const fs::path output = argv[2];
-    const std::vector<std::string> names = expectedNames();
+    const std::map<std::string, Pinned> manifest = readManifest(argv[2]);
+    const fs::path output = argv[3];
+    bool verify = true;
+    std::string languages;
+    fs::path licenceFolder; // where to copy the licence texts of what is embedded
+    for (int i = 4; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--no-verify")
+            verify = false;
+        else if (arg == "--languages" && i + 1 < argc)
+            languages = argv[++i];
+        else if (arg == "--licences" && i + 1 < argc)
+            licenceFolder = argv[++i];
+        else
+            fail("unknown argument " + arg);
+    }
+    const std::vector<std::size_t> chosen = chooseLanguages(languages);
 
-    std::map<std::string, std::uintmax_t> manifest;
-    if (fs::exists(folder / "MANIFEST.tsv")) manifest = readManifest(folder / "MANIFEST.tsv");
+    // Read, check and pack the files of the chosen variants.
+    std::map<std::string, std::string> packed; // .txt.gz name -> gzip bytes
+    std::vector<std::string> differing, missing;
+    std::map<std::string, std::set<std::string>> licences; // licence -> variants
+    for (std::size_t index : chosen) {
+        const auto& language = languageFacts[index];
+        for (std::string_view kind : dataKinds) {
+            const std::string name =
+                "hyph-" + std::string(language.affix) + "." + std::string(kind) + ".txt";
+            std::string bytes, text;
+            if (fs::exists(folder / (name + ".gz"))) {
+                bytes = readFile(folder / (name + ".gz"));
+                text = gunzip(bytes, folder / (name + ".gz"));
+            } else if (fs::exists(folder / name)) {
+                text = readFile(folder / name);
+                bytes = gzip(text);
+            } else {
+                if (verify)
+                    fail("the data folder " + folder.string() + " lacks " + name + "(.gz)" +
+                         "; set SILLABOR_DATA_DIR to a hyph-utf8 folder that holds it, or "
+                         "SILLABOR_DATA_VERIFY=OFF to build without it");
+                missing.push_back(name);
+                continue;
+            }
+            const auto pinned = manifest.find(name);
+            const std::string sha = sillabor_tools::sha256(text);
+            if (pinned == manifest.end() || pinned->second.size != text.size() ||
+                pinned->second.sha256 != sha) {
+                if (verify)
+                    fail((folder / name).string() + " is not the pinned file: its text has " +
+                         std::to_string(text.size()) + " bytes and SHA-256 " + sha +
+                         (pinned == manifest.end()
+                              ? std::string(", and the manifest has no such file")
+                              : ", where the manifest says " + std::to_string(pinned->second.size) +
+                                    " bytes and " + pinned->second.sha256) +
+                         "; set SILLABOR_DATA_VERIFY=OFF to embed other patterns");
+                differing.push_back(name);
+            }
+            if (kind == "lic") {
+                licences[std::string(language.licence)].insert(std::string(language.affix));
+                if (!licenceFolder.empty()) {
+                    fs::create_directories(licenceFolder);
+                    std::ofstream(licenceFolder / name, std::ios::binary) << text;
+                }
+            }
+            packed[name + ".gz"] = std::move(bytes);
+        }
+    }
+
+    std::cout << "sillabor: embedding " << packed.size() << " data files of " << chosen.size()
+              << " language variants from " << folder.string() << "\n";
+    auto list = [](const std::vector<std::string>& names) {
+        std::string out;
+        for (const auto& n : names)
+            out += (out.empty() ? "" : ", ") + n;
+        return out;
+    };
+    if (!differing.empty())
+        std::cout << "sillabor: " << differing.size()
+                  << " files differ from the pinned set: " << list(differing) << "\n";
+    if (!missing.empty())
+        std::cout << "sillabor: " << missing.size()
+                  << " files are missing, and their variants will fail on first use: "
+                  << list(missing) << "\n";
+    std::cout << "sillabor: licences of the embedded data (each variant's lic file says which):";
+    for (const auto& [licence, variants] : licences) {
+        std::string codes;
+        for (const auto& v : variants)
+            codes += (codes.empty() ? "" : " ") + v;
+        std::cout << "\n  " << licence << ": " << codes;
+    }
+    std::cout << std::endl;
+
+    std::vector<std::string> names;
+    for (const auto& [name, bytes] : packed)
+        names.push_back(name); // in ascending order, byte by byte
 
     std::string source;
     source += "// Generated by tools/embed_data.cpp from " + folder.string() +
               ": do not edit.\n"
-              "// The " +
+              "// " +
               std::to_string(names.size()) +
               " hyph-utf8 data files, each one gzip member, as constant bytes.\n"
               "#include \"Text/Sillabor/detail/EmbeddedFiles.hpp\"\n\n"
@@ -107,25 +278,8 @@ int main(int argc, char** argv) {
               "#include <cstddef>\n\n"
               "namespace Text::Sillabor::detail {\n\nnamespace {\n\n";
     for (std::size_t i = 0; i < names.size(); ++i) {
-        const fs::path path = folder / names[i];
-        std::ifstream in(path, std::ios::binary);
-        if (!in)
-            fail("the data folder " + folder.string() + " lacks " + names[i] +
-                 " (and maybe more); set SILLABOR_DATA_DIR to a folder that holds the " +
-                 std::to_string(names.size()) + " hyph-utf8 files");
-        const std::string bytes((std::istreambuf_iterator<char>(in)), {});
-        if (bytes.size() < 18 || static_cast<unsigned char>(bytes[0]) != 0x1F ||
-            static_cast<unsigned char>(bytes[1]) != 0x8B)
-            fail(path.string() + " is not a gzip file");
-        if (!manifest.empty()) {
-            auto it = manifest.find(names[i]);
-            if (it == manifest.end()) fail(folder.string() + "/MANIFEST.tsv lacks " + names[i]);
-            if (it->second != bytes.size())
-                fail(path.string() + " has " + std::to_string(bytes.size()) +
-                     " bytes where MANIFEST.tsv says " + std::to_string(it->second));
-        }
         source += "constexpr char file" + std::to_string(i) + "[] = // " + names[i] + "\n";
-        appendLiteral(source, bytes);
+        appendLiteral(source, packed[names[i]]);
         source += ";\n\n";
     }
     // The names in one block, so that a search by name reads a few adjacent
@@ -144,6 +298,7 @@ int main(int argc, char** argv) {
         source += "    {{names + " + std::to_string(name_offsets[i]) + ", " +
                   std::to_string(names[i].size()) + "}, {file" + std::to_string(i) +
                   ", sizeof file" + std::to_string(i) + " - 1}},\n";
+    if (names.empty()) source += "    {{}, {}}, // none: an array cannot be empty\n";
     source += "};\n\nextern const std::size_t embeddedFileCount = " + std::to_string(names.size()) +
               ";\n\n} // namespace Text::Sillabor::detail\n";
 

@@ -1,49 +1,10 @@
 #include "Text/Sillabor/Utf8.hpp"
 
 #include "Text/Sillabor/detail/Breaks.hpp"
-#include "Text/Sillabor/detail/LanguageFacts.hpp"
+#include "Text/Sillabor/detail/LanguageNames.hpp"
 #include "Text/Sillabor/detail/Text.hpp"
 
-#include <array>
-
 namespace Text::Sillabor {
-
-namespace {
-
-std::string lowerDashed(std::string_view name) {
-    std::string out(name);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-        if (c == '_') c = '-';
-    }
-    return out;
-}
-
-// Tags that name a variant whose file code says more.
-constexpr std::array<std::pair<std::string_view, Language>, 9> primaryTags{{
-    {"en", Language::English_US},
-    {"de-ch", Language::German_Swiss},
-    {"de", Language::German_1996},
-    {"el", Language::Greek_Mono},
-    {"sr", Language::Serbian_Cyrillic},
-    {"sh", Language::Serbocroatian_Latin},
-    {"zh", Language::Chinese},
-    {"mn", Language::Mongolian},
-    {"no", Language::Norwegian_Bokmal},
-}};
-
-std::optional<Language> exactName(std::string_view key) {
-    for (std::size_t i = 0; i < detail::languageCount; ++i) {
-        const auto& facts = detail::languageFacts[i];
-        if (key == facts.affix || key == lowerDashed(facts.name))
-            return static_cast<Language>(static_cast<int>(i));
-    }
-    for (const auto& [tag, language] : primaryTags)
-        if (key == tag) return language;
-    return std::nullopt;
-}
-
-} // namespace
 
 InvalidUtf8::InvalidUtf8(std::size_t offset, std::string_view problem)
     : std::invalid_argument("invalid UTF-8 at byte " + std::to_string(offset) + ": " +
@@ -129,20 +90,8 @@ std::vector<std::string> hyphenate(const Hyphenator& h, std::string_view word) {
 }
 
 std::optional<Language> languageByName(std::string_view name) {
-    const std::string key = lowerDashed(name);
-    if (auto l = exactName(key)) return l;
-    // A language tag with a region ("fr-FR", "pt-BR", "de-AT"): try the
-    // language alone.
-    const std::size_t dash = key.find('-');
-    if (dash == 2 || dash == 3) {
-        const std::string_view region = std::string_view(key).substr(dash + 1);
-        const bool isRegion =
-            (region.size() == 2 &&
-             region.find_first_not_of("abcdefghijklmnopqrstuvwxyz") == std::string_view::npos) ||
-            (region.size() == 3 &&
-             region.find_first_not_of("0123456789") == std::string_view::npos);
-        if (isRegion) return exactName(std::string_view(key).substr(0, dash));
-    }
+    if (const auto i = detail::languageIndexByName(name))
+        return static_cast<Language>(static_cast<int>(*i));
     return std::nullopt;
 }
 

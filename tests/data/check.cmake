@@ -1,0 +1,97 @@
+# Builds the tool with data from elsewhere, as a user would, and checks what
+# the build says and what the tool does with it:
+#
+# 1. The pinned data taken from a file:// archive in the layout the
+#    hyph-utf8 repository publishes (.../patterns/txt/), for three variants.
+# 2. A tree where two files are changed (as plain text) and one is missing,
+#    with SILLABOR_DATA_VERIFY=OFF: the build names them; the changed
+#    patterns are used; the missing file's variant, and a variant not
+#    chosen, fail on first use with "Could not find".
+# 3. The same tree with verification on: the build stops, naming the file.
+#
+#     cmake -DSOURCE_DIR=... -DDATA_DIR=... -DWORK_DIR=... -DGENERATOR=... -DCXX=...
+#           -P tests/data/check.cmake
+cmake_minimum_required(VERSION 3.25)
+
+file(REMOVE_RECURSE "${WORK_DIR}")
+set(layout "tex-hyphen/hyph-utf8/tex/generic/hyph-utf8/patterns/txt")
+set(tree "${WORK_DIR}/tree/${layout}")
+file(MAKE_DIRECTORY "${tree}")
+file(GLOB packed "${DATA_DIR}/hyph-*.txt.gz")
+file(COPY ${packed} DESTINATION "${tree}")
+
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  set(status "${status}" PARENT_SCOPE)
+  set(output "${out}${err}" PARENT_SCOPE)
+endfunction()
+function(expect what text)
+  string(FIND "${output}" "${text}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "${what}: expected to find \"${text}\" in:\n${output}")
+  endif()
+endfunction()
+function(build name)
+  run("${CMAKE_COMMAND}" -S "${SOURCE_DIR}" -B "${WORK_DIR}/${name}" -G "${GENERATOR}"
+      -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_BUILD_TYPE=Release -DSILLABOR_TEST=OFF
+      -DSILLABOR_EXAMPLES=OFF -DSILLABOR_INSTALL=OFF ${ARGN})
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "configuring ${name} failed:\n${output}")
+  endif()
+  set(configured "${output}")
+  run("${CMAKE_COMMAND}" --build "${WORK_DIR}/${name}" --target sillabor_cli)
+  set(output "${configured}${output}" PARENT_SCOPE)
+  set(status "${status}" PARENT_SCOPE)
+endfunction()
+
+# 1. The download path, from a file:// archive.
+run("${CMAKE_COMMAND}" -E chdir "${WORK_DIR}/tree" "${CMAKE_COMMAND}" -E tar czf
+    "${WORK_DIR}/tex-hyphen.tar.gz" tex-hyphen)
+build(archive "-DSILLABOR_DATA_URL=file://${WORK_DIR}/tex-hyphen.tar.gz"
+      "-DSILLABOR_LANGUAGES=en-us,de-1996,fr")
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "building from the archive failed:\n${output}")
+endif()
+expect("archive" "language data from ${WORK_DIR}/archive/_sillabor_data/tree/")
+expect("archive" "embedding 12 data files of 3 language variants")
+set(tool "${WORK_DIR}/archive/cli/sillabor")
+run("${tool}" Typesetting)
+expect("archive" "Type-set-ting")
+run("${tool}" -l de Silbentrennung)
+expect("archive" "Sil-ben-tren-nung")
+
+# 2. Changed and missing files, not verified.
+file(REMOVE "${tree}/hyph-en-us.pat.txt.gz" "${tree}/hyph-en-us.hyp.txt.gz" "${tree}/hyph-fr.pat.txt.gz")
+file(WRITE "${tree}/hyph-en-us.pat.txt" "1p\n")   # a break before every p, as plain text
+file(WRITE "${tree}/hyph-en-us.hyp.txt" "ta-ble\n")
+build(unverified "-DSILLABOR_DATA_DIR=${WORK_DIR}/tree" -DSILLABOR_DATA_VERIFY=OFF
+      "-DSILLABOR_LANGUAGES=English_US,de,fr")
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "building from a changed tree failed:\n${output}")
+endif()
+expect("unverified" "(not verified)")
+expect("unverified" "2 files differ from the pinned set: hyph-en-us.hyp.txt, hyph-en-us.pat.txt")
+expect("unverified" "1 files are missing, and their variants will fail on first use: hyph-fr.pat.txt")
+expect("unverified" "embedding 11 data files of 3 language variants")
+expect("unverified" "LPPL: de-1996")
+set(tool "${WORK_DIR}/unverified/cli/sillabor")
+run("${tool}" hyphenation table)
+expect("changed patterns" "hy-phenation\nta-ble\n")
+run("${tool}" --left 1 --right 1 apple)
+expect("changed patterns" "a-p-ple")
+run("${tool}" -l fr typographie)
+if(status EQUAL 0)
+  message(FATAL_ERROR "a missing pattern file did not fail: ${output}")
+endif()
+expect("missing file" "Could not find hyph-fr.pat.txt.gz")
+run("${tool}" -l it parola)
+expect("variant left out" "Could not find hyph-it.")
+
+# 3. Verified: the build stops at the first changed file.
+build(verified "-DSILLABOR_DATA_DIR=${WORK_DIR}/tree" "-DSILLABOR_LANGUAGES=en-us")
+if(status EQUAL 0)
+  message(FATAL_ERROR "a changed file was embedded with verification on:\n${output}")
+endif()
+expect("verified" "hyph-en-us.hyp.txt is not the pinned file")
+expect("verified" "SILLABOR_DATA_VERIFY=OFF")
+message(STATUS "data choices: all as expected")
