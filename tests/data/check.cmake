@@ -17,8 +17,8 @@ file(REMOVE_RECURSE "${WORK_DIR}")
 set(layout "tex-hyphen/hyph-utf8/tex/generic/hyph-utf8/patterns/txt")
 set(tree "${WORK_DIR}/tree/${layout}")
 file(MAKE_DIRECTORY "${tree}")
-file(GLOB packed "${DATA_DIR}/hyph-*.txt.gz")
-file(COPY ${packed} DESTINATION "${tree}")
+file(GLOB files "${DATA_DIR}/hyph-*.txt.gz" "${DATA_DIR}/hyph-*.txt") # packed or plain
+file(COPY ${files} DESTINATION "${tree}")
 
 function(run)
   execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
@@ -61,7 +61,9 @@ run("${tool}" -l de Silbentrennung)
 expect("archive" "Sil-ben-tren-nung")
 
 # 2. Changed and missing files, not verified.
-file(REMOVE "${tree}/hyph-en-us.pat.txt.gz" "${tree}/hyph-en-us.hyp.txt.gz" "${tree}/hyph-fr.pat.txt.gz")
+foreach(name hyph-en-us.pat.txt hyph-en-us.hyp.txt hyph-fr.pat.txt)
+  file(REMOVE "${tree}/${name}" "${tree}/${name}.gz")
+endforeach()
 file(WRITE "${tree}/hyph-en-us.pat.txt" "1p\n")   # a break before every p, as plain text
 file(WRITE "${tree}/hyph-en-us.hyp.txt" "ta-ble\n")
 build(unverified "-DSILLABOR_DATA_DIR=${WORK_DIR}/tree" -DSILLABOR_DATA_VERIFY=OFF
