@@ -13,18 +13,8 @@ std::string html(std::string_view text, L language = L::English_US, TextOptions 
     return hyphenateHtml(language, text, options);
 }
 
-// The output of `text` fed in pieces of the given sizes, cycling.
-std::string inPieces(std::string_view text, std::vector<std::size_t> sizes) {
-    HtmlHyphenator h(L::English_US, {.separator = "|"});
-    std::string out;
-    std::size_t at = 0;
-    for (std::size_t k = 0; at < text.size(); ++k) {
-        const std::size_t n = std::min(sizes[k % sizes.size()], text.size() - at);
-        h.feed(text.substr(at, n), out);
-        at += n;
-    }
-    h.finish(out);
-    return out;
+std::string inPieces(std::string_view text, const std::vector<std::size_t>& sizes) {
+    return streamInPieces(HtmlHyphenator(L::English_US, {.separator = "|"}), text, sizes);
 }
 
 TEST(Html, HyphenatesTextAndCopiesMarkup) {

@@ -13,19 +13,9 @@ const WordCharacters& englishLetters() {
     return letters;
 }
 
-// The output of `text` fed in pieces of the given sizes, cycling.
-std::string inPieces(std::string_view text, std::vector<std::size_t> sizes,
+std::string inPieces(std::string_view text, const std::vector<std::size_t>& sizes,
                      std::size_t longest = 1024) {
-    TextHyphenator t(english_US, englishLetters(), "|", longest);
-    std::string out;
-    std::size_t at = 0;
-    for (std::size_t k = 0; at < text.size(); ++k) {
-        const std::size_t n = std::min(sizes[k % sizes.size()], text.size() - at);
-        t.feed(text.substr(at, n), out);
-        at += n;
-    }
-    t.finish(out);
-    return out;
+    return streamInPieces(TextHyphenator(english_US, englishLetters(), "|", longest), text, sizes);
 }
 
 TEST(RunningText, HyphenatesEveryWordAndCopiesTheRest) {

@@ -4,6 +4,7 @@
 
 #include "Text/Sillabor.hpp"
 
+#include <algorithm>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -91,5 +92,21 @@ public:
 private:
     std::mt19937 engine_;
 };
+
+/// What a streaming hyphenator (TextHyphenator, HtmlHyphenator) makes of
+/// `text` fed in pieces of the given sizes, cycling.
+template <class Streamer>
+std::string streamInPieces(Streamer&& streamer, std::string_view text,
+                           const std::vector<std::size_t>& sizes) {
+    std::string out;
+    std::size_t at = 0;
+    for (std::size_t k = 0; at < text.size(); ++k) {
+        const std::size_t n = std::min(sizes[k % sizes.size()], text.size() - at);
+        streamer.feed(text.substr(at, n), out);
+        at += n;
+    }
+    streamer.finish(out);
+    return out;
+}
 
 } // namespace sillabor_test

@@ -526,9 +526,16 @@ void HtmlState::feed(std::string_view bytes, std::string& out) {
     std::size_t copy = 0;
     std::size_t i = 0;
     const std::size_t n = bytes.size();
+    // Markup ends before `next`: it is written, and text follows.
     auto toData = [&](std::size_t next) {
         out.append(bytes.substr(copy, next - copy));
+        copy = next;
         state = State::Data;
+    };
+    // The '>' at `i` ends a tag.
+    auto closeTag = [&] {
+        toData(++i);
+        emitTag();
     };
     while (i < n) {
         const char b = bytes[i];
@@ -605,7 +612,6 @@ void HtmlState::feed(std::string_view bytes, std::string& out) {
             } else if (b == '>') {
                 ++i;
                 toData(i);
-                copy = i;
                 continue;
             } else {
                 state = State::BogusComment;
@@ -618,10 +624,7 @@ void HtmlState::feed(std::string_view bytes, std::string& out) {
             } else if (b == '/') {
                 state = State::SelfClosing;
             } else if (b == '>') {
-                ++i;
-                toData(i);
-                copy = i;
-                emitTag();
+                closeTag();
                 continue;
             } else {
                 tagName.push(b);
@@ -636,10 +639,7 @@ void HtmlState::feed(std::string_view bytes, std::string& out) {
                 state = State::SelfClosing;
                 ++i;
             } else if (b == '>') {
-                ++i;
-                toData(i);
-                copy = i;
-                emitTag();
+                closeTag();
             } else if (b == '=' && state == State::AfterAttributeName) {
                 state = State::BeforeAttributeValue;
                 ++i;
@@ -684,10 +684,7 @@ void HtmlState::feed(std::string_view bytes, std::string& out) {
                 state = State::AttributeValueSingle;
                 ++i;
             } else if (b == '>') {
-                ++i;
-                toData(i);
-                copy = i;
-                emitTag();
+                closeTag();
             } else {
                 state = State::AttributeValueUnquoted;
             }
@@ -717,10 +714,7 @@ void HtmlState::feed(std::string_view bytes, std::string& out) {
                 state = State::BeforeAttributeName;
                 ++i;
             } else if (b == '>') {
-                ++i;
-                toData(i);
-                copy = i;
-                emitTag();
+                closeTag();
             } else {
                 attributeByte(b);
                 ++i;
@@ -729,10 +723,7 @@ void HtmlState::feed(std::string_view bytes, std::string& out) {
         case State::SelfClosing:
             if (b == '>') {
                 selfClosing = true;
-                ++i;
-                toData(i);
-                copy = i;
-                emitTag();
+                closeTag();
             } else {
                 state = State::BeforeAttributeName;
             }
@@ -753,7 +744,6 @@ void HtmlState::feed(std::string_view bytes, std::string& out) {
                        !cdata.starts_with(declaration)) {
                 if (b == '>') {
                     toData(i);
-                    copy = i;
                 } else {
                     state = State::BogusComment;
                 }
@@ -766,7 +756,6 @@ void HtmlState::feed(std::string_view bytes, std::string& out) {
                 (dashes >= 2 || bang || commentBytes == 0 || (commentBytes == 1 && dashes == 1))) {
                 ++i;
                 toData(i);
-                copy = i;
                 continue;
             }
             if (b == '-') {
@@ -789,7 +778,6 @@ void HtmlState::feed(std::string_view bytes, std::string& out) {
             if (j < n) {
                 ++i;
                 toData(i);
-                copy = i;
             }
             continue;
         }
@@ -797,7 +785,6 @@ void HtmlState::feed(std::string_view bytes, std::string& out) {
             if (b == '>' && dashes >= 2) {
                 ++i;
                 toData(i);
-                copy = i;
                 continue;
             }
             dashes = b == ']' ? dashes + 1 : 0;
@@ -817,7 +804,6 @@ void HtmlState::feed(std::string_view bytes, std::string& out) {
                     saidUtf8();
                 ++i;
                 toData(i);
-                copy = i;
                 continue;
             }
             piQuestion = b == '?';
