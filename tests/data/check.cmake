@@ -10,7 +10,7 @@
 # 3. The same tree with verification on: the build stops, naming the file.
 #
 #     cmake -DSOURCE_DIR=... -DDATA_DIR=... -DWORK_DIR=... -DGENERATOR=... -DCXX=...
-#           -P tests/data/check.cmake
+#           [-DDEPENDENCIES=-Dname=value|...] -P tests/data/check.cmake
 cmake_minimum_required(VERSION 3.25)
 
 file(REMOVE_RECURSE "${WORK_DIR}")
@@ -31,10 +31,13 @@ function(expect what text)
     message(FATAL_ERROR "${what}: expected to find \"${text}\" in:\n${output}")
   endif()
 endfunction()
+# The parent build's choices of where zlib comes from, '|'-separated.
+string(REPLACE "|" ";" dependencies "${DEPENDENCIES}")
+list(FILTER dependencies EXCLUDE REGEX "=$")
 function(build name)
   run("${CMAKE_COMMAND}" -S "${SOURCE_DIR}" -B "${WORK_DIR}/${name}" -G "${GENERATOR}"
       -DCMAKE_CXX_COMPILER=${CXX} -DCMAKE_BUILD_TYPE=Release -DSILLABOR_TEST=OFF
-      -DSILLABOR_EXAMPLES=OFF -DSILLABOR_INSTALL=OFF ${ARGN})
+      -DSILLABOR_EXAMPLES=OFF -DSILLABOR_INSTALL=OFF ${dependencies} ${ARGN})
   if(NOT status EQUAL 0)
     message(FATAL_ERROR "configuring ${name} failed:\n${output}")
   endif()
