@@ -182,6 +182,7 @@ TEST(Html, WritesASoftHyphenAsAReferenceUntilTheDocumentSaysUtf8) {
         {"<meta http-equiv=Content-Type content='text/html; charset=utf-8'>table",
          "<meta http-equiv=Content-Type content='text/html; charset=utf-8'>ta\u00adble"},
         {"<?xml version='1.0'?><p>table</p>", "<?xml version='1.0'?><p>ta\u00adble</p>"},
+        {"<meta content=x charset=utf-8>table", "<meta content=x charset=utf-8>ta\u00adble"},
         {"<?xml version='1.0' encoding='utf-8'?>table",
          "<?xml version='1.0' encoding='utf-8'?>ta\u00adble"},
         {"\xef\xbb\xbftable", "\xef\xbb\xbfta\u00adble"},

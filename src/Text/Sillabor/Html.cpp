@@ -175,7 +175,6 @@ public:
     std::string_view view() const noexcept {
         return size_ > N ? std::string_view("\x01") : std::string_view(bytes_.data(), size_);
     }
-    bool empty() const noexcept { return size_ == 0; }
 
 private:
     std::array<char, N> bytes_{};
@@ -258,7 +257,6 @@ struct HtmlState {
     std::uint64_t consumed = 0;
     bool xml = false;         // the document began with an XML declaration
     bool softHyphen;          // the separator is U+00AD
-    bool utf8 = false;        // the document has said that it is UTF-8
     bool seenElement = false; // a start tag has been read
 
     // The tag being read.
@@ -435,7 +433,6 @@ void HtmlState::openElement() {
 }
 
 void HtmlState::saidUtf8() {
-    utf8 = true;
     if (softHyphen) stream.setSeparator("\u00ad");
 }
 
@@ -663,6 +660,8 @@ void HtmlState::feed(std::string_view bytes, std::string& out) {
                 hasXmlLang |= attribute == Attribute::XmlLang;
                 if (attribute == Attribute::Lang) langValue.clear();
                 if (attribute == Attribute::XmlLang) xmlLangValue.clear();
+                if (attribute == Attribute::Charset || attribute == Attribute::Content)
+                    charsetValue.clear();
                 if (b == '=') {
                     state = State::BeforeAttributeValue;
                     ++i;
