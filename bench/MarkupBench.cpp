@@ -33,7 +33,8 @@ const std::string& page() {
             out += n % 41 == 0 ? " &amp; " : n % 12 == 11 ? ".\n" : " ";
             if (n % 120 == 119) {
                 out += "</p>\n";
-                if (n % 600 == 599) out += "<pre><code>hyphenate(word);</code></pre>\n<!-- note -->\n";
+                if (n % 600 == 599)
+                    out += "<pre><code>hyphenate(word);</code></pre>\n<!-- note -->\n";
                 out += "<p class=\"text\">";
             }
         }

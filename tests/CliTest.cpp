@@ -159,11 +159,12 @@ TEST_F(Cli, HyphenatesTheTextOfHtml) {
         "<span class=keep>Silbentrennung</span> SILBENTRENNUNG Tor</p></body></html>\n";
     Outcome r = run({"--html", "-s", "|", "--skip-class", "keep", "--no-caps"}, page);
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.out, "<html lang=\"de\"><head><meta charset=\"utf-8\"><title>Silbentrennung</title>"
-                     "<script>var Silbentrennung;</script></head><body>"
-                     "<p title=\"Silbentrennung\">Sil|ben|tren|nung <code>Silbentrennung</code> "
-                     "<span lang=en>hy|phen|ation https://x.org/hyphenation</span> "
-                     "<span class=keep>Silbentrennung</span> SILBENTRENNUNG Tor</p></body></html>\n");
+    EXPECT_EQ(r.out,
+              "<html lang=\"de\"><head><meta charset=\"utf-8\"><title>Silbentrennung</title>"
+              "<script>var Silbentrennung;</script></head><body>"
+              "<p title=\"Silbentrennung\">Sil|ben|tren|nung <code>Silbentrennung</code> "
+              "<span lang=en>hy|phen|ation https://x.org/hyphenation</span> "
+              "<span class=keep>Silbentrennung</span> SILBENTRENNUNG Tor</p></body></html>\n");
     // The soft hyphen by default; a second run changes nothing, in both modes.
     for (const char* mode : {"--html", "--text"}) {
         const Outcome once = run({mode}, page);
@@ -172,8 +173,9 @@ TEST_F(Cli, HyphenatesTheTextOfHtml) {
     }
     EXPECT_EQ(run({"--text", "-l", "de", "-s", "|"}, "Tore Silbentrennung").out,
               "To|re Sil|ben|tren|nung");
-    EXPECT_EQ(run({"--text", "-l", "de", "-s", "|", "--min-length", "5"}, "Tore Silbentrennung").out,
-              "Tore Sil|ben|tren|nung");
+    EXPECT_EQ(
+        run({"--text", "-l", "de", "-s", "|", "--min-length", "5"}, "Tore Silbentrennung").out,
+        "Tore Sil|ben|tren|nung");
 }
 
 TEST_F(Cli, BuildsAHyphenatorFromFiles) {
@@ -351,7 +353,8 @@ TEST_F(Cli, StreamsALargePageWithHugeMarkup) {
         std::ofstream out(input, std::ios::binary);
         std::string paragraph = "<p class=\"text\">";
         for (int i = 0; i < 40; ++i)
-            paragraph += i % 7 ? "hyphenation typesetting " : "<em>democratic</em> &amp; K&auml;se ";
+            paragraph +=
+                i % 7 ? "hyphenation typesetting " : "<em>democratic</em> &amp; K&auml;se ";
         paragraph += "</p>\n";
         out << "<!DOCTYPE html><html><body><!--" << std::string(16u << 20, '-') << "-->";
         out << "<div title='" << std::string(16u << 20, 'x') << "'>";
