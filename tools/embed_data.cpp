@@ -164,7 +164,7 @@ void appendLiteral(std::string& out, const std::string& bytes) {
 int main(int argc, char** argv) {
     if (argc < 4)
         fail("usage: embed_data <data folder> <manifest> <output.cpp> [--no-verify] "
-             "[--languages LIST]");
+             "[--languages LIST] [--licences FOLDER]");
     const fs::path folder = argv[1];
     const std::map<std::string, Pinned> manifest = readManifest(argv[2]);
     const fs::path output = argv[3];
@@ -235,26 +235,22 @@ int main(int argc, char** argv) {
 
     std::cout << "sillabor: embedding " << packed.size() << " data files of " << chosen.size()
               << " language variants from " << folder.string() << "\n";
-    auto list = [](const std::vector<std::string>& names) {
+    auto list = [](const auto& names, std::string_view separator) {
         std::string out;
         for (const auto& n : names)
-            out += (out.empty() ? "" : ", ") + n;
+            out += (out.empty() ? "" : std::string(separator)) + n;
         return out;
     };
     if (!differing.empty())
         std::cout << "sillabor: " << differing.size()
-                  << " files differ from the pinned set: " << list(differing) << "\n";
+                  << " files differ from the pinned set: " << list(differing, ", ") << "\n";
     if (!missing.empty())
         std::cout << "sillabor: " << missing.size()
                   << " files are missing, and their variants will fail on first use: "
-                  << list(missing) << "\n";
+                  << list(missing, ", ") << "\n";
     std::cout << "sillabor: licences of the embedded data (each variant's lic file says which):";
-    for (const auto& [licence, variants] : licences) {
-        std::string codes;
-        for (const auto& v : variants)
-            codes += (codes.empty() ? "" : " ") + v;
-        std::cout << "\n  " << licence << ": " << codes;
-    }
+    for (const auto& [licence, variants] : licences)
+        std::cout << "\n  " << licence << ": " << list(variants, " ");
     std::cout << std::endl;
 
     std::vector<std::string> names;
@@ -277,9 +273,10 @@ int main(int argc, char** argv) {
               "#endif\n\n"
               "#include <cstddef>\n\n"
               "namespace Text::Sillabor::detail {\n\nnamespace {\n\n";
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        source += "constexpr char file" + std::to_string(i) + "[] = // " + names[i] + "\n";
-        appendLiteral(source, packed[names[i]]);
+    std::size_t index = 0;
+    for (const auto& [name, bytes] : packed) {
+        source += "constexpr char file" + std::to_string(index++) + "[] = // " + name + "\n";
+        appendLiteral(source, bytes);
         source += ";\n\n";
     }
     // The names in one block, so that a search by name reads a few adjacent

@@ -1,6 +1,7 @@
 #include "Text/Sillabor/Html.hpp"
 
 #include "Text/Sillabor/Utf8.hpp"
+#include "Text/Sillabor/detail/LanguageFacts.hpp"
 #include "Text/Sillabor/detail/WordStream.hpp"
 
 #include <algorithm>
@@ -117,11 +118,12 @@ constexpr ElementKind elementKinds[] = {
     {"xmp", RawText | Skip | ClosesP},
 };
 
-unsigned flagsOf(std::string_view name) {
+// The table's entry for an element, or null for one it does not list.
+const ElementKind* kindOf(std::string_view name) {
     const auto it =
         std::lower_bound(std::begin(elementKinds), std::end(elementKinds), name,
                          [](const ElementKind& e, std::string_view n) { return e.name < n; });
-    return it != std::end(elementKinds) && it->name == name ? it->flags : 0;
+    return it != std::end(elementKinds) && it->name == name ? it : nullptr;
 }
 
 // Start tags that end open elements of other names, as HTML's parser does,
@@ -248,8 +250,8 @@ struct HtmlState {
     std::optional<Language> language;
     std::string skipClass;
     WordStream stream;
-    std::array<std::unique_ptr<Speller>, 73> spellers;        // by Language, made on first use
-    std::vector<std::pair<std::string, const Speller*>> tags; // lang values already looked up
+    std::array<std::unique_ptr<Speller>, languageCount> spellers; // by Language, made on first use
+    std::vector<std::pair<std::string, const Speller*>> tags;     // lang values already looked up
 
     std::vector<Element> stack;
     std::size_t deeper = 0; // open elements past maxDepth
@@ -372,7 +374,8 @@ void HtmlState::openElement() {
     seenElement = true;
     const std::string_view name = tagName.view();
     if (name == "meta" && declaresUtf8(charsetValue.view())) saidUtf8();
-    const unsigned flags = flagsOf(name);
+    const ElementKind* kind = kindOf(name);
+    const unsigned flags = kind ? kind->flags : 0;
     const bool inForeign = !stack.empty() && stack.back().foreign;
 
     // End the elements this start tag ends.
@@ -424,10 +427,7 @@ void HtmlState::openElement() {
         state = State::PlainText;
     } else if (flags & RawText && !e.foreign) {
         state = State::RawText;
-        // The table's own copy of the name, which outlives this tag.
-        rawName = std::find_if(std::begin(elementKinds), std::end(elementKinds),
-                               [&](const ElementKind& k) { return k.name == name; })
-                      ->name;
+        rawName = kind->name; // the table's own copy, which outlives this tag
         rawMatched = 0;
     }
 }

@@ -10,31 +10,9 @@ namespace Text::Sillabor::detail {
 namespace {
 
 // White space, and the ASCII characters that never stand in a URL and often
-// stand beside one in marked-up text.
-constexpr bool isDelimiter(char32_t c) noexcept {
-    switch (c) {
-    case U' ':
-    case U'\t':
-    case U'\n':
-    case U'\v':
-    case U'\f':
-    case U'\r':
-    case U'<':
-    case U'>':
-    case U'"':
-    case 0x85:
-    case 0xA0:
-    case 0x1680:
-    case 0x2028:
-    case 0x2029:
-    case 0x202F:
-    case 0x205F:
-    case 0x3000:
-        return true;
-    default:
-        return c >= 0x2000 && c <= 0x200A;
-    }
-}
+// stand beside one in marked-up text; U+2000 to U+200A are white space too.
+constexpr char32_t delimiters[] = {U' ', U'\t', U'\n',  U'\v',  U'\f',  U'\r',  U'<',   U'>',  U'"',
+                                   0x85, 0xA0,  0x1680, 0x2028, 0x2029, 0x202F, 0x205F, 0x3000};
 
 constexpr bool isWordClass(CharClass k) noexcept {
     return k >= CharClass::Letter;
@@ -82,9 +60,7 @@ CodeClasses::CodeClasses(std::u32string_view letters, std::u32string_view smalls
     for (char32_t c : capitals)
         set(c, CharClass::Capital);
     // What running text always means by these, whatever a file lists.
-    for (char32_t c = 0; c < 128; ++c)
-        if (isDelimiter(c)) set(c, CharClass::Delimiter);
-    for (char32_t c : {0x85, 0xA0, 0x1680, 0x2028, 0x2029, 0x202F, 0x205F, 0x3000})
+    for (char32_t c : delimiters)
         set(c, CharClass::Delimiter);
     for (char32_t c = 0x2000; c <= 0x200A; ++c)
         set(c, CharClass::Delimiter);
@@ -273,9 +249,8 @@ void WordStream::put(char32_t c, CharClass k, std::string_view raw, std::string&
         word_.marked |= k == CharClass::Mark;
         word_.small |= k == CharClass::Small;
         word_.capitals += k == CharClass::Capital;
-    } else if (inWord_) {
-        words_.push_back(word_);
-        inWord_ = false;
+    } else {
+        endWord();
     }
 
     if (const std::size_t from = addressStart(c, k); from != noAddress) {
@@ -329,14 +304,15 @@ std::size_t WordStream::addressStart(char32_t c, CharClass k) noexcept {
     return from;
 }
 
+void WordStream::endWord() {
+    if (inWord_) words_.push_back(word_);
+    inWord_ = false;
+}
+
 void WordStream::writeBefore(std::size_t from, std::string& out) {
-    if (inWord_) {
-        words_.push_back(word_);
-        inWord_ = false;
-    }
+    endWord();
     std::size_t written = 0;
     for (const Word& w : words_) {
-        if (w.start >= from) break;
         if (w.end > from) break; // a word the address starts inside is copied
         out.append(pending_, written, w.first - written);
         emitWord(w, out);
@@ -347,10 +323,7 @@ void WordStream::writeBefore(std::size_t from, std::string& out) {
 }
 
 void WordStream::flushChunk(std::string& out) {
-    if (inWord_) {
-        words_.push_back(word_);
-        inWord_ = false;
-    }
+    endWord();
     writeWords(pending_.size(), out);
     clearChunk();
 }
@@ -374,12 +347,15 @@ void WordStream::writeWords(std::size_t upTo, std::string& out) {
     words_.clear();
 }
 
+bool WordStream::leftAlone(std::size_t length, bool small, std::uint32_t capitals) const noexcept {
+    return length > options_.longestWord || length < options_.minLength ||
+           (!options_.capitals && !small && capitals >= 2);
+}
+
 void WordStream::emitWord(const Word& w, std::string& out) {
     const std::size_t n = w.end - w.start;
     const std::size_t first = w.first, last = w.last;
-    const bool leave = w.marked || n > options_.longestWord || n < options_.minLength ||
-                       (!options_.capitals && !w.small && w.capitals >= 2);
-    if (leave) {
+    if (w.marked || leftAlone(n, w.small, w.capitals)) {
         out.append(pending_, first, last - first);
         return;
     }
@@ -402,9 +378,7 @@ void WordStream::emitWord(const Word& w, std::string& out) {
 void WordStream::writeAsciiWord(std::string_view word, bool small, std::uint32_t capitals,
                                 std::string& out) {
     const std::size_t n = word.size();
-    const bool leave = n > options_.longestWord || n < options_.minLength ||
-                       (!options_.capitals && !small && capitals >= 2);
-    if (leave) {
+    if (leftAlone(n, small, capitals)) {
         out.append(word);
         return;
     }

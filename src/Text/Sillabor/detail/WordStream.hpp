@@ -86,9 +86,6 @@ public:
     /// a sequence.
     void boundary(std::string& out, std::string_view problem = "sequence cut short");
 
-    /// Whether nothing is waiting to be written.
-    bool idle() const noexcept { return chars_.empty() && carry_.empty(); }
-
 private:
     enum class Mode : std::uint8_t {
         Chunk,   // gathering a chunk
@@ -119,6 +116,10 @@ private:
     // Writes the chunk: its words before character `from` hyphenated, the
     // rest as it is.
     void writeBefore(std::size_t from, std::string& out);
+    // Adds the word being read, if any, to the chunk's words.
+    void endWord();
+    // Whether the options leave a word of this length and these letters alone.
+    bool leftAlone(std::size_t length, bool small, std::uint32_t capitals) const noexcept;
     void flushChunk(std::string& out);
     void writeWords(std::size_t upTo, std::string& out);
     void emitWord(const Word& w, std::string& out);
