@@ -194,6 +194,7 @@ TEST(Html, WritesASoftHyphenAsAReferenceUntilTheDocumentSaysUtf8) {
     };
     for (const auto& [in, expected] : cases) {
         EXPECT_EQ(hyphenateHtml(L::English_US, in), expected) << in;
+        EXPECT_EQ(streamInPieces(HtmlHyphenator(L::English_US), in, {1}), expected) << in;
         EXPECT_EQ(hyphenateHtml(L::English_US, expected), expected) << in; // a fixed point
     }
 }

@@ -257,9 +257,10 @@ struct HtmlState {
     std::size_t deeper = 0; // open elements past maxDepth
     State state = State::Data;
     std::uint64_t consumed = 0;
-    bool xml = false;         // the document began with an XML declaration
-    bool softHyphen;          // the separator is U+00AD
-    bool seenElement = false; // a start tag has been read
+    bool xml = false;            // the document began with an XML declaration
+    bool softHyphen;             // the separator is U+00AD
+    bool seenElement = false;    // a start tag has been read
+    std::size_t markMatched = 0; // bytes of a byte-order mark at the start, or more: none
 
     // The tag being read.
     bool endTag = false;
@@ -517,7 +518,15 @@ void HtmlState::endReference(std::string& out) {
 }
 
 void HtmlState::feed(std::string_view bytes, std::string& out) {
-    if (consumed == 0 && bytes.starts_with("\xef\xbb\xbf")) saidUtf8(); // a byte-order mark
+    // A byte-order mark says UTF-8, whatever pieces it comes in.
+    static constexpr std::string_view mark = "\xef\xbb\xbf";
+    for (std::size_t k = 0; markMatched < mark.size() && k < bytes.size(); ++k) {
+        if (consumed + k != markMatched || bytes[k] != mark[markMatched]) {
+            markMatched = mark.size() + 1; // not a mark: stop looking
+        } else if (++markMatched == mark.size()) {
+            saidUtf8();
+        }
+    }
     // Markup from `copy` on is written as it is, in one go, when text
     // starts or the piece ends.
     std::size_t copy = 0;
