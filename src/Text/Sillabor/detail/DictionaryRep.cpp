@@ -1,0 +1,527 @@
+#include "Text/Sillabor/detail/DictionaryRep.hpp"
+
+#include <algorithm>
+#include <charconv>
+#include <deque>
+#include <stdexcept>
+#include <unordered_map>
+
+namespace Text::Sillabor::detail {
+
+namespace {
+
+constexpr Codepage codepages[] = {
+#include "Text/Sillabor/detail/Codepages.inc"
+};
+
+bool sameCharsetName(std::string_view a, std::string_view b) noexcept {
+    auto skip = [](char c) { return c == '-' || c == '_' || c == ' '; };
+    std::size_t i = 0, j = 0;
+    for (;;) {
+        while (i < a.size() && skip(a[i]))
+            ++i;
+        while (j < b.size() && skip(b[j]))
+            ++j;
+        if (i == a.size() || j == b.size()) return i == a.size() && j == b.size();
+        auto upper = [](char c) {
+            return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+        };
+        if (upper(a[i]) != upper(b[j])) return false;
+        ++i, ++j;
+    }
+}
+
+bool isUtf8Continuation(unsigned char b) noexcept {
+    return (b & 0xC0) == 0x80;
+}
+
+/// Characters in `bytes`: UTF-8 sequences, or bytes.
+int countChars(std::string_view bytes, bool utf8) noexcept {
+    if (!utf8) return static_cast<int>(bytes.size());
+    int n = 0;
+    for (unsigned char b : bytes)
+        n += !isUtf8Continuation(b);
+    return n;
+}
+
+std::string trimmed(std::string_view s) {
+    std::size_t b = 0, e = s.size();
+    while (b < e && (s[b] == ' ' || s[b] == '\t'))
+        ++b;
+    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t' || s[e - 1] == '\r'))
+        --e;
+    return std::string(s.substr(b, e - b));
+}
+
+[[noreturn]] void fail(std::string_view file, std::size_t line, std::string_view what) {
+    throw std::invalid_argument(std::string(file) + ":" + std::to_string(line) + ": " +
+                                std::string(what));
+}
+
+int parseCount(std::string_view text, std::string_view file, std::size_t line,
+               std::string_view keyword) {
+    int value = 0;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc{} || end != text.data() + text.size() || value < 0 || value > 255)
+        fail(file, line,
+             std::string(keyword) + " needs a number from 0 to 255, not \"" + std::string(text) +
+                 "\"");
+    return value;
+}
+
+} // namespace
+
+const Codepage* findCodepage(std::string_view name) noexcept {
+    for (const Codepage& c : codepages)
+        if (sameCharsetName(c.name, name)) return &c;
+    if (sameCharsetName(name, "ISO8859-8")) return nullptr; // not a set any dictionary uses
+    if (sameCharsetName(name, "LATIN1")) return &codepages[0];
+    return nullptr;
+}
+
+// --- One level ---------------------------------------------------------------
+
+void DicLevel::add(std::string_view letters, const std::uint8_t* digits, int rule, int ruleGap) {
+    std::uint32_t node = 0;
+    for (unsigned char c : letters) {
+        auto& kids = nodes_[node].children;
+        auto it =
+            std::find_if(kids.begin(), kids.end(), [c](const auto& k) { return k.first == c; });
+        if (it != kids.end()) {
+            node = it->second;
+        } else {
+            const auto next = static_cast<std::uint32_t>(nodes_.size());
+            kids.emplace_back(c, next);
+            nodes_.emplace_back();
+            node = next;
+        }
+        classes_[c] = 1;
+    }
+    Match m;
+    m.begin = static_cast<std::uint32_t>(hits_.size());
+    const auto length = static_cast<int>(letters.size());
+    for (int k = 0; k <= length; ++k)
+        if (digits[k] != 0 || k == ruleGap)
+            hits_.push_back({static_cast<std::int16_t>(k - length), digits[k],
+                             static_cast<std::uint8_t>(k == ruleGap)});
+    m.end = static_cast<std::uint32_t>(hits_.size());
+    m.rule = ruleGap >= 0 ? rule : -1;
+    if (nodes_[node].match == 0) ++patternCount_;
+    if (m.begin == m.end && m.rule < 0) {
+        nodes_[node].match = 0; // all zero: the state matches, but adds nothing
+        return;
+    }
+    nodes_[node].match = static_cast<std::uint32_t>(matches_.size());
+    matches_.push_back(m);
+}
+
+void DicLevel::pack() {
+    // Dense classes for the bytes that occur, 1..K in byte order.
+    std::uint32_t k = 0;
+    for (auto& c : classes_)
+        c = c ? static_cast<std::uint8_t>(++k) : 0;
+
+    // Breadth-first order, then failure links: the longest proper suffix of a
+    // state that is a state.
+    std::vector<std::uint32_t> order{0};
+    std::vector<std::uint32_t> fallback(nodes_.size(), 0);
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        const std::uint32_t n = order[i];
+        auto& kids = nodes_[n].children;
+        std::sort(kids.begin(), kids.end());
+        for (const auto& [c, child] : kids) {
+            order.push_back(child);
+            if (n == 0) continue;
+            std::uint32_t f = fallback[n];
+            for (;;) {
+                const auto& fk = nodes_[f].children;
+                auto it = std::find_if(fk.begin(), fk.end(),
+                                       [c = c](const auto& x) { return x.first == c; });
+                if (it != fk.end()) {
+                    fallback[child] = it->second;
+                    break;
+                }
+                if (f == 0) break;
+                f = fallback[f];
+            }
+        }
+    }
+
+    // Double array: node n lives in slot slotOf[n]; its child by class c in
+    // slot base + c.
+    std::vector<std::uint32_t> slotOf(nodes_.size(), 0);
+    slots_.assign(k + 2, Slot{});
+    slots_[0].check = 0;
+    std::vector<bool> used(slots_.size(), false);
+    used[0] = true;
+    std::size_t firstFree = 1;
+    for (const std::uint32_t n : order) {
+        const auto& kids = nodes_[n].children;
+        if (kids.empty()) continue;
+        const std::uint32_t first = classes_[kids.front().first];
+        while (firstFree < used.size() && used[firstFree])
+            ++firstFree;
+        std::uint32_t base = firstFree > first ? static_cast<std::uint32_t>(firstFree - first) : 1;
+        for (;; ++base) {
+            bool fits = true;
+            for (const auto& kid : kids) {
+                const std::size_t s = base + classes_[kid.first];
+                if (s < used.size() && used[s]) {
+                    fits = false;
+                    break;
+                }
+            }
+            if (fits) break;
+        }
+        const std::size_t need = base + k + 1;
+        if (need > used.size()) {
+            used.resize(need, false);
+            slots_.resize(need);
+        }
+        slots_[slotOf[n]].base = base;
+        for (const auto& [c, child] : kids) {
+            const std::uint32_t s = base + classes_[c];
+            used[s] = true;
+            slotOf[child] = s;
+            slots_[s].check = slotOf[n];
+        }
+    }
+    for (std::size_t n = 0; n < nodes_.size(); ++n) {
+        slots_[slotOf[n]].fallback = slotOf[fallback[n]];
+        slots_[slotOf[n]].match = nodes_[n].match;
+    }
+    nodes_.clear();
+    nodes_.shrink_to_fit();
+}
+
+void DicLevel::score(const unsigned char* prep, std::size_t m, std::uint8_t* gaps,
+                     std::int32_t* rules) const {
+    const Slot* slots = slots_.data();
+    const std::size_t size = slots_.size();
+    std::uint32_t s = 0;
+    for (std::size_t j = 0; j < m; ++j) {
+        const std::uint32_t cls = classes_[prep[j]];
+        if (cls == 0) {
+            s = 0;
+            continue;
+        }
+        for (;;) {
+            const std::uint32_t t = slots[s].base + cls;
+            if (t < size && slots[t].check == s && t != 0) {
+                s = t;
+                break;
+            }
+            if (s == 0) break;
+            s = slots[s].fallback;
+        }
+        if (const std::uint32_t mi = slots[s].match; mi != 0) {
+            const Match& match = matches_[mi];
+            for (std::uint32_t h = match.begin; h < match.end; ++h) {
+                const Hit& hit = hits_[h];
+                const std::size_t g = j + 1 + static_cast<std::ptrdiff_t>(hit.rel);
+                if (hit.value > gaps[g]) {
+                    gaps[g] = hit.value;
+                    rules[g] = hit.rule ? match.rule : -1;
+                }
+            }
+        }
+    }
+}
+
+// --- Reading a file ----------------------------------------------------------
+
+DictionaryRep DictionaryRep::parse(std::string_view bytes, std::string_view fileName) {
+    DictionaryRep d;
+    std::vector<std::string_view> lines;
+    for (std::size_t start = 0; start < bytes.size();) {
+        std::size_t end = bytes.find('\n', start);
+        if (end == std::string_view::npos) end = bytes.size();
+        lines.push_back(bytes.substr(start, end - start));
+        start = end + 1;
+    }
+    if (lines.empty()) fail(fileName, 1, "empty file: the first line must name the character set");
+
+    d.encoding = trimmed(lines[0]);
+    if (d.encoding.size() >= 3 && d.encoding.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        d.encoding.erase(0, 3);
+    if (sameCharsetName(d.encoding, "UTF-8")) {
+        d.utf8 = true;
+    } else if (const Codepage* c = findCodepage(d.encoding)) {
+        d.utf8 = false;
+        d.codepage = c;
+    } else {
+        fail(fileName, 1, "unknown character set \"" + d.encoding + "\"");
+    }
+
+    struct LevelText {
+        DicMinima minima;
+        bool hasCompound[2] = {false, false};
+        bool hasMinima = false;
+        std::vector<std::size_t> lines;
+    };
+    std::vector<LevelText> texts(1);
+    bool sawNoHyphen = false;
+
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        const std::string line = trimmed(lines[i]);
+        if (line.empty() || line[0] == '%' || line[0] == '#') continue;
+        const auto space = line.find_first_of(" \t");
+        const std::string_view word = std::string_view(line).substr(0, space);
+        const std::string_view rest =
+            space == std::string::npos
+                ? std::string_view{}
+                : std::string_view(line).substr(line.find_first_not_of(" \t", space));
+        LevelText& t = texts.back();
+        if (word == "LEFTHYPHENMIN") {
+            t.minima.left = parseCount(rest, fileName, i + 1, word);
+            t.hasMinima = true;
+        } else if (word == "RIGHTHYPHENMIN") {
+            t.minima.right = parseCount(rest, fileName, i + 1, word);
+            t.hasMinima = true;
+        } else if (word == "COMPOUNDLEFTHYPHENMIN") {
+            t.minima.compoundLeft = parseCount(rest, fileName, i + 1, word);
+            t.hasCompound[0] = t.hasMinima = true;
+        } else if (word == "COMPOUNDRIGHTHYPHENMIN") {
+            t.minima.compoundRight = parseCount(rest, fileName, i + 1, word);
+            t.hasCompound[1] = t.hasMinima = true;
+        } else if (word == "NOHYPHEN") {
+            // Items are separated by commas; as in the files' long-standing
+            // reading, the text after the last comma is not an item.
+            sawNoHyphen = true;
+            d.noHyphen.clear();
+            std::string_view list = rest;
+            for (std::size_t comma; (comma = list.find(',')) != std::string_view::npos;
+                 list.remove_prefix(comma + 1))
+                if (comma > 0) d.noHyphen.emplace_back(list.substr(0, comma));
+        } else if (word == "NEXTLEVEL") {
+            texts.emplace_back();
+        } else {
+            t.lines.push_back(i);
+        }
+    }
+
+    // Without a second level, the file's patterns hyphenate the parts that a
+    // first level made here finds: a word breaks around its hyphens and
+    // apostrophes, which themselves never start or end a line.
+    d.defaultFirstLevel = texts.size() == 1;
+    if (d.defaultFirstLevel) {
+        LevelText first;
+        const LevelText& user = texts[0];
+        first.minima.left = user.minima.left;
+        first.minima.right = user.minima.right;
+        // Parts keep the word's minima, or 3 where the file sets none.
+        auto orThree = [](int n) { return n > 0 ? n : 3; };
+        first.minima.compoundLeft =
+            user.hasCompound[0] ? user.minima.compoundLeft : orThree(user.minima.left);
+        first.minima.compoundRight =
+            user.hasCompound[1] ? user.minima.compoundRight : orThree(user.minima.right);
+        texts.insert(texts.begin(), first);
+        if (!sawNoHyphen) {
+            d.noHyphen = {"'"};
+            if (d.utf8) d.noHyphen.insert(d.noHyphen.end(), {"\xE2\x80\x93", "\xE2\x80\x99"});
+        }
+    }
+    d.minima = texts[0].minima;
+
+    d.levels.resize(texts.size());
+    std::vector<std::uint8_t> digits;
+    std::string letters;
+    for (std::size_t level = 0; level < texts.size(); ++level) {
+        DicLevel& out = d.levels[level];
+        out.minima = texts[level].minima;
+        out.hasMinima = texts[level].hasMinima;
+        std::vector<std::string> made;
+        if (d.defaultFirstLevel && level == 0) {
+            made = {"1-1", "1'1"};
+            if (d.utf8)
+                made.insert(made.end(), {"1\xE2\x80\x93"
+                                         "1",
+                                         "1\xE2\x80\x99"
+                                         "1"});
+        }
+        auto addLine = [&](std::string_view text, std::size_t lineNo) {
+            const std::string_view pattern = text.substr(0, std::min(text.find('/'), text.size()));
+            letters.clear();
+            digits.assign(1, 0);
+            for (unsigned char c : pattern) {
+                if (c >= '0' && c <= '9') {
+                    digits.back() = static_cast<std::uint8_t>(c - '0');
+                } else {
+                    letters.push_back(static_cast<char>(c));
+                    digits.push_back(0);
+                }
+            }
+            if (letters.empty())
+                fail(fileName, lineNo, "a pattern needs letters: \"" + std::string(text) + "\"");
+            int rule = -1, ruleGap = -1;
+            if (pattern.size() < text.size()) {
+                // pattern/replacement[,start,cut]: start counts characters
+                // from 1, leaving out a leading dot; cut counts characters.
+                const std::string_view spec = text.substr(pattern.size() + 1);
+                const auto c1 = spec.find(',');
+                DicRule r;
+                r.replacement = std::string(spec.substr(0, c1));
+                const bool dotAtStart = letters.front() == '.';
+                const bool dotAtEnd = letters.size() > 1 && letters.back() == '.';
+                const std::string_view inner = std::string_view(letters).substr(
+                    dotAtStart, letters.size() - dotAtStart - dotAtEnd);
+                int start = 1, cut = countChars(inner, d.utf8);
+                if (c1 != std::string_view::npos) {
+                    const std::string_view numbers = spec.substr(c1 + 1);
+                    const auto c2 = numbers.find(',');
+                    if (c2 == std::string_view::npos)
+                        fail(fileName, lineNo,
+                             "a replacement needs both a start and a length: \"" +
+                                 std::string(text) + "\"");
+                    start = parseCount(numbers.substr(0, c2), fileName, lineNo,
+                                       "a replacement's start");
+                    // The length is the number that follows; anything after
+                    // it (one file has "1,14") is ignored, as it always was.
+                    std::string_view length = numbers.substr(c2 + 1);
+                    length = length.substr(0, std::min(length.find(','), length.size()));
+                    cut = parseCount(length, fileName, lineNo, "a replacement's length");
+                    if (start < 1)
+                        fail(fileName, lineNo,
+                             "a replacement's start counts from 1: \"" + std::string(text) + "\"");
+                }
+                // The rule's break: the last odd digit on the edges or inside
+                // the characters it replaces. Gaps are counted in characters of
+                // the inner letters; digit k of `digits` is before byte k.
+                int charGap = 0; // characters of `inner` before gap k
+                const std::size_t size = letters.size();
+                const std::size_t innerEnd = size - static_cast<std::size_t>(dotAtEnd);
+                for (std::size_t k = 0; k <= size; ++k) {
+                    const bool charStart =
+                        k == size || !d.utf8 ||
+                        !isUtf8Continuation(static_cast<unsigned char>(letters[k]));
+                    const bool inInner = k >= static_cast<std::size_t>(dotAtStart) && k <= innerEnd;
+                    if (charStart && inInner && (digits[k] & 1) && charGap >= start - 1 &&
+                        charGap <= start - 1 + cut) {
+                        ruleGap = static_cast<int>(k);
+                        r.pos = charGap - (start - 1);
+                    }
+                    if (k < innerEnd && k >= static_cast<std::size_t>(dotAtStart) && charStart)
+                        ++charGap;
+                }
+                r.cut = cut;
+                if (ruleGap >= 0) {
+                    rule = static_cast<int>(d.rules.size());
+                    d.rules.push_back(std::move(r));
+                }
+            }
+            out.add(letters, digits.data(), rule, ruleGap);
+        };
+        for (const std::string& text : made)
+            addLine(text, 0);
+        const std::size_t userLevel = level;
+        for (std::size_t lineNo : texts[userLevel].lines)
+            addLine(trimmed(lines[lineNo]), lineNo + 1);
+        out.pack();
+    }
+    return d;
+}
+
+// --- Hyphenating a word --------------------------------------------------------
+
+namespace {
+
+struct Run {
+    const DictionaryRep& d;
+    std::string_view word;
+    DicWork& w;
+    const DicMinima& minima;
+
+    /// Clears the breaks after the first `count` - 1 characters of [b, e).
+    void keepLeft(std::size_t b, std::size_t e, int count) {
+        int chars = 0;
+        for (std::size_t i = b; i < e && chars < count; ++i) {
+            if (d.utf8 && i + 1 < e && isUtf8Continuation(static_cast<unsigned char>(word[i + 1])))
+                continue;
+            ++chars;
+            if (chars < count) w.value[i] = 0, w.rule[i] = -1;
+        }
+    }
+    /// Clears the breaks that leave fewer than `count` characters of [b, e).
+    /// The first position of the span is never cleared here: a word of
+    /// fewer characters than `count` keeps its first value, as it always has.
+    void keepRight(std::size_t b, std::size_t e, int count) {
+        int chars = 0;
+        for (std::size_t i = e; i-- > b + 1 && chars < count;) {
+            w.value[i] = 0, w.rule[i] = -1;
+            if (!d.utf8 || !isUtf8Continuation(static_cast<unsigned char>(word[i]))) ++chars;
+        }
+    }
+
+    void level(std::size_t index, std::size_t b, std::size_t e, bool leftEnd, bool rightEnd) {
+        const DicLevel& lv = d.levels[index];
+        const std::size_t m = e - b + 2;
+        w.prep.assign(1, '.');
+        w.prep.append(word.substr(b, e - b));
+        w.prep.push_back('.');
+        w.gaps.assign(m + 1, 0);
+        w.gapRules.assign(m + 1, -1);
+        lv.score(reinterpret_cast<const unsigned char*>(w.prep.data()), m, w.gaps.data(),
+                 w.gapRules.data());
+        for (std::size_t i = b; i < e; ++i) {
+            w.value[i] = w.gaps[i - b + 2];
+            w.rule[i] = w.gapRules[i - b + 2];
+        }
+        if (index + 1 < d.levels.size()) {
+            std::vector<std::size_t> cuts;
+            for (std::size_t i = b; i + 1 < e; ++i)
+                if (w.value[i] & 1) cuts.push_back(i);
+            if (cuts.empty()) {
+                level(index + 1, b, e, leftEnd, rightEnd);
+                return;
+            }
+            std::vector<std::uint8_t> kept;
+            for (std::size_t c : cuts)
+                kept.push_back(w.value[c]);
+            std::size_t start = b;
+            for (std::size_t k = 0; k <= cuts.size(); ++k) {
+                const std::size_t end = k < cuts.size() ? cuts[k] + 1 : e;
+                level(index + 1, start, end, leftEnd && start == b, rightEnd && end == e);
+                start = end;
+            }
+            for (std::size_t k = 0; k < cuts.size(); ++k) {
+                w.value[cuts[k]] = kept[k];
+                w.boundary[cuts[k]] = 1;
+            }
+        } else {
+            if (!leftEnd) keepLeft(b, e, minima.compoundLeft);
+            if (!rightEnd) keepRight(b, e, minima.compoundRight);
+        }
+    }
+};
+
+} // namespace
+
+void hyphenateBytes(const DictionaryRep& d, std::string_view word, const DicMinima& minima,
+                    DicWork& w) {
+    const std::size_t n = word.size();
+    w.value.assign(n, 0);
+    w.rule.assign(n, -1);
+    w.boundary.assign(n, 0);
+    if (n == 0) return;
+    Run run{d, word, w, minima};
+    run.level(0, 0, n, true, true);
+    run.keepLeft(0, n, minima.left > 0 ? minima.left : 2);
+    run.keepRight(0, n, minima.right > 0 ? minima.right : 2);
+}
+
+void markNoHyphen(const DictionaryRep& d, std::string_view word, std::vector<std::uint8_t>& marks) {
+    marks.assign(word.size(), 0);
+    auto mark = [&](std::string_view item) {
+        if (item.empty()) return;
+        for (std::size_t at = word.find(item); at != std::string_view::npos;
+             at = word.find(item, at + 1)) {
+            if (at > 0) marks[at - 1] = 1;
+            marks[at + item.size() - 1] = 1;
+        }
+    };
+    for (const std::string& item : d.noHyphen)
+        mark(item);
+    if (d.defaultFirstLevel) mark("-");
+}
+
+} // namespace Text::Sillabor::detail

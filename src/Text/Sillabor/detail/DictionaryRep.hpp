@@ -1,0 +1,142 @@
+// The inside of a hyphenation dictionary read from a `.dic` file: one or two
+// levels of byte patterns, each a matching automaton, the replacement rules
+// of non-standard breaks, and the hyphenation of a word in the file's own
+// encoding. Both the C++ Dictionary and the libhyphen-compatible library
+// run on this.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace Text::Sillabor::detail {
+
+/// An 8-bit character set: the code points of bytes 0x80..0xFF (0 where the
+/// set leaves a byte undefined); bytes below 0x80 are ASCII.
+struct Codepage {
+    std::string_view name;
+    std::array<char32_t, 128> upper;
+};
+
+/// The 8-bit set called `name` (case, '-', '_' and spaces ignored: "ISO8859-1",
+/// "iso-8859-1" and "ISO_8859_1" are one), or null.
+const Codepage* findCodepage(std::string_view name) noexcept;
+
+/// A non-standard break: at the break, `cut` characters of the word starting
+/// `pos` characters before the break's character (the one after which the line
+/// ends, counted as 1) give way to `replacement`, in which '=' marks the line
+/// end. Counts are characters: code points in a UTF-8 file, bytes otherwise.
+struct DicRule {
+    std::string replacement;
+    int pos = 0;
+    int cut = 0;
+};
+
+/// The minimum lengths that a hyphenation keeps: of the word's first and last
+/// pieces, and of the pieces next to a compound boundary.
+struct DicMinima {
+    int left = 0, right = 0, compoundLeft = 0, compoundRight = 0;
+};
+
+/// One level of patterns: a trie over bytes packed into a double array, with
+/// failure links. Unlike a plain Liang matcher, a position of the word takes
+/// the digits of the one longest pattern that ends there, not those of every
+/// pattern that does: dictionary files are prepared for that reading (each
+/// pattern carries the digits of the shorter patterns it contains), and it is
+/// the reading that programs using these files have always had.
+class DicLevel {
+public:
+    DicMinima minima;       // as the file sets them for this level
+    bool hasMinima = false; // the file named any minimum for this level
+
+    /// Adds a pattern: `letters` (bytes, dots included) and its digits,
+    /// `digits[k]` sitting before letters[k] (`digits.size() == letters.size() + 1`).
+    /// `ruleGap` is the digit index that carries the rule `rule` (-1: none).
+    /// A later pattern with the same letters replaces an earlier one.
+    void add(std::string_view letters, const std::uint8_t* digits, int rule, int ruleGap);
+    /// Packs what `add` gathered; no more patterns may be added.
+    void pack();
+    std::size_t patterns() const noexcept { return patternCount_; }
+
+    /// Scores the bracketed word `prep[0..m)`: `gaps[g]` (g in 0..m) is raised
+    /// to each digit that lands before byte g, and `rules[g]` names the rule
+    /// of the digit that set `gaps[g]`, or -1. Both arrays start at 0 / -1.
+    void score(const unsigned char* prep, std::size_t m, std::uint8_t* gaps,
+               std::int32_t* rules) const;
+
+private:
+    struct Hit {
+        std::int16_t rel; // the digit lands on gap j + 1 + rel, j the last byte matched
+        std::uint8_t value;
+        std::uint8_t rule; // 1: this digit carries the state's rule
+    };
+    struct Match {
+        std::uint32_t begin, end; // in hits_
+        std::int32_t rule;
+    };
+    struct Slot {
+        std::uint32_t base = 0;
+        std::uint32_t check = 0xFFFFFFFF;
+        std::uint32_t fallback = 0;
+        std::uint32_t match = 0; // index in matches_, 0: none
+    };
+
+    // Building: a plain trie.
+    struct Node {
+        std::uint32_t match = 0;
+        std::vector<std::pair<unsigned char, std::uint32_t>> children;
+    };
+    std::vector<Node> nodes_{Node{}};
+    std::size_t patternCount_ = 0;
+
+    std::array<std::uint8_t, 256> classes_{};
+    std::vector<Slot> slots_;
+    std::vector<Hit> hits_;
+    std::vector<Match> matches_{Match{}};
+};
+
+/// A whole dictionary: the levels in order (the first finds compound
+/// boundaries when there are two), the rules, the characters next to which
+/// no break goes, and the encoding.
+struct DictionaryRep {
+    std::string encoding; // as line 1 names it
+    bool utf8 = true;     // else an 8-bit set
+    const Codepage* codepage = nullptr;
+    std::vector<DicLevel> levels;   // one or two
+    bool defaultFirstLevel = false; // the first level was made here, not read
+    std::vector<DicRule> rules;
+    std::vector<std::string> noHyphen;
+    DicMinima minima; // the file's, as a caller starts from
+
+    /// Parses a `.dic` file. Throws std::invalid_argument naming `fileName`
+    /// and the line.
+    static DictionaryRep parse(std::string_view bytes, std::string_view fileName);
+};
+
+/// Scratch space and results of one hyphenation, reused from word to word.
+struct DicWork {
+    std::string prep;
+    std::vector<std::uint8_t> gaps;
+    std::vector<std::int32_t> gapRules;
+    // Per byte of the word: the digit after it (0..9) and its rule (-1: none).
+    std::vector<std::uint8_t> value;
+    std::vector<std::int32_t> rule;
+    std::vector<std::uint8_t> boundary; // 1 where the first level found a compound boundary
+    std::vector<std::uint8_t> noHyphen; // 1 after bytes next to which no break goes
+};
+
+/// Hyphenates `word` (bytes in the dictionary's encoding) with `minima`:
+/// fills `work.value` and `work.rule` for each byte. A break goes after byte i
+/// when `value[i]` is odd.
+void hyphenateBytes(const DictionaryRep& d, std::string_view word, const DicMinima& minima,
+                    DicWork& work);
+
+/// Marks the bytes after which no break may go because of the characters
+/// the file forbids breaking beside (NOHYPHEN; with the first level made
+/// here, the hyphen too): the byte before each such item and its last byte.
+void markNoHyphen(const DictionaryRep& d, std::string_view word, std::vector<std::uint8_t>& marks);
+
+} // namespace Text::Sillabor::detail
