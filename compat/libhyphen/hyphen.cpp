@@ -135,8 +135,10 @@ int hyphenate(HyphenDict* dict, const char* word, int wordSize, char* hyphens, c
     if (hyphword) {
         // The word with '=' at each break; a replacement takes the place of
         // the characters it covers, counted back over what is already written.
-        std::string out;
-        std::vector<std::size_t> starts; // where each written character begins
+        std::string& out = work.out;
+        std::vector<std::size_t>& starts = work.starts;
+        out.clear();
+        starts.clear();
         std::size_t byte = 0;
         for (std::size_t c = 0; c < chars; ++c) {
             const std::size_t begin = byte;

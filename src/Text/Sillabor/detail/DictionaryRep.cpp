@@ -82,6 +82,7 @@ const Codepage* findCodepage(std::string_view name) noexcept {
 // --- One level ---------------------------------------------------------------
 
 void DicLevel::add(std::string_view letters, const std::uint8_t* digits, int rule, int ruleGap) {
+    if (letters.find_first_not_of('.') == std::string_view::npos) dotsOnly_ = true;
     std::uint32_t node = 0;
     for (unsigned char c : letters) {
         auto& kids = nodes_[node].children;
@@ -197,7 +198,6 @@ void DicLevel::pack() {
 void DicLevel::score(const unsigned char* prep, std::size_t m, std::uint8_t* gaps,
                      std::int32_t* rules) const {
     const Slot* slots = slots_.data();
-    const std::size_t size = slots_.size();
     std::uint32_t s = 0;
     for (std::size_t j = 0; j < m; ++j) {
         const std::uint32_t cls = classes_[prep[j]];
@@ -206,8 +206,10 @@ void DicLevel::score(const unsigned char* prep, std::size_t m, std::uint8_t* gap
             continue;
         }
         for (;;) {
+            // Every state's base leaves room for all classes, and a class is
+            // at least 1, so t is a slot and never the root.
             const std::uint32_t t = slots[s].base + cls;
-            if (t < size && slots[t].check == s && t != 0) {
+            if (slots[t].check == s) {
                 s = t;
                 break;
             }
@@ -454,6 +456,12 @@ struct Run {
 
     void level(std::size_t index, std::size_t b, std::size_t e, bool leftEnd, bool rightEnd) {
         const DicLevel& lv = d.levels[index];
+        if (index + 1 < d.levels.size() && !lv.mayMatch(word.substr(b, e - b))) {
+            // No byte of the part is in any pattern of this level: it finds
+            // no boundary, and the next level takes the whole part.
+            level(index + 1, b, e, leftEnd, rightEnd);
+            return;
+        }
         const std::size_t m = e - b + 2;
         w.prep.assign(1, '.');
         w.prep.append(word.substr(b, e - b));

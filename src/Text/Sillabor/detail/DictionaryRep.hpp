@@ -60,6 +60,14 @@ public:
     /// Packs what `add` gathered; no more patterns may be added.
     void pack();
     std::size_t patterns() const noexcept { return patternCount_; }
+    /// Whether any byte of `text` occurs in a pattern of this level (the
+    /// dots aside): without one, no pattern can put a digit inside it.
+    bool mayMatch(std::string_view text) const noexcept {
+        if (dotsOnly_) return true;
+        for (unsigned char c : text)
+            if (classes_[c] != 0 && c != '.') return true;
+        return false;
+    }
 
     /// Scores the bracketed word `prep[0..m)`: `gaps[g]` (g in 0..m) is raised
     /// to each digit that lands before byte g, and `rules[g]` names the rule
@@ -91,6 +99,7 @@ private:
     };
     std::vector<Node> nodes_{Node{}};
     std::size_t patternCount_ = 0;
+    bool dotsOnly_ = false; // a pattern of dots alone: it matches any word
 
     std::array<std::uint8_t, 256> classes_{};
     std::vector<Slot> slots_;
@@ -126,6 +135,8 @@ struct DicWork {
     std::vector<std::int32_t> rule;
     std::vector<std::uint8_t> boundary; // 1 where the first level found a compound boundary
     std::vector<std::uint8_t> noHyphen; // 1 after bytes next to which no break goes
+    std::string out;                    // the hyphenated word, being written
+    std::vector<std::size_t> starts;    // where each character of `out` begins
 };
 
 /// Hyphenates `word` (bytes in the dictionary's encoding) with `minima`:

@@ -1,0 +1,125 @@
+// The reader of hyph_*.dic files and its hyphenation, on small files whose
+// expected outputs were taken from libhyphen.
+#include "Text/Sillabor/detail/DictionaryRep.hpp"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+using namespace Text::Sillabor::detail;
+
+// The breaks of `word` as "ab=cd", with the file's minima.
+std::string breaks(const DictionaryRep& d, const std::string& word) {
+    DicWork work;
+    hyphenateBytes(d, word, d.minima, work);
+    std::string out;
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        out += word[i];
+        if (work.value[i] & 1) out += '=';
+    }
+    return out;
+}
+
+std::string message(const std::string& text) {
+    try {
+        DictionaryRep::parse(text, "x.dic");
+    } catch (const std::invalid_argument& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
+TEST(Dictionary, MalformedFilesAreRefusedWithFileAndLine) {
+    EXPECT_EQ(message(""), "x.dic:1: empty file: the first line must name the character set");
+    EXPECT_EQ(message("EBCDIC\nab\n"), "x.dic:1: unknown character set \"EBCDIC\"");
+    EXPECT_EQ(message("UTF-8\n% note\nLEFTHYPHENMIN two\n"),
+              "x.dic:3: LEFTHYPHENMIN needs a number from 0 to 255, not \"two\"");
+    EXPECT_EQ(message("UTF-8\n12\n"), "x.dic:2: a pattern needs letters: \"12\"");
+    EXPECT_EQ(message("UTF-8\na1b/x=y,1\n"),
+              "x.dic:2: a replacement needs both a start and a length: \"a1b/x=y,1\"");
+    EXPECT_EQ(message("iso-8859-2\nab\n"), "no error");
+}
+
+TEST(Dictionary, KeywordsAndLevels) {
+    const auto one =
+        DictionaryRep::parse("ISO8859-1\r\nLEFTHYPHENMIN 1\r\nRIGHTHYPHENMIN 3\r\n1b\r\n", "f");
+    EXPECT_FALSE(one.utf8);
+    ASSERT_EQ(one.levels.size(), 2u); // a first level for hyphens and apostrophes is made
+    EXPECT_TRUE(one.defaultFirstLevel);
+    EXPECT_EQ(one.minima.left, 1);
+    EXPECT_EQ(one.minima.compoundRight, 3);
+    EXPECT_THAT(one.noHyphen, ::testing::ElementsAre("'"));
+
+    const auto two = DictionaryRep::parse("UTF-8\nNOHYPHEN -,',x\nx1y\nNEXTLEVEL\n1b\n", "f");
+    EXPECT_FALSE(two.defaultFirstLevel);
+    EXPECT_EQ(two.levels.size(), 2u);
+    EXPECT_THAT(two.noHyphen,
+                ::testing::ElementsAre("-", "'")); // the text after the last comma is no item
+}
+
+TEST(Dictionary, APositionTakesTheLongestPatternEndingThere) {
+    // "1b" is inside "xab", but the state reached after "xab" is that
+    // pattern's own: its zeros win.
+    const auto d = DictionaryRep::parse("UTF-8\nLEFTHYPHENMIN 1\nRIGHTHYPHENMIN 1\nxab\n1b\n", "f");
+    EXPECT_EQ(breaks(d, "xab"), "xab");
+    EXPECT_EQ(breaks(d, "ab"), "a=b");
+    // A later pattern with the same letters replaces an earlier one.
+    const auto e =
+        DictionaryRep::parse("UTF-8\nLEFTHYPHENMIN 1\nRIGHTHYPHENMIN 1\nb1c\nb2c\n", "f");
+    EXPECT_EQ(breaks(e, "abcd"), "abcd");
+}
+
+TEST(Dictionary, MinimaAndCompoundParts) {
+    const auto d =
+        DictionaryRep::parse("UTF-8\nLEFTHYPHENMIN 2\nRIGHTHYPHENMIN 2\nCOMPOUNDLEFTHYPHENMIN 2\n"
+                             "COMPOUNDRIGHTHYPHENMIN 3\nx1y\nNEXTLEVEL\n1a\n1b\n1c\n1d\n1e\n",
+                             "f");
+    EXPECT_EQ(breaks(d, "abcdexyabcdeab"), "ab=c=dex=ya=b=c=d=e=ab");
+    EXPECT_EQ(breaks(d, "abxyabcdeab"), "abx=ya=b=c=d=e=ab");
+    // Minima count characters, not bytes.
+    const auto u =
+        DictionaryRep::parse("UTF-8\nLEFTHYPHENMIN 2\nRIGHTHYPHENMIN 2\n1ä\n1ö\n1ü\n", "f");
+    EXPECT_EQ(breaks(u, "äöüäöü"), "äö=ü=ä=öü");
+}
+
+TEST(Dictionary, ReplacementRules) {
+    struct Case {
+        const char* file;
+        const char* word;
+        int at, pos, cut;
+        const char* replacement;
+    };
+    const Case cases[] = {
+        {"UTF-8\nLEFTHYPHENMIN 1\nRIGHTHYPHENMIN 1\n1a/x=y,1,1\n", "xa", 0, 0, 1, "x=y"},
+        {"UTF-8\nLEFTHYPHENMIN 1\nRIGHTHYPHENMIN 1\na1/x=y,1,1\n", "ab", 0, 1, 1, "x=y"},
+        {"UTF-8\nLEFTHYPHENMIN 1\nRIGHTHYPHENMIN 1\na1b1c/x=y,1,3\n", "abc", 1, 2, 3, "x=y"},
+        {"UTF-8\nLEFTHYPHENMIN 1\nRIGHTHYPHENMIN 1\nd3d1ze/dz=,1,1\n", "oddzet", 1, 1, 1, "dz="},
+        {"UTF-8\n.as3szon/sz=,2,1\n", "asszonnyal", 1, 1, 1, "sz="},
+        {"UTF-8\nl·9l/=,2,1\n", "paral·lel", 6, 1, 1, "="}, // byte 6 ends "·"
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const auto d = DictionaryRep::parse(c.file, "f");
+        DicWork work;
+        hyphenateBytes(d, c.word, d.minima, work);
+        ASSERT_GE(work.rule[static_cast<std::size_t>(c.at)], 0);
+        const DicRule& r =
+            d.rules[static_cast<std::size_t>(work.rule[static_cast<std::size_t>(c.at)])];
+        EXPECT_EQ(r.replacement, c.replacement);
+        EXPECT_EQ(r.pos, c.pos);
+        EXPECT_EQ(r.cut, c.cut);
+    }
+    // A higher digit from another pattern takes the break, and the rule goes.
+    const auto d =
+        DictionaryRep::parse("UTF-8\nLEFTHYPHENMIN 1\nRIGHTHYPHENMIN 1\nab3c/x=y,2,2\nb5cd\n", "f");
+    DicWork work;
+    hyphenateBytes(d, "abcde", d.minima, work);
+    EXPECT_EQ(work.value[1], 5);
+    EXPECT_EQ(work.rule[1], -1);
+}
+
+} // namespace
