@@ -90,8 +90,8 @@ int hyphenate(HyphenDict* dict, const char* word, int wordSize, char* hyphens, c
     // Breaks beside the forbidden characters: hyphenate2 removes them before
     // writing the hyphenated word; hyphenate3 writes the word first, then
     // marks them with NUL bytes (both read as "no break").
-    markNoHyphen(d, std::string_view(word, n), work.noHyphen);
-    if (call != Call::withMinima)
+    const bool noHyphen = markNoHyphen(d, std::string_view(word, n), work.noHyphen);
+    if (noHyphen && call != Call::withMinima)
         for (std::size_t i = 0; i < n; ++i)
             if (work.noHyphen[i]) work.value[i] = 0, work.rule[i] = -1;
     for (std::size_t i = 0; i < n; ++i)
@@ -102,20 +102,24 @@ int hyphenate(HyphenDict* dict, const char* word, int wordSize, char* hyphens, c
     // UTF-8: the arrays are indexed by character, each taking the value of
     // the character's last byte.
     std::size_t chars = n;
-    if (d.utf8) {
+    bool multibyte = false;
+    if (d.utf8)
+        for (std::size_t i = 0; i < n && !multibyte; ++i)
+            multibyte = static_cast<unsigned char>(word[i]) >= 0x80;
+    if (multibyte) {
         chars = 0;
         for (std::size_t i = 0; i < n; ++i) {
             if (i + 1 < n && continuation(word[i + 1])) continue;
             hyphens[chars] = hyphens[i];
             work.rule[chars] = work.rule[i];
-            work.noHyphen[chars] = work.noHyphen[i];
+            if (noHyphen) work.noHyphen[chars] = work.noHyphen[i];
             ++chars;
         }
         hyphens[chars] = '\0';
     }
 
     bool anyRule = false;
-    if (call != Call::standard && rep && pos && cut) {
+    if (call != Call::standard && rep && pos && cut && !d.rules.empty()) {
         for (std::size_t c = 0; c < chars; ++c) {
             if (work.rule[c] < 0 || !(hyphens[c] & 1)) continue;
             if (!*rep) {
@@ -132,7 +136,18 @@ int hyphenate(HyphenDict* dict, const char* word, int wordSize, char* hyphens, c
         }
     }
 
-    if (hyphword) {
+    if (hyphword && !anyRule) {
+        // Plain breaks: the word with '=' after each.
+        char* out = hyphword;
+        std::size_t byte = 0;
+        for (std::size_t c = 0; c < chars; ++c) {
+            do
+                *out++ = word[byte++];
+            while (multibyte && byte < n && continuation(word[byte]));
+            if (hyphens[c] & 1) *out++ = '=';
+        }
+        *out = '\0';
+    } else if (hyphword) {
         // The word with '=' at each break; a replacement takes the place of
         // the characters it covers, counted back over what is already written.
         std::string& out = work.out;
@@ -169,7 +184,7 @@ int hyphenate(HyphenDict* dict, const char* word, int wordSize, char* hyphens, c
         }
         std::memcpy(hyphword, out.c_str(), out.size() + 1);
     }
-    if (call == Call::withMinima)
+    if (noHyphen && call == Call::withMinima)
         for (std::size_t c = 0; c < chars; ++c)
             if (work.noHyphen[c]) hyphens[c] = '\0';
 

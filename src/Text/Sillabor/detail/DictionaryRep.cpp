@@ -148,6 +148,32 @@ void DicLevel::pack() {
         }
     }
 
+    // A level of up to 65,535 states gets a full transition table instead
+    // (at most 8 MB): one load a byte, no failure links to follow. States are
+    // numbered in breadth-first order, so a state's fallback row is filled
+    // before its own.
+    const std::size_t width = k + 1;
+    if (nodes_.size() <= 0xFFFF && nodes_.size() * width <= (std::size_t{1} << 22)) {
+        std::vector<std::uint32_t> rank(nodes_.size());
+        for (std::size_t i = 0; i < order.size(); ++i)
+            rank[order[i]] = static_cast<std::uint32_t>(i);
+        width_ = static_cast<std::uint32_t>(width);
+        table_.assign(nodes_.size() * width, 0);
+        tableMatch_.assign(nodes_.size(), 0);
+        for (std::size_t i = 0; i < order.size(); ++i) {
+            const std::uint32_t n = order[i];
+            std::uint16_t* row = table_.data() + i * width;
+            if (n != 0) std::copy_n(table_.data() + rank[fallback[n]] * width, width, row);
+            for (const auto& [c, child] : nodes_[n].children)
+                row[classes_[c]] = static_cast<std::uint16_t>(rank[child]);
+            row[0] = 0;
+            tableMatch_[i] = nodes_[n].match;
+        }
+        nodes_.clear();
+        nodes_.shrink_to_fit();
+        return;
+    }
+
     // Double array: node n lives in slot slotOf[n]; its child by class c in
     // slot base + c.
     std::vector<std::uint32_t> slotOf(nodes_.size(), 0);
@@ -195,12 +221,42 @@ void DicLevel::pack() {
     nodes_.shrink_to_fit();
 }
 
-void DicLevel::score(const unsigned char* prep, std::size_t m, std::uint8_t* gaps,
-                     std::int32_t* rules) const {
+template <bool withRules>
+void DicLevel::run(const unsigned char* word, std::size_t n, std::uint8_t* gaps,
+                   std::int32_t* rules) const {
     const Slot* slots = slots_.data();
+    const std::uint8_t* classes = classes_.data();
+    const Hit* hits = hits_.data();
     std::uint32_t s = 0;
-    for (std::size_t j = 0; j < m; ++j) {
-        const std::uint32_t cls = classes_[prep[j]];
+    auto apply = [&](std::size_t j, std::uint32_t mi) {
+        const Match& match = matches_[mi];
+        for (std::uint32_t h = match.begin; h < match.end; ++h) {
+            const Hit& hit = hits[h];
+            const std::size_t g = j + 1 + static_cast<std::ptrdiff_t>(hit.rel);
+            if (hit.value > gaps[g]) {
+                gaps[g] = hit.value;
+                if constexpr (withRules) rules[g] = hit.rule ? match.rule : -1;
+            }
+        }
+    };
+    if (!table_.empty()) {
+        const std::uint16_t* table = table_.data();
+        const std::uint32_t* matchOf = tableMatch_.data();
+        const std::size_t width = width_;
+        s = table[classes['.']];
+        if (matchOf[s]) apply(0, matchOf[s]);
+        for (std::size_t j = 1; j <= n; ++j) {
+            s = table[s * width + classes[word[j - 1]]];
+            if (matchOf[s]) apply(j, matchOf[s]);
+        }
+        s = table[s * width + classes['.']];
+        if (matchOf[s]) apply(n + 1, matchOf[s]);
+        return;
+    }
+    // The bracketed word ".word.", without copying it: j runs over its bytes.
+    for (std::size_t j = 0; j < n + 2; ++j) {
+        const unsigned char c = j == 0 || j == n + 1 ? '.' : word[j - 1];
+        const std::uint32_t cls = classes[c];
         if (cls == 0) {
             s = 0;
             continue;
@@ -216,18 +272,16 @@ void DicLevel::score(const unsigned char* prep, std::size_t m, std::uint8_t* gap
             if (s == 0) break;
             s = slots[s].fallback;
         }
-        if (const std::uint32_t mi = slots[s].match; mi != 0) {
-            const Match& match = matches_[mi];
-            for (std::uint32_t h = match.begin; h < match.end; ++h) {
-                const Hit& hit = hits_[h];
-                const std::size_t g = j + 1 + static_cast<std::ptrdiff_t>(hit.rel);
-                if (hit.value > gaps[g]) {
-                    gaps[g] = hit.value;
-                    rules[g] = hit.rule ? match.rule : -1;
-                }
-            }
-        }
+        if (const std::uint32_t mi = slots[s].match; mi != 0) apply(j, mi);
     }
+}
+
+void DicLevel::score(const unsigned char* word, std::size_t n, std::uint8_t* gaps,
+                     std::int32_t* rules) const {
+    if (rules)
+        run<true>(word, n, gaps, rules);
+    else
+        run<false>(word, n, gaps, nullptr);
 }
 
 // --- Reading a file ----------------------------------------------------------
@@ -324,6 +378,9 @@ DictionaryRep DictionaryRep::parse(std::string_view bytes, std::string_view file
         }
     }
     d.minima = texts[0].minima;
+    for (const std::string& item : d.noHyphen)
+        if (!item.empty()) d.noHyphenLead[static_cast<unsigned char>(item[0])] = true;
+    if (d.defaultFirstLevel) d.noHyphenLead['-'] = true;
 
     d.levels.resize(texts.size());
     std::vector<std::uint8_t> digits;
@@ -463,17 +520,17 @@ struct Run {
             return;
         }
         const std::size_t m = e - b + 2;
-        w.prep.assign(1, '.');
-        w.prep.append(word.substr(b, e - b));
-        w.prep.push_back('.');
+        const bool withRules = !d.rules.empty();
         w.gaps.assign(m + 1, 0);
-        w.gapRules.assign(m + 1, -1);
-        lv.score(reinterpret_cast<const unsigned char*>(w.prep.data()), m, w.gaps.data(),
-                 w.gapRules.data());
-        for (std::size_t i = b; i < e; ++i) {
-            w.value[i] = w.gaps[i - b + 2];
-            w.rule[i] = w.gapRules[i - b + 2];
-        }
+        if (withRules) w.gapRules.assign(m + 1, -1);
+        lv.score(reinterpret_cast<const unsigned char*>(word.data() + b), e - b, w.gaps.data(),
+                 withRules ? w.gapRules.data() : nullptr);
+        std::copy(w.gaps.begin() + 2, w.gaps.begin() + 2 + static_cast<std::ptrdiff_t>(e - b),
+                  w.value.begin() + static_cast<std::ptrdiff_t>(b));
+        if (withRules)
+            std::copy(w.gapRules.begin() + 2,
+                      w.gapRules.begin() + 2 + static_cast<std::ptrdiff_t>(e - b),
+                      w.rule.begin() + static_cast<std::ptrdiff_t>(b));
         if (index + 1 < d.levels.size()) {
             std::vector<std::size_t> cuts;
             for (std::size_t i = b; i + 1 < e; ++i)
@@ -493,7 +550,6 @@ struct Run {
             }
             for (std::size_t k = 0; k < cuts.size(); ++k) {
                 w.value[cuts[k]] = kept[k];
-                w.boundary[cuts[k]] = 1;
             }
         } else {
             if (!leftEnd) keepLeft(b, e, minima.compoundLeft);
@@ -509,7 +565,6 @@ void hyphenateBytes(const DictionaryRep& d, std::string_view word, const DicMini
     const std::size_t n = word.size();
     w.value.assign(n, 0);
     w.rule.assign(n, -1);
-    w.boundary.assign(n, 0);
     if (n == 0) return;
     Run run{d, word, w, minima};
     run.level(0, 0, n, true, true);
@@ -517,7 +572,14 @@ void hyphenateBytes(const DictionaryRep& d, std::string_view word, const DicMini
     run.keepRight(0, n, minima.right > 0 ? minima.right : 2);
 }
 
-void markNoHyphen(const DictionaryRep& d, std::string_view word, std::vector<std::uint8_t>& marks) {
+bool markNoHyphen(const DictionaryRep& d, std::string_view word, std::vector<std::uint8_t>& marks) {
+    bool any = false;
+    for (unsigned char c : word)
+        if (d.noHyphenLead[c]) {
+            any = true;
+            break;
+        }
+    if (!any) return false;
     marks.assign(word.size(), 0);
     auto mark = [&](std::string_view item) {
         if (item.empty()) return;
@@ -530,6 +592,7 @@ void markNoHyphen(const DictionaryRep& d, std::string_view word, std::vector<std
     for (const std::string& item : d.noHyphen)
         mark(item);
     if (d.defaultFirstLevel) mark("-");
+    return true;
 }
 
 } // namespace Text::Sillabor::detail

@@ -69,13 +69,18 @@ public:
         return false;
     }
 
-    /// Scores the bracketed word `prep[0..m)`: `gaps[g]` (g in 0..m) is raised
-    /// to each digit that lands before byte g, and `rules[g]` names the rule
-    /// of the digit that set `gaps[g]`, or -1. Both arrays start at 0 / -1.
-    void score(const unsigned char* prep, std::size_t m, std::uint8_t* gaps,
+    /// Scores `word[0..n)` bracketed by dots: `gaps[g]` (g in 0..n+2) is raised
+    /// to each digit that lands before byte g of ".word.", and `rules[g]`
+    /// names the rule of the digit that set `gaps[g]`, or -1 (`rules` may be
+    /// null). The arrays start at 0 and -1.
+    void score(const unsigned char* word, std::size_t n, std::uint8_t* gaps,
                std::int32_t* rules) const;
 
 private:
+    template <bool withRules>
+    void run(const unsigned char* word, std::size_t n, std::uint8_t* gaps,
+             std::int32_t* rules) const;
+
     struct Hit {
         std::int16_t rel; // the digit lands on gap j + 1 + rel, j the last byte matched
         std::uint8_t value;
@@ -102,6 +107,12 @@ private:
     bool dotsOnly_ = false; // a pattern of dots alone: it matches any word
 
     std::array<std::uint8_t, 256> classes_{};
+    // Small levels: the full transition table, width_ entries a state, and
+    // each state's match.
+    std::uint32_t width_ = 0;
+    std::vector<std::uint16_t> table_; // states fit in 16 bits
+    std::vector<std::uint32_t> tableMatch_;
+    // Larger ones: the double array.
     std::vector<Slot> slots_;
     std::vector<Hit> hits_;
     std::vector<Match> matches_{Match{}};
@@ -118,7 +129,9 @@ struct DictionaryRep {
     bool defaultFirstLevel = false; // the first level was made here, not read
     std::vector<DicRule> rules;
     std::vector<std::string> noHyphen;
-    DicMinima minima; // the file's, as a caller starts from
+    std::array<bool, 256>
+        noHyphenLead{}; // first bytes of those items (and '-' with a made first level)
+    DicMinima minima;   // the file's, as a caller starts from
 
     /// Parses a `.dic` file. Throws std::invalid_argument naming `fileName`
     /// and the line.
@@ -127,13 +140,11 @@ struct DictionaryRep {
 
 /// Scratch space and results of one hyphenation, reused from word to word.
 struct DicWork {
-    std::string prep;
     std::vector<std::uint8_t> gaps;
     std::vector<std::int32_t> gapRules;
     // Per byte of the word: the digit after it (0..9) and its rule (-1: none).
     std::vector<std::uint8_t> value;
     std::vector<std::int32_t> rule;
-    std::vector<std::uint8_t> boundary; // 1 where the first level found a compound boundary
     std::vector<std::uint8_t> noHyphen; // 1 after bytes next to which no break goes
     std::string out;                    // the hyphenated word, being written
     std::vector<std::size_t> starts;    // where each character of `out` begins
@@ -148,6 +159,7 @@ void hyphenateBytes(const DictionaryRep& d, std::string_view word, const DicMini
 /// Marks the bytes after which no break may go because of the characters
 /// the file forbids breaking beside (NOHYPHEN; with the first level made
 /// here, the hyphen too): the byte before each such item and its last byte.
-void markNoHyphen(const DictionaryRep& d, std::string_view word, std::vector<std::uint8_t>& marks);
+/// Returns false, leaving `marks` as it was, when the word holds none of them.
+bool markNoHyphen(const DictionaryRep& d, std::string_view word, std::vector<std::uint8_t>& marks);
 
 } // namespace Text::Sillabor::detail
