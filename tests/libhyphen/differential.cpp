@@ -1,7 +1,8 @@
-// Hyphenates word lists with every dictionary in a folder twice, through the
-// real libhyphen (loaded with dlopen, its symbols bound to itself) and through
-// libsillabor_hyphen (linked), and counts every difference in the outputs:
-// the hyphens array, the hyphenated word, and the replacements.
+// Hyphenates word lists with every dictionary in a folder through the real
+// libhyphen (loaded with dlopen, its symbols bound to itself), through
+// libsillabor_hyphen (linked) and through sillabor's own Dictionary, and
+// counts every difference in the outputs: the hyphens array, the hyphenated
+// word, the replacements, and the typed breaks.
 //
 //     libhyphen_differential DICT_FOLDER WORDLIST_FOLDER [MAX_WORDS [KNOWN]]
 //
@@ -11,6 +12,9 @@
 // libhyphen or the folders are missing, or under a sanitizer, whose runtime
 // cannot load a library bound to itself.
 #include "hyphen.h"
+
+#include <Text/Sillabor/Dictionary.hpp>
+#include <Text/Sillabor/Utf8.hpp>
 
 #include <dlfcn.h>
 #include <iconv.h>
@@ -148,8 +152,32 @@ std::string visible(const char* bytes, std::size_t n) {
     return s;
 }
 
+/// The typed breaks libhyphen's outputs describe, for a word of `chars`
+/// characters; `text` decodes the dictionary's bytes.
+template <class Decode>
+std::vector<Text::Sillabor::Break> expectedBreaks(const char* hyphens, char** rep, int* pos,
+                                                  int* cut, std::size_t chars, Decode text) {
+    std::vector<Text::Sillabor::Break> out;
+    for (std::size_t c = 0; c < chars; ++c) {
+        if (!(hyphens[c] & 1)) continue;
+        Text::Sillabor::Break b;
+        b.at = b.from = b.to = c + 1;
+        if (rep && rep[c]) {
+            const std::u32string r = text(rep[c]);
+            const auto eq = r.find(U'=');
+            b.from = c + 1 - static_cast<std::size_t>(pos[c]);
+            b.to = b.from + static_cast<std::size_t>(cut[c]);
+            b.before = r.substr(0, eq);
+            if (eq != std::u32string::npos) b.after = r.substr(eq + 1);
+        }
+        out.push_back(b);
+    }
+    return out;
+}
+
 void compareOne(const Reference& ref, HyphenDict* theirs, HyphenDict* ours, const std::string& name,
-                const std::string& word, Counts& counts) {
+                const std::string& word, Counts& counts, const Text::Sillabor::Dictionary& own,
+                const std::u32string& wide, iconv_t toUtf8) {
     const int n = static_cast<int>(word.size());
     std::size_t chars = word.size();
     if (ours->utf8)
@@ -187,6 +215,19 @@ void compareOne(const Reference& ref, HyphenDict* theirs, HyphenDict* ours, cons
                         (a ? std::to_string(pos1[i]) + "," + std::to_string(cut1[i]) : "") + " / " +
                         (b ? b : "none") + "," +
                         (b ? std::to_string(pos2[i]) + "," + std::to_string(cut2[i]) : "") + "; ";
+        }
+        if (call == 0) {
+            auto decode = [&](const char* bytes) {
+                std::string utf8;
+                if (toUtf8 == reinterpret_cast<iconv_t>(-1)) {
+                    utf8 = bytes;
+                } else {
+                    convert(toUtf8, bytes, utf8);
+                }
+                return Text::Sillabor::toUtf32(utf8);
+            };
+            if (own.breaks(wide) != expectedBreaks(h1.data(), rep1, pos1, cut1, chars, decode))
+                what += "Dictionary::breaks differs; ";
         }
         if (!what.empty()) report(counts, name, label, word, what);
         for (char** r : {rep1, rep2})
@@ -271,9 +312,21 @@ int main(int argc, char** argv) {
             source = "its patterns";
         }
         if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+        iconv_t back = ours->utf8 ? reinterpret_cast<iconv_t>(-1) : iconv_open("UTF-8", ours->cset);
+        const Text::Sillabor::Dictionary own = Text::Sillabor::readDictionary(file);
         Counts counts;
-        for (const std::string& w : words)
-            compareOne(ref, theirs, ours, name, w, counts);
+        for (const std::string& w : words) {
+            std::string utf8;
+            if (!convert(back, w, utf8)) continue;
+            std::u32string wide;
+            try {
+                wide = Text::Sillabor::toUtf32(utf8);
+            } catch (const std::exception&) {
+                continue; // bytes that are no text in the file's character set
+            }
+            compareOne(ref, theirs, ours, name, w, counts, own, wide, back);
+        }
+        if (back != reinterpret_cast<iconv_t>(-1)) iconv_close(back);
         counts.words = words.size();
         std::printf("%-24s %8zu words from %-18s %zu differences\n", name.c_str(), counts.words,
                     source.c_str(), counts.differences);
@@ -290,7 +343,7 @@ int main(int argc, char** argv) {
     }
     std::printf("%zu dictionaries (%zu with a Debian word list), %zu words, each through "
                 "hyphenate2, hyphenate3 "
-                "with the file's minima: %zu differences\n",
+                "with the file's minima, and Dictionary::breaks: %zu differences\n",
                 dictionaries, fromLists, total.words, total.differences);
     return unexpected == 0 ? 0 : 1;
 }

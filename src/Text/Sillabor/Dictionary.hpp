@@ -1,0 +1,93 @@
+// Hyphenation dictionaries in the `hyph_*.dic` format that office suites and
+// many other programs read (the files under /usr/share/hyphen), and breaks
+// that may change the text around them.
+//
+//     Dictionary hu = readDictionary("/usr/share/hyphen/hyph_hu_HU.dic");
+//     hyphenate(hu, U"asszonnyal");   // {"asz", "szony", "nyal"}
+//     breaks(hu, U"asszonnyal")[0];   // at 2: "as|szonnyal" is written "asz" / "szonnyal"
+#pragma once
+
+#include "Text/Sillabor/Export.hpp"
+
+#include "Text/Sillabor/Hyphenator.hpp"
+
+#include <cstddef>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace Text::Sillabor {
+
+namespace detail {
+struct DictionaryRep;
+} // namespace detail
+
+/// A place where a word may be broken across lines. `at` counts the
+/// characters of the word before the break. A plain break has `from == at ==
+/// to` and no text of its own. A break with a replacement ends the line with
+/// word[0, from) + `before` and starts the next with `after` + word[to, end):
+/// Hungarian "asszonnyal" breaks after "as" as "asz" / "szonnyal" (from 1,
+/// at 2, to 2, before "sz"), Catalan "paral·lel" as "paral" / "lel" (the
+/// middle dot goes).
+struct Break {
+    std::size_t at = 0;
+    std::size_t from = 0;
+    std::size_t to = 0;
+    std::u32string before;
+    std::u32string after;
+
+    bool plain() const noexcept {
+        return from == at && to == at && before.empty() && after.empty();
+    }
+    friend bool operator==(const Break&, const Break&) = default;
+};
+
+/// A dictionary read from a `.dic` file: its minima, one or two levels of
+/// patterns (the first finding compound boundaries), the breaks with
+/// replacements, and the characters beside which no break goes. Immutable;
+/// copies share the tables; any number of threads may use one at once.
+///
+/// Words are looked up as they are given, like the files' other readers do:
+/// their patterns are lower case, so lower the word first. A character the
+/// file's character set cannot hold matches no pattern.
+class SILLABOR_API Dictionary {
+public:
+    /// The minima the file sets (0 where it sets none: 2 is then used for the
+    /// word's ends).
+    int leftMin() const noexcept;
+    int rightMin() const noexcept;
+    int compoundLeftMin() const noexcept;
+    int compoundRightMin() const noexcept;
+    /// The character set line 1 names ("UTF-8", "ISO8859-2", ...).
+    const std::string& encoding() const noexcept;
+
+    /// Where `word` may break, in ascending order of `at`.
+    std::vector<Break> breaks(std::u32string_view word) const;
+
+private:
+    friend SILLABOR_API Dictionary parseDictionary(std::string_view bytes, std::string_view name);
+    explicit Dictionary(std::shared_ptr<const detail::DictionaryRep> rep) : rep_(std::move(rep)) {}
+    std::shared_ptr<const detail::DictionaryRep> rep_;
+};
+
+/// Reads a `.dic` file's bytes. Throws std::invalid_argument naming `name`
+/// and the line for a malformed file or a character set it does not know.
+SILLABOR_API Dictionary parseDictionary(std::string_view bytes,
+                                        std::string_view name = "dictionary");
+/// Reads a `.dic` file. Throws std::system_error when it cannot be read, and
+/// as parseDictionary.
+SILLABOR_API Dictionary readDictionary(const std::filesystem::path& file);
+
+/// The breaks of `word` under any hyphenator: a built-in one gives only plain
+/// breaks, after each piece that `hyphenate` returns but the last.
+SILLABOR_API std::vector<Break> breaks(const Hyphenator& h, std::u32string_view word);
+SILLABOR_API std::vector<Break> breaks(const Dictionary& d, std::u32string_view word);
+
+/// The word cut at every break, replacements made: the pieces of "asszonnyal"
+/// are "asz", "szony", "nyal". A break that would overlap the one before it
+/// is left out.
+SILLABOR_API std::vector<std::u32string> hyphenate(const Dictionary& d, std::u32string_view word);
+
+} // namespace Text::Sillabor
