@@ -13,9 +13,27 @@ foreach(header IN LISTS SILLABOR_PUBLIC_HEADERS)
   get_filename_component(dir "${header}" DIRECTORY)
   install(FILES "${PROJECT_SOURCE_DIR}/src/${header}" DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/${dir}")
 endforeach()
+install(FILES "${PROJECT_SOURCE_DIR}/include/sillabor.h" DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}")
 if(TARGET sillabor_cli)
   install(TARGETS sillabor_cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
+
+# libsillabor_hyphen, static and shared, with its libhyphen header in a folder
+# of its own so that it never shadows a real libhyphen's. In the CMake
+# package, Sillabor::hyphen is the kind BUILD_SHARED_LIBS chose.
+if(BUILD_SHARED_LIBS)
+  set_target_properties(sillabor_hyphen_shared PROPERTIES EXPORT_NAME hyphen)
+  set_target_properties(sillabor_hyphen_static PROPERTIES EXPORT_NAME hyphen_static)
+else()
+  set_target_properties(sillabor_hyphen_static PROPERTIES EXPORT_NAME hyphen)
+  set_target_properties(sillabor_hyphen_shared PROPERTIES EXPORT_NAME hyphen_shared)
+endif()
+install(TARGETS sillabor_hyphen_shared sillabor_hyphen_static EXPORT SillaborTargets
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} NAMELINK_COMPONENT Development
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES "${PROJECT_SOURCE_DIR}/compat/libhyphen/hyphen.h"
+  DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/sillabor/libhyphen")
 
 # The CMake package, for find_package(Sillabor).
 install(EXPORT SillaborTargets NAMESPACE Sillabor:: DESTINATION "${SILLABOR_CMAKE_DIR}")
@@ -45,6 +63,8 @@ else()
 endif()
 configure_file("${PROJECT_SOURCE_DIR}/cmake/sillabor.pc.in" "${PROJECT_BINARY_DIR}/sillabor.pc" @ONLY)
 install(FILES "${PROJECT_BINARY_DIR}/sillabor.pc" DESTINATION "${CMAKE_INSTALL_LIBDIR}/pkgconfig")
+configure_file("${PROJECT_SOURCE_DIR}/cmake/sillabor-hyphen.pc.in" "${PROJECT_BINARY_DIR}/sillabor-hyphen.pc" @ONLY)
+install(FILES "${PROJECT_BINARY_DIR}/sillabor-hyphen.pc" DESTINATION "${CMAKE_INSTALL_LIBDIR}/pkgconfig")
 
 # The licences: the project's own, and the texts of the embedded data's lic
 # files, which the build copies as it embeds them.

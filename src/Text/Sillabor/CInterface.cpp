@@ -1,0 +1,141 @@
+// The C interface of include/sillabor.h, on the C++ library.
+#include "sillabor.h"
+
+#include "Text/Sillabor/Dictionary.hpp"
+#include "Text/Sillabor/Exception.hpp"
+#include "Text/Sillabor/Language.hpp"
+#include "Text/Sillabor/Pattern.hpp"
+#include "Text/Sillabor/Utf8.hpp"
+
+#include <exception>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+struct sillabor_hyphenator {
+    std::variant<Text::Sillabor::Hyphenator, Text::Sillabor::Dictionary> engine;
+};
+
+namespace {
+
+thread_local std::string lastError;
+
+template <class Make>
+sillabor_hyphenator* guarded(Make make) {
+    try {
+        lastError.clear();
+        return make();
+    } catch (const std::exception& e) {
+        lastError = e.what();
+    } catch (...) {
+        lastError = "unknown failure";
+    }
+    return nullptr;
+}
+
+} // namespace
+
+extern "C" {
+
+sillabor_hyphenator* sillabor_open_language(const char* name) {
+    return guarded([&]() -> sillabor_hyphenator* {
+        if (!name) throw std::invalid_argument("no language named");
+        const auto language = Text::Sillabor::languageByName(name);
+        if (!language)
+            throw std::invalid_argument(std::string("no language called \"") + name + "\"");
+        return new sillabor_hyphenator{Text::Sillabor::languageHyphenator(*language)};
+    });
+}
+
+sillabor_hyphenator* sillabor_open_dictionary(const char* path) {
+    return guarded([&]() -> sillabor_hyphenator* {
+        if (!path) throw std::invalid_argument("no dictionary file named");
+        return new sillabor_hyphenator{Text::Sillabor::readDictionary(path)};
+    });
+}
+
+sillabor_hyphenator* sillabor_open_dictionary_bytes(const char* bytes, size_t size) {
+    return guarded([&]() -> sillabor_hyphenator* {
+        if (!bytes && size) throw std::invalid_argument("no dictionary bytes given");
+        return new sillabor_hyphenator{
+            Text::Sillabor::parseDictionary(std::string_view(bytes, size))};
+    });
+}
+
+sillabor_hyphenator* sillabor_open_patterns(const char* patterns, size_t patterns_size,
+                                            const char* exceptions, size_t exceptions_size,
+                                            int left_min, int right_min) {
+    return guarded([&]() -> sillabor_hyphenator* {
+        if (!patterns && patterns_size) throw std::invalid_argument("no pattern text given");
+        if (!exceptions && exceptions_size) throw std::invalid_argument("no exception text given");
+        Text::Sillabor::Hyphenator h;
+        h.hyphenatorPatterns = Text::Sillabor::parsePatterns(
+            Text::Sillabor::toUtf32(std::string_view(patterns, patterns_size)));
+        if (exceptions)
+            h.hyphenatorExceptions = Text::Sillabor::parseExceptions(
+                Text::Sillabor::toUtf32(std::string_view(exceptions, exceptions_size)));
+        h.hyphenatorLeftMin = left_min;
+        h.hyphenatorRightMin = right_min;
+        return new sillabor_hyphenator{std::move(h)};
+    });
+}
+
+void sillabor_free(sillabor_hyphenator* h) {
+    delete h;
+}
+
+long sillabor_breaks(const sillabor_hyphenator* h, const char* word, size_t size,
+                     sillabor_break* breaks, size_t capacity, char* text, size_t text_capacity,
+                     size_t* text_size) {
+    try {
+        lastError.clear();
+        if (!h || (!word && size) || !text_size || (!breaks && capacity) ||
+            (!text && text_capacity))
+            throw std::invalid_argument("a NULL argument where a value is needed");
+        const std::string_view utf8(word ? word : "", size);
+        const std::u32string wide = Text::Sillabor::toUtf32(utf8);
+        const auto found =
+            std::visit([&](const auto& e) { return Text::Sillabor::breaks(e, wide); }, h->engine);
+
+        // Byte offset of each character boundary.
+        std::vector<std::size_t> offset(wide.size() + 1, 0);
+        for (std::size_t c = 0, b = 0; c < wide.size(); ++c) {
+            b += wide[c] < 0x80 ? 1 : wide[c] < 0x800 ? 2 : wide[c] < 0x10000 ? 3 : 4;
+            offset[c + 1] = b;
+        }
+        std::string texts;
+        std::vector<sillabor_break> out;
+        for (const auto& b : found) {
+            sillabor_break r{offset[b.at], offset[b.from], offset[b.to], 0, 0, 0, 0};
+            r.before_offset = texts.size();
+            texts += Text::Sillabor::toUtf8(b.before);
+            r.before_size = texts.size() - r.before_offset;
+            r.after_offset = texts.size();
+            texts += Text::Sillabor::toUtf8(b.after);
+            r.after_size = texts.size() - r.after_offset;
+            out.push_back(r);
+        }
+        *text_size = texts.size();
+        if (out.size() <= capacity && texts.size() <= text_capacity) {
+            std::copy(out.begin(), out.end(), breaks);
+            std::copy(texts.begin(), texts.end(), text);
+        }
+        return static_cast<long>(out.size());
+    } catch (const std::exception& e) {
+        lastError = e.what();
+    } catch (...) {
+        lastError = "unknown failure";
+    }
+    return -1;
+}
+
+const char* sillabor_last_error(void) {
+    return lastError.c_str();
+}
+
+const char* sillabor_version(void) {
+    return SILLABOR_VERSION_STRING;
+}
+
+} // extern "C"

@@ -1,0 +1,66 @@
+/* The C interface, used from C: a built-in language, a dictionary with
+ * replacements, buffers too small, and failures. Exits non-zero on the first
+ * check that fails, naming it. */
+#include <sillabor.h>
+
+#include <stdio.h>
+#include <string.h>
+
+static int failures = 0;
+#define CHECK(cond)                                                                                \
+    do {                                                                                           \
+        if (!(cond)) {                                                                             \
+            fprintf(stderr, "%s:%d: failed: %s\n", __FILE__, __LINE__, #cond);                     \
+            ++failures;                                                                            \
+        }                                                                                          \
+    } while (0)
+
+int main(int argc, char** argv) {
+    sillabor_break breaks[8];
+    char text[64];
+    size_t text_size = 99;
+
+    sillabor_hyphenator* en = sillabor_open_language("en-US");
+    CHECK(en != NULL);
+    long n = sillabor_breaks(en, "hyphenation", 11, breaks, 8, text, sizeof text, &text_size);
+    CHECK(n == 2);
+    CHECK(breaks[0].at == 2 && breaks[0].from == 2 && breaks[0].to == 2 && breaks[1].at == 6);
+    CHECK(text_size == 0);
+    /* Too small: the count comes back, nothing is written. */
+    breaks[0].at = 77;
+    CHECK(sillabor_breaks(en, "hyphenation", 11, breaks, 1, text, sizeof text, &text_size) == 2);
+    CHECK(breaks[0].at == 77);
+    /* Invalid UTF-8 is refused with a reason. */
+    CHECK(sillabor_breaks(en, "\xC3(", 2, breaks, 8, text, sizeof text, &text_size) == -1);
+    CHECK(strlen(sillabor_last_error()) > 0);
+    sillabor_free(en);
+
+    CHECK(sillabor_open_language("Klingon") == NULL);
+    CHECK(strstr(sillabor_last_error(), "Klingon") != NULL);
+
+    if (argc > 1) {
+        sillabor_hyphenator* hu = sillabor_open_dictionary(argv[1]);
+        CHECK(hu != NULL);
+        n = sillabor_breaks(hu, "asszonnyal", 10, breaks, 8, text, sizeof text, &text_size);
+        CHECK(n == 2);
+        /* "as|szonnyal": the line ends "a" + "sz", the next starts "szonnyal". */
+        CHECK(breaks[0].at == 2 && breaks[0].from == 1 && breaks[0].to == 2);
+        CHECK(breaks[0].before_size == 2 && memcmp(text + breaks[0].before_offset, "sz", 2) == 0);
+        CHECK(breaks[0].after_size == 0);
+        /* "asszon|nyal": "ny" ends the line, "ny" starts the next. */
+        CHECK(breaks[1].at == 6 && breaks[1].from == 5 && breaks[1].to == 8);
+        CHECK(breaks[1].after_size == 2 && memcmp(text + breaks[1].after_offset, "ny", 2) == 0);
+        sillabor_free(hu);
+        CHECK(sillabor_open_dictionary("/nonexistent/hyph_xx.dic") == NULL);
+    }
+
+    sillabor_hyphenator* own = sillabor_open_patterns(
+        "hy3ph\nhe2n\nhen5at\nhena4\n1na\nn2at\n1tio\n2io\no2n\n", 44, NULL, 0, 2, 3);
+    CHECK(own != NULL);
+    CHECK(sillabor_breaks(own, "hyphenation", 11, breaks, 8, text, sizeof text, &text_size) == 2);
+    sillabor_free(own);
+    CHECK(strlen(sillabor_version()) > 0);
+
+    if (failures == 0) printf("C interface: all checks passed\n");
+    return failures == 0 ? 0 : 1;
+}
