@@ -54,8 +54,8 @@ int main(int argc, char** argv) {
         CHECK(sillabor_open_dictionary("/nonexistent/hyph_xx.dic") == NULL);
     }
 
-    sillabor_hyphenator* own = sillabor_open_patterns(
-        "hy3ph\nhe2n\nhen5at\nhena4\n1na\nn2at\n1tio\n2io\no2n\n", 44, NULL, 0, 2, 3);
+    const char* patterns = "hy3ph\nhe2n\nhen5at\nhena4\n1na\nn2at\n1tio\n2io\no2n\n";
+    sillabor_hyphenator* own = sillabor_open_patterns(patterns, strlen(patterns), NULL, 0, 2, 3);
     CHECK(own != NULL);
     CHECK(sillabor_breaks(own, "hyphenation", 11, breaks, 8, text, sizeof text, &text_size) == 2);
     sillabor_free(own);
