@@ -47,6 +47,12 @@ and prints one result per line: the pieces joined by the separator.
       --no-caps          with --text or --html, leave words in capitals alone
       --skip-class NAME  with --html, leave elements of class NAME alone
                          (default nohyphenate)
+      --dic FILE         hyphenate with FILE, a hyph_*.dic dictionary such as
+                         those in /usr/share/hyphen; breaks that change the
+                         word are written as the line would be broken
+                         (Hungarian "asz-szony-nyal"), and left out with
+                         --text and --html; -l still says which characters
+                         make words and how capitals are lowered
       --patterns FILE    use the patterns of FILE (UTF-8, one per line)
       --exceptions FILE  use the exceptions of FILE (UTF-8, one per line)
       --identity         use characters as they are, not the language's
@@ -152,7 +158,7 @@ struct Options {
          noCaps = false;
     std::optional<std::ptrdiff_t> minLength;
     std::optional<std::string> skipClass;
-    std::optional<std::string> patterns, exceptions;
+    std::optional<std::string> patterns, exceptions, dictionary;
     std::optional<std::ptrdiff_t> left, right;
     std::vector<std::string> words;
 };
@@ -205,6 +211,8 @@ Options parseOptions(int argc, char** argv) {
             flag(o.noCaps);
         else if (name == "--skip-class")
             o.skipClass = value();
+        else if (name == "--dic")
+            o.dictionary = value();
         else if (name == "--patterns")
             o.patterns = value();
         else if (name == "--exceptions")
@@ -231,6 +239,10 @@ Options parseOptions(int argc, char** argv) {
         fail(std::string(o.noCaps ? "--no-caps" : "--min-length") + " goes with --text or --html",
              2);
     if (o.skipClass && !o.html) fail("--skip-class goes with --html", 2);
+    if (o.dictionary && (o.patterns || o.exceptions || o.identity || o.left || o.right))
+        fail("--dic takes its patterns and minima from the file; it excludes --patterns, "
+             "--exceptions, --identity, --left and --right",
+             2);
     if (o.minLength && *o.minLength < 0)
         fail("--min-length: not a count: '" + std::to_string(*o.minLength) + "'", 2);
     return o;
@@ -258,11 +270,25 @@ std::string joined(const std::vector<std::string>& pieces, std::string_view sepa
     return out;
 }
 
-void hyphenateArguments(const Options& o, const Hyphenator& h, Output& out) {
+// A word's pieces: from the dictionary when there is one (looked up lowered
+// by the language's character map, cut as written), else from the hyphenator.
+std::vector<std::string> piecesOf(const Hyphenator& h, const Dictionary* d, std::string_view word) {
+    if (!d) return hyphenate(h, word);
+    const std::u32string wide = toUtf32(word);
+    std::u32string lowered = wide;
+    for (char32_t& c : lowered)
+        c = h.hyphenatorChars(c);
+    std::vector<std::string> pieces;
+    for (const std::u32string& piece : applyBreaks(wide, d->breaks(lowered)))
+        pieces.push_back(toUtf8(piece));
+    return pieces;
+}
+
+void hyphenateArguments(const Options& o, const Hyphenator& h, const Dictionary* d, Output& out) {
     const std::string separator = o.separator.value_or("-");
     for (std::size_t i = 0; i < o.words.size(); ++i) {
         try {
-            out.write(joined(hyphenate(h, o.words[i]), separator) + "\n");
+            out.write(joined(piecesOf(h, d, o.words[i]), separator) + "\n");
         } catch (const InvalidUtf8& e) {
             fail("word " + std::to_string(i + 1) + ", byte " + std::to_string(e.offset() + 1) +
                  ": invalid UTF-8: " + e.problem());
@@ -337,19 +363,22 @@ void stream(Streamer& streamer, Output& out) {
     }
 }
 
-void hyphenateText(const Options& o, const Hyphenator& h, Output& out) {
-    TextHyphenator text(h, WordCharacters::of(o.language), textOptions(o));
+void hyphenateText(const Options& o, const Hyphenator& h, const Dictionary* d, Output& out) {
+    TextHyphenator text = d ? TextHyphenator(*d, o.language, textOptions(o))
+                            : TextHyphenator(h, WordCharacters::of(o.language), textOptions(o));
     stream(text, out);
 }
 
-void hyphenateHtml(const Options& o, const Hyphenator& h, Output& out) {
+void hyphenateHtml(const Options& o, const Hyphenator& h, const Dictionary* d, Output& out) {
     // The document's lang attributes choose the language of their text; the
     // chosen language is what text outside them is taken to be.
-    HtmlHyphenator html(h, WordCharacters::of(o.language), o.language, textOptions(o));
+    HtmlHyphenator html =
+        d ? HtmlHyphenator(*d, o.language, textOptions(o))
+          : HtmlHyphenator(h, WordCharacters::of(o.language), o.language, textOptions(o));
     stream(html, out);
 }
 
-void hyphenateLines(const Options& o, const Hyphenator& h, Output& out) {
+void hyphenateLines(const Options& o, const Hyphenator& h, const Dictionary* d, Output& out) {
     const std::string separator = o.separator.value_or("-");
     Input in;
     std::string line;
@@ -359,7 +388,7 @@ void hyphenateLines(const Options& o, const Hyphenator& h, Output& out) {
         const bool crlf = !line.empty() && line.back() == '\r';
         if (crlf) line.pop_back();
         try {
-            out.write(joined(hyphenate(h, line), separator) + (crlf ? "\r\n" : "\n"));
+            out.write(joined(piecesOf(h, d, line), separator) + (crlf ? "\r\n" : "\n"));
         } catch (const InvalidUtf8& e) {
             out.flush();
             fail("standard input, line " + std::to_string(number) + ", byte " +
@@ -397,14 +426,17 @@ int main(int argc, char** argv) {
             out.write(languageList());
         } else {
             const Hyphenator h = makeHyphenator(o);
+            std::optional<Dictionary> dictionary;
+            if (o.dictionary) dictionary = readDictionary(*o.dictionary);
+            const Dictionary* d = dictionary ? &*dictionary : nullptr;
             if (!o.words.empty())
-                hyphenateArguments(o, h, out);
+                hyphenateArguments(o, h, d, out);
             else if (o.text)
-                hyphenateText(o, h, out);
+                hyphenateText(o, h, d, out);
             else if (o.html)
-                hyphenateHtml(o, h, out);
+                hyphenateHtml(o, h, d, out);
             else
-                hyphenateLines(o, h, out);
+                hyphenateLines(o, h, d, out);
         }
         out.flush();
         return 0;

@@ -132,6 +132,27 @@ TEST_F(Cli, HyphenatesWordsFromTheCommandLine) {
     EXPECT_EQ(run({"-s", "=", "co-operation"}).out, "co-op=er=a=tion\n");
 }
 
+TEST_F(Cli, ReadsHyphDicDictionaries) {
+    const std::string dic = SILLABOR_SMALL_DIC;
+    // Words and lines: breaks that change the word are written as the line
+    // would be broken; capitals are lowered for the lookup, not in the output.
+    EXPECT_EQ(run({"--dic", dic, "-s", "=", "asszonnyal", "Asszonnyal", "paral\xc2\xb7lel"}).out,
+              "asz=szony=nyal\nAsz=szony=nyal\nparal=lel\n");
+    EXPECT_EQ(run({"--dic=" + dic, "-s", "="}, "asszonnyal\nszesz\n").out,
+              "asz=szony=nyal\nsze=sz\n");
+    // Running text and HTML: only the plain breaks, so that the output is the
+    // input with separators.
+    EXPECT_EQ(run({"--dic", dic, "--text", "-s", "="}, "asszonnyal szesz\n").out,
+              "asszonnyal sze=sz\n");
+    EXPECT_EQ(run({"--dic", dic, "--html", "-s", "="}, "<p>szesz <b>asszonnyal</b></p>").out,
+              "<p>sze=sz <b>asszonnyal</b></p>");
+    // Errors name the file and the line.
+    const Outcome missing = run({"--dic", "/nonexistent/hyph_xx.dic", "word"});
+    EXPECT_NE(missing.status, 0);
+    EXPECT_THAT(missing.err, ::testing::HasSubstr("/nonexistent/hyph_xx.dic"));
+    EXPECT_EQ(run({"--dic", dic, "--left", "1", "word"}).status, 2);
+}
+
 TEST_F(Cli, HyphenatesEachLineOfStandardInput) {
     const Outcome r = run({"-l", "de"}, "Silbentrennung\r\n\n\xc3\x9c"
                                         "bergr\xc3\xb6\xc3\x9f"

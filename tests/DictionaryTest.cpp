@@ -1,5 +1,7 @@
 // The reader of hyph_*.dic files and its hyphenation, on small files whose
 // expected outputs were taken from libhyphen.
+#include "Text/Sillabor/Dictionary.hpp"
+#include "Text/Sillabor/Pattern.hpp"
 #include "Text/Sillabor/detail/DictionaryRep.hpp"
 
 #include <gmock/gmock.h>
@@ -120,6 +122,59 @@ TEST(Dictionary, ReplacementRules) {
     hyphenateBytes(d, "abcde", d.minima, work);
     EXPECT_EQ(work.value[1], 5);
     EXPECT_EQ(work.rule[1], -1);
+}
+
+} // namespace
+
+namespace {
+
+using Text::Sillabor::Break;
+
+TEST(DictionaryInterface, TypedBreaksAndPieces) {
+    const auto hu = Text::Sillabor::parseDictionary(
+        "UTF-8\nLEFTHYPHENMIN 2\nRIGHTHYPHENMIN 2\n.as3szon/sz=,2,1\nn1nyal./ny=ny,1,3\n1ta\n",
+        "hu.dic");
+    EXPECT_EQ(hu.leftMin(), 2);
+    EXPECT_EQ(hu.encoding(), "UTF-8");
+    const auto found = hu.breaks(U"asszonnyal");
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0], (Break{2, 1, 2, U"sz", U""}));
+    EXPECT_EQ(found[1], (Break{6, 5, 8, U"ny", U"ny"}));
+    EXPECT_THAT(Text::Sillabor::hyphenate(hu, U"asszonnyal"),
+                ::testing::ElementsAre(U"asz", U"szony", U"nyal"));
+    // Breaks found on the lowered word, applied to the word as written.
+    EXPECT_THAT(Text::Sillabor::applyBreaks(U"ASSZONNYAL", found),
+                ::testing::ElementsAre(U"Asz", U"SZOny", U"nyAL"));
+    // Plain breaks.
+    EXPECT_THAT(Text::Sillabor::hyphenate(hu, U"abata"), ::testing::ElementsAre(U"aba", U"ta"));
+    EXPECT_TRUE(hu.breaks(U"abata")[0].plain());
+    // A break overlapping the one before, or reaching past the word, is left out.
+    const Break overlapping[] = {{3, 1, 4, U"x", U"y"}, {4, 2, 4, U"z", U""}, {5, 5, 9, U"", U""}};
+    EXPECT_THAT(Text::Sillabor::applyBreaks(U"abcdef", overlapping),
+                ::testing::ElementsAre(U"ax", U"yef"));
+}
+
+TEST(DictionaryInterface, EightBitFilesTakeAndGiveCodePoints) {
+    // ISO8859-2: 0xB9 is "š", 0xE8 is "č".
+    const auto d =
+        Text::Sillabor::parseDictionary("ISO8859-2\nLEFTHYPHENMIN 1\nRIGHTHYPHENMIN 1\n\xB9"
+                                        "1\xE8\n",
+                                        "x.dic");
+    EXPECT_THAT(Text::Sillabor::hyphenate(d, U"ašča"), ::testing::ElementsAre(U"aš", U"ča"));
+    // A character the set lacks matches no pattern.
+    EXPECT_THAT(Text::Sillabor::hyphenate(d, U"a\u4E2Dč"), ::testing::ElementsAre(U"a\u4E2Dč"));
+}
+
+TEST(DictionaryInterface, BreaksOfABuiltInHyphenator) {
+    Text::Sillabor::Hyphenator h;
+    h.hyphenatorPatterns =
+        Text::Sillabor::parsePatterns(U"hy3ph\nhe2n\nhen5at\nhena4\n1na\nn2at\n1tio\n2io\no2n\n");
+    h.hyphenatorLeftMin = 2;
+    h.hyphenatorRightMin = 3;
+    const auto found = Text::Sillabor::breaks(h, U"hyphenation");
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(found[0], (Break{2, 2, 2, U"", U""}));
+    EXPECT_EQ(found[1], (Break{6, 6, 6, U"", U""}));
 }
 
 } // namespace

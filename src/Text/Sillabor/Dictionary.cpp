@@ -132,11 +132,15 @@ std::vector<Break> breaks(const Hyphenator& h, std::u32string_view word) {
 }
 
 std::vector<std::u32string> hyphenate(const Dictionary& d, std::u32string_view word) {
+    return applyBreaks(word, d.breaks(word));
+}
+
+std::vector<std::u32string> applyBreaks(std::u32string_view word, std::span<const Break> breaks) {
     std::vector<std::u32string> pieces;
     std::u32string piece;
     std::size_t start = 0; // where the current piece's own text starts in the word
-    for (const Break& b : d.breaks(word)) {
-        if (b.from < start) continue;
+    for (const Break& b : breaks) {
+        if (b.from < start || b.to > word.size() || b.from > b.to) continue;
         piece.append(word.substr(start, b.from - start));
         piece += b.before;
         pieces.push_back(std::move(piece));

@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -89,5 +90,11 @@ SILLABOR_API std::vector<Break> breaks(const Dictionary& d, std::u32string_view 
 /// are "asz", "szony", "nyal". A break that would overlap the one before it
 /// is left out.
 SILLABOR_API std::vector<std::u32string> hyphenate(const Dictionary& d, std::u32string_view word);
+
+/// `word` cut at `breaks` (ascending, as `breaks` returns them), replacements
+/// made: for breaks found on one form of a word (lowered) applied to another
+/// (as written). A break that would overlap the one before it is left out.
+SILLABOR_API std::vector<std::u32string> applyBreaks(std::u32string_view word,
+                                                     std::span<const Break> breaks);
 
 } // namespace Text::Sillabor

@@ -869,6 +869,12 @@ HtmlHyphenator::HtmlHyphenator(Hyphenator hyphenator, WordCharacters letters,
     : state_(std::make_unique<detail::HtmlState>(
           detail::Speller{std::move(hyphenator), std::move(letters)}, language, options)) {}
 
+HtmlHyphenator::HtmlHyphenator(Dictionary dictionary, Language language, TextOptions options)
+    : state_(std::make_unique<detail::HtmlState>(detail::Speller{languageHyphenator(language),
+                                                                 WordCharacters::of(language),
+                                                                 std::move(dictionary)},
+                                                 language, options)) {}
+
 HtmlHyphenator::HtmlHyphenator(HtmlHyphenator&&) noexcept = default;
 HtmlHyphenator& HtmlHyphenator::operator=(HtmlHyphenator&&) noexcept = default;
 HtmlHyphenator::~HtmlHyphenator() = default;

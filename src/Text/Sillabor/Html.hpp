@@ -53,6 +53,11 @@ public:
     /// otherwise, and where one names `language` (if given).
     HtmlHyphenator(Hyphenator hyphenator, WordCharacters letters, std::optional<Language> language,
                    TextOptions options = {});
+    /// `dictionary` for text where no `lang` attribute says otherwise and
+    /// where one names `language`, which also tells the characters that
+    /// make words and lowers them for the lookup. Breaks that replace text
+    /// are not marked.
+    HtmlHyphenator(Dictionary dictionary, Language language, TextOptions options = {});
     HtmlHyphenator(HtmlHyphenator&&) noexcept;
     HtmlHyphenator& operator=(HtmlHyphenator&&) noexcept;
     ~HtmlHyphenator();

@@ -19,6 +19,9 @@ struct TextState {
         : speller{std::move(h), std::move(l)}, stream(options) {
         stream.setSpeller(&speller);
     }
+    TextState(Speller s, const TextOptions& options) : speller(std::move(s)), stream(options) {
+        stream.setSpeller(&speller);
+    }
     Speller speller;
     WordStream stream;
     std::uint64_t consumed = 0;
@@ -68,6 +71,12 @@ TextHyphenator::TextHyphenator(Hyphenator hyphenator, WordCharacters letters, st
                                std::size_t longestWord)
     : TextHyphenator(std::move(hyphenator), std::move(letters),
                      TextOptions{.separator = std::move(separator), .longestWord = longestWord}) {}
+
+TextHyphenator::TextHyphenator(Dictionary dictionary, Language language, TextOptions options)
+    : state_(std::make_unique<detail::TextState>(detail::Speller{languageHyphenator(language),
+                                                                 WordCharacters::of(language),
+                                                                 std::move(dictionary)},
+                                                 options)) {}
 
 TextHyphenator::TextHyphenator(TextHyphenator&&) noexcept = default;
 TextHyphenator& TextHyphenator::operator=(TextHyphenator&&) noexcept = default;

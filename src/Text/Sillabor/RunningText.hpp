@@ -11,6 +11,7 @@
 
 #include "Text/Sillabor/Export.hpp"
 
+#include "Text/Sillabor/Dictionary.hpp"
 #include "Text/Sillabor/Hyphenator.hpp"
 #include "Text/Sillabor/Language.hpp"
 
@@ -80,6 +81,11 @@ public:
     TextHyphenator(Hyphenator hyphenator, WordCharacters letters, TextOptions options = {});
     TextHyphenator(Hyphenator hyphenator, WordCharacters letters, std::string separator,
                    std::size_t longestWord = 1024);
+    /// Words broken where `dictionary` says, `language` telling which
+    /// characters make words and lowering them for the lookup. Breaks that
+    /// replace text (Hungarian "asz-szony") are not marked: a separator
+    /// cannot say them.
+    TextHyphenator(Dictionary dictionary, Language language, TextOptions options = {});
     TextHyphenator(TextHyphenator&&) noexcept;
     TextHyphenator& operator=(TextHyphenator&&) noexcept;
     ~TextHyphenator();

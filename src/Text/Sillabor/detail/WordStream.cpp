@@ -359,8 +359,7 @@ void WordStream::emitWord(const Word& w, std::string& out) {
         out.append(pending_, first, last - first);
         return;
     }
-    const auto breaks = findBreaks(speller_->hyphenator,
-                                   std::u32string_view(chars_.data() + w.start, n), workspace_);
+    const auto breaks = breaksOf(std::u32string_view(chars_.data() + w.start, n));
     const bool ascii = last - first == n; // one byte per character
     CharacterEnds walk(std::string_view(pending_).substr(first, last - first));
     std::size_t at = first;
@@ -375,6 +374,17 @@ void WordStream::emitWord(const Word& w, std::string& out) {
     out.append(pending_, at, last - at);
 }
 
+std::span<const std::size_t> WordStream::breaksOf(std::u32string_view word) {
+    if (!speller_->dictionary) return findBreaks(speller_->hyphenator, word, workspace_);
+    lowered_.assign(word);
+    for (char32_t& c : lowered_)
+        c = speller_->hyphenator.hyphenatorChars(c);
+    plain_.clear();
+    for (const Break& b : speller_->dictionary->breaks(lowered_))
+        if (b.plain()) plain_.push_back(b.at - 1);
+    return plain_;
+}
+
 void WordStream::writeAsciiWord(std::string_view word, bool small, std::uint32_t capitals,
                                 std::string& out) {
     const std::size_t n = word.size();
@@ -385,7 +395,7 @@ void WordStream::writeAsciiWord(std::string_view word, bool small, std::uint32_t
     chars_.resize(n);
     for (std::size_t k = 0; k < n; ++k)
         chars_[k] = static_cast<unsigned char>(word[k]);
-    const auto breaks = findBreaks(speller_->hyphenator, chars_, workspace_);
+    const auto breaks = breaksOf(chars_);
     chars_.clear();
     std::size_t at = 0;
     for (std::size_t b : breaks) {

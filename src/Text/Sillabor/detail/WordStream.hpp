@@ -4,6 +4,7 @@
 // separators at the breaks of its words, or unchanged when it is an address.
 #pragma once
 
+#include "Text/Sillabor/Dictionary.hpp"
 #include "Text/Sillabor/Hyphenator.hpp"
 #include "Text/Sillabor/RunningText.hpp"
 #include "Text/Sillabor/detail/Breaks.hpp"
@@ -12,6 +13,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,10 +53,14 @@ private:
 /// The classes of a set of word characters.
 const CodeClasses& classesOf(const WordCharacters& letters) noexcept;
 
-/// What a stream needs to hyphenate words of one language.
+/// What a stream needs to hyphenate words of one language. With a
+/// dictionary, it finds the breaks, on the word lowered by the hyphenator's
+/// character map; breaks that replace text are left out, since a separator
+/// cannot say them.
 struct Speller {
     Hyphenator hyphenator;
     WordCharacters letters;
+    std::optional<Dictionary> dictionary = std::nullopt;
 };
 
 /// Chunks of running text, hyphenated word by word. Text comes in through
@@ -151,6 +157,9 @@ private:
     CharClass lastClass_ = CharClass::Delimiter;
     bool afterAt_ = false; // the last character is an '@' after a letter or digit
     Workspace workspace_;
+    std::u32string lowered_;         // a word as a dictionary reads it
+    std::vector<std::size_t> plain_; // its plain breaks
+    std::span<const std::size_t> breaksOf(std::u32string_view word);
 };
 
 } // namespace Text::Sillabor::detail
