@@ -12,7 +12,7 @@ seconds=${1:-60}
 build=${2:-build/fuzz}
 here=$(cd "$(dirname "$0")" && pwd)
 status=0
-for name in patterns exceptions hyphenate utf8 decoder; do
+for name in patterns exceptions hyphenate utf8 decoder dictionary; do
   scratch="$build/../fuzz-corpus/$name"
   log="$build/../fuzz-corpus/$name.log"
   mkdir -p "$scratch"

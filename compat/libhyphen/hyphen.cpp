@@ -3,6 +3,7 @@
 
 #include "Text/Sillabor/detail/DictionaryRep.hpp"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
@@ -182,7 +183,13 @@ int hyphenate(HyphenDict* dict, const char* word, int wordSize, char* hyphens, c
                 starts.push_back(out.size() - 1);
             }
         }
-        std::memcpy(hyphword, out.c_str(), out.size() + 1);
+        // Replacements can lengthen the word past the 2 * word_size bytes
+        // callers allocate; what does not fit is cut off rather than written
+        // past the buffer.
+        const std::size_t room = 2 * n;
+        const std::size_t length = std::min(out.size(), room);
+        std::memcpy(hyphword, out.data(), length);
+        hyphword[length] = '\0';
     }
     if (noHyphen && call == Call::withMinima)
         for (std::size_t c = 0; c < chars; ++c)

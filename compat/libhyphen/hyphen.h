@@ -62,6 +62,10 @@ SILLABOR_HYPHEN_API void hnj_hyphen_free(HyphenDict *dict);
  * i; hyphens needs word_size + 5 bytes. */
 SILLABOR_HYPHEN_API int hnj_hyphen_hyphenate(HyphenDict *dict, const char *word, int word_size, char *hyphens);
 
+/* Breaks with replacements, with the file's minima. The hyphenated word
+ * takes at most 2 * word_size + 1 bytes with its NUL: a longer one (only
+ * replacements can make one) is cut there. */
+
 /* Breaks with replacements, with the file's minima.
  *   word, word_size: the word, in the file's encoding, lower case;
  *   hyphens:   word_size + 5 bytes; hyphens[i] odd: a break after character i

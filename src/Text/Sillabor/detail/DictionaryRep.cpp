@@ -243,13 +243,14 @@ void DicLevel::run(const unsigned char* word, std::size_t n, std::uint8_t* gaps,
         const std::uint16_t* table = table_.data();
         const std::uint32_t* matchOf = tableMatch_.data();
         const std::size_t width = width_;
-        s = table[classes['.']];
+        const std::uint32_t dot = classes[static_cast<unsigned char>('.')];
+        s = table[dot];
         if (matchOf[s]) apply(0, matchOf[s]);
         for (std::size_t j = 1; j <= n; ++j) {
             s = table[s * width + classes[word[j - 1]]];
             if (matchOf[s]) apply(j, matchOf[s]);
         }
-        s = table[s * width + classes['.']];
+        s = table[s * width + dot];
         if (matchOf[s]) apply(n + 1, matchOf[s]);
         return;
     }
