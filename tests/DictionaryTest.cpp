@@ -145,6 +145,10 @@ TEST(DictionaryInterface, TypedBreaksAndPieces) {
     // Breaks found on the lowered word, applied to the word as written.
     EXPECT_THAT(Text::Sillabor::applyBreaks(U"ASSZONNYAL", found),
                 ::testing::ElementsAre(U"Asz", U"SZOny", U"nyAL"));
+    // No break after the last character, even where a one-letter word keeps
+    // its digit.
+    const auto one = Text::Sillabor::parseDictionary("UTF-8\nLEFTHYPHENMIN 1\na1\n", "one.dic");
+    EXPECT_TRUE(one.breaks(U"a").empty());
     // Plain breaks.
     EXPECT_THAT(Text::Sillabor::hyphenate(hu, U"abata"), ::testing::ElementsAre(U"aba", U"ta"));
     EXPECT_TRUE(hu.breaks(U"abata")[0].plain());

@@ -91,7 +91,9 @@ std::vector<Break> Dictionary::breaks(std::u32string_view word) const {
         for (std::size_t i = 0; i < bytes.size(); ++i)
             if (work.noHyphen[i]) work.value[i] = 0;
     std::vector<Break> out;
-    for (std::size_t c = 0; c < word.size(); ++c) {
+    // A break goes between characters: never after the last one (a one-letter
+    // word keeps the digit after it, as the compatible functions report).
+    for (std::size_t c = 0; c + 1 < word.size(); ++c) {
         const std::size_t b = lastByte[c];
         if (!(work.value[b] & 1)) continue;
         Break br;
