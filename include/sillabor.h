@@ -52,21 +52,21 @@ typedef struct sillabor_break {
 
 /* The hyphenator of a built-in language, by name or tag: "en-US", "en_US",
  * "de-1996", "German_Swiss", "fr". NULL if there is no such language. */
-SILLABOR_C_API sillabor_hyphenator *sillabor_open_language(const char *name);
+SILLABOR_C_API sillabor_hyphenator* sillabor_open_language(const char* name);
 
 /* A hyph_*.dic dictionary, from a file or from its bytes. NULL if the file
  * cannot be read or is malformed. */
-SILLABOR_C_API sillabor_hyphenator *sillabor_open_dictionary(const char *path);
-SILLABOR_C_API sillabor_hyphenator *sillabor_open_dictionary_bytes(const char *bytes, size_t size);
+SILLABOR_C_API sillabor_hyphenator* sillabor_open_dictionary(const char* path);
+SILLABOR_C_API sillabor_hyphenator* sillabor_open_dictionary_bytes(const char* bytes, size_t size);
 
 /* A hyphenator from Liang pattern text and exception text (UTF-8, one per
  * line; exceptions may be NULL), with the least number of characters before
  * the first break and after the last. */
-SILLABOR_C_API sillabor_hyphenator *sillabor_open_patterns(const char *patterns, size_t patterns_size,
-                                                           const char *exceptions, size_t exceptions_size,
-                                                           int left_min, int right_min);
+SILLABOR_C_API sillabor_hyphenator*
+sillabor_open_patterns(const char* patterns, size_t patterns_size, const char* exceptions,
+                       size_t exceptions_size, int left_min, int right_min);
 
-SILLABOR_C_API void sillabor_free(sillabor_hyphenator *h);
+SILLABOR_C_API void sillabor_free(sillabor_hyphenator* h);
 
 /* The breaks of the UTF-8 word `word[0, size)`, in ascending order. Returns
  * how many there are, and stores in *text_size how many bytes their texts
@@ -74,16 +74,16 @@ SILLABOR_C_API void sillabor_free(sillabor_hyphenator *h);
  * breaks, text_capacity bytes); otherwise nothing is written to them and the
  * call may be repeated with larger ones. Returns -1 for invalid UTF-8 or a
  * NULL argument (breaks and text may be NULL when their capacity is 0). */
-SILLABOR_C_API long sillabor_breaks(const sillabor_hyphenator *h, const char *word, size_t size,
-                                    sillabor_break *breaks, size_t capacity, char *text, size_t text_capacity,
-                                    size_t *text_size);
+SILLABOR_C_API long sillabor_breaks(const sillabor_hyphenator* h, const char* word, size_t size,
+                                    sillabor_break* breaks, size_t capacity, char* text,
+                                    size_t text_capacity, size_t* text_size);
 
 /* What the last failing call on this thread went wrong on, as UTF-8; an
  * empty string if none did. Valid until the thread's next call. */
-SILLABOR_C_API const char *sillabor_last_error(void);
+SILLABOR_C_API const char* sillabor_last_error(void);
 
 /* This library's version, "major.minor.patch". */
-SILLABOR_C_API const char *sillabor_version(void);
+SILLABOR_C_API const char* sillabor_version(void);
 
 #ifdef __cplusplus
 }

@@ -71,7 +71,7 @@ HyphenDict* load(const std::string& bytes, const std::string& name) {
 }
 
 bool continuation(char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+    return Text::Sillabor::detail::isUtf8Continuation(static_cast<unsigned char>(c));
 }
 
 enum class Call { standard, withRules, withMinima };
@@ -137,6 +137,13 @@ int hyphenate(HyphenDict* dict, const char* word, int wordSize, char* hyphens, c
         }
     }
 
+    // The byte after the character that starts at `byte`.
+    auto nextChar = [&](std::size_t byte) {
+        ++byte;
+        while (multibyte && byte < n && continuation(word[byte]))
+            ++byte;
+        return byte;
+    };
     if (hyphword && !anyRule) {
         // Plain breaks: the word with '=' after each.
         char* out = hyphword;
@@ -158,10 +165,7 @@ int hyphenate(HyphenDict* dict, const char* word, int wordSize, char* hyphens, c
         std::size_t byte = 0;
         for (std::size_t c = 0; c < chars; ++c) {
             const std::size_t begin = byte;
-            ++byte;
-            if (d.utf8)
-                while (byte < n && continuation(word[byte]))
-                    ++byte;
+            byte = nextChar(byte);
             starts.push_back(out.size());
             out.append(word + begin, byte - begin);
             if (!(hyphens[c] & 1)) continue;
@@ -173,10 +177,7 @@ int hyphenate(HyphenDict* dict, const char* word, int wordSize, char* hyphens, c
                 out += (*rep)[c];
                 for (int skip = (*cut)[c] - (*pos)[c]; skip > 0 && c + 1 < chars; --skip) {
                     ++c;
-                    ++byte;
-                    if (d.utf8)
-                        while (byte < n && continuation(word[byte]))
-                            ++byte;
+                    byte = nextChar(byte);
                 }
             } else {
                 out.push_back('=');

@@ -38,29 +38,30 @@ typedef struct _HyphenTrans HyphenTrans;
 /* A loaded dictionary. The fields are filled in for programs that read them
  * (lhmin and rhmin especially); changing them changes nothing. */
 struct _HyphenDict {
-    char lhmin;       /* the file's LEFTHYPHENMIN */
-    char rhmin;       /* the file's RIGHTHYPHENMIN */
-    char clhmin;      /* COMPOUNDLEFTHYPHENMIN */
-    char crhmin;      /* COMPOUNDRIGHTHYPHENMIN */
-    char *nohyphen;   /* NOHYPHEN items, each ending in a NUL */
-    int nohyphenl;    /* how many */
-    int num_states;   /* patterns in this level */
-    char cset[MAX_NAME]; /* the character set, as line 1 names it */
-    int utf8;         /* 1 for UTF-8 files */
-    HyphenState *states; /* always NULL here */
-    HyphenDict *nextlevel; /* the second level, or NULL */
+    char lhmin;            /* the file's LEFTHYPHENMIN */
+    char rhmin;            /* the file's RIGHTHYPHENMIN */
+    char clhmin;           /* COMPOUNDLEFTHYPHENMIN */
+    char crhmin;           /* COMPOUNDRIGHTHYPHENMIN */
+    char* nohyphen;        /* NOHYPHEN items, each ending in a NUL */
+    int nohyphenl;         /* how many */
+    int num_states;        /* patterns in this level */
+    char cset[MAX_NAME];   /* the character set, as line 1 names it */
+    int utf8;              /* 1 for UTF-8 files */
+    HyphenState* states;   /* always NULL here */
+    HyphenDict* nextlevel; /* the second level, or NULL */
 };
 
 /* Reads a dictionary file; NULL if it cannot be read or is malformed (the
  * reason is written to stderr). */
-SILLABOR_HYPHEN_API HyphenDict *hnj_hyphen_load(const char *fn);
+SILLABOR_HYPHEN_API HyphenDict* hnj_hyphen_load(const char* fn);
 /* The same, from an open file, read to its end. */
-SILLABOR_HYPHEN_API HyphenDict *hnj_hyphen_load_file(FILE *f);
-SILLABOR_HYPHEN_API void hnj_hyphen_free(HyphenDict *dict);
+SILLABOR_HYPHEN_API HyphenDict* hnj_hyphen_load_file(FILE* f);
+SILLABOR_HYPHEN_API void hnj_hyphen_free(HyphenDict* dict);
 
 /* Standard breaks only: hyphens[i] is odd when a break may follow character
  * i; hyphens needs word_size + 5 bytes. */
-SILLABOR_HYPHEN_API int hnj_hyphen_hyphenate(HyphenDict *dict, const char *word, int word_size, char *hyphens);
+SILLABOR_HYPHEN_API int hnj_hyphen_hyphenate(HyphenDict* dict, const char* word, int word_size,
+                                             char* hyphens);
 
 /* Breaks with replacements, with the file's minima. The hyphenated word
  * takes at most 2 * word_size + 1 bytes with its NUL: a longer one (only
@@ -79,14 +80,16 @@ SILLABOR_HYPHEN_API int hnj_hyphen_hyphenate(HyphenDict *dict, const char *word,
  *              pos[i]: it starts pos[i] - 1 characters before character i;
  *              cut[i]: how many characters of the word it replaces.
  * Returns 0. */
-SILLABOR_HYPHEN_API int hnj_hyphen_hyphenate2(HyphenDict *dict, const char *word, int word_size, char *hyphens,
-                                              char *hyphenated_word, char ***rep, int **pos, int **cut);
+SILLABOR_HYPHEN_API int hnj_hyphen_hyphenate2(HyphenDict* dict, const char* word, int word_size,
+                                              char* hyphens, char* hyphenated_word, char*** rep,
+                                              int** pos, int** cut);
 
 /* As hnj_hyphen_hyphenate2, with the minima given (0 or less: 2 for lhmin and
  * rhmin, none for the compound minima). */
-SILLABOR_HYPHEN_API int hnj_hyphen_hyphenate3(HyphenDict *dict, const char *word, int word_size, char *hyphens,
-                                              char *hyphword, char ***rep, int **pos, int **cut, int lhmin,
-                                              int rhmin, int clhmin, int crhmin);
+SILLABOR_HYPHEN_API int hnj_hyphen_hyphenate3(HyphenDict* dict, const char* word, int word_size,
+                                              char* hyphens, char* hyphword, char*** rep, int** pos,
+                                              int** cut, int lhmin, int rhmin, int clhmin,
+                                              int crhmin);
 
 #ifdef __cplusplus
 }

@@ -6,6 +6,7 @@
 #include "Text/Sillabor/Language.hpp"
 #include "Text/Sillabor/Pattern.hpp"
 #include "Text/Sillabor/Utf8.hpp"
+#include "Text/Sillabor/detail/Text.hpp"
 
 #include <exception>
 #include <optional>
@@ -98,12 +99,11 @@ long sillabor_breaks(const sillabor_hyphenator* h, const char* word, size_t size
         const auto found =
             std::visit([&](const auto& e) { return Text::Sillabor::breaks(e, wide); }, h->engine);
 
-        // Byte offset of each character boundary.
+        // Byte offset of each character boundary, from the (valid) UTF-8.
         std::vector<std::size_t> offset(wide.size() + 1, 0);
-        for (std::size_t c = 0, b = 0; c < wide.size(); ++c) {
-            b += wide[c] < 0x80 ? 1 : wide[c] < 0x800 ? 2 : wide[c] < 0x10000 ? 3 : 4;
-            offset[c + 1] = b;
-        }
+        for (std::size_t c = 0; c < wide.size(); ++c)
+            offset[c + 1] = offset[c] + Text::Sillabor::detail::sequenceLength(
+                                            static_cast<unsigned char>(utf8[offset[c]]));
         std::string texts;
         std::vector<sillabor_break> out;
         for (const auto& b : found) {

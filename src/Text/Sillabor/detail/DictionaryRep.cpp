@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
-#include <deque>
 #include <stdexcept>
-#include <unordered_map>
 
 namespace Text::Sillabor::detail {
 
@@ -29,10 +27,6 @@ bool sameCharsetName(std::string_view a, std::string_view b) noexcept {
         if (upper(a[i]) != upper(b[j])) return false;
         ++i, ++j;
     }
-}
-
-bool isUtf8Continuation(unsigned char b) noexcept {
-    return (b & 0xC0) == 0x80;
 }
 
 /// Characters in `bytes`: UTF-8 sequences, or bytes.
@@ -74,7 +68,6 @@ int parseCount(std::string_view text, std::string_view file, std::size_t line,
 const Codepage* findCodepage(std::string_view name) noexcept {
     for (const Codepage& c : codepages)
         if (sameCharsetName(c.name, name)) return &c;
-    if (sameCharsetName(name, "ISO8859-8")) return nullptr; // not a set any dictionary uses
     if (sameCharsetName(name, "LATIN1")) return &codepages[0];
     return nullptr;
 }
@@ -417,17 +410,17 @@ DictionaryRep DictionaryRep::parse(std::string_view bytes, std::string_view file
             if (pattern.size() < text.size()) {
                 // pattern/replacement[,start,cut]: start counts characters
                 // from 1, leaving out a leading dot; cut counts characters.
-                const std::string_view spec = text.substr(pattern.size() + 1);
-                const auto c1 = spec.find(',');
+                const std::string_view ruleText = text.substr(pattern.size() + 1);
+                const auto c1 = ruleText.find(',');
                 DicRule r;
-                r.replacement = std::string(spec.substr(0, c1));
+                r.replacement = std::string(ruleText.substr(0, c1));
                 const bool dotAtStart = letters.front() == '.';
                 const bool dotAtEnd = letters.size() > 1 && letters.back() == '.';
                 const std::string_view inner = std::string_view(letters).substr(
                     dotAtStart, letters.size() - dotAtStart - dotAtEnd);
                 int start = 1, cut = countChars(inner, d.utf8);
                 if (c1 != std::string_view::npos) {
-                    const std::string_view numbers = spec.substr(c1 + 1);
+                    const std::string_view numbers = ruleText.substr(c1 + 1);
                     const auto c2 = numbers.find(',');
                     if (c2 == std::string_view::npos)
                         fail(fileName, lineNo,
@@ -533,25 +526,17 @@ struct Run {
                       w.gapRules.begin() + 2 + static_cast<std::ptrdiff_t>(e - b),
                       w.rule.begin() + static_cast<std::ptrdiff_t>(b));
         if (index + 1 < d.levels.size()) {
-            std::vector<std::size_t> cuts;
-            for (std::size_t i = b; i + 1 < e; ++i)
-                if (w.value[i] & 1) cuts.push_back(i);
-            if (cuts.empty()) {
-                level(index + 1, b, e, leftEnd, rightEnd);
-                return;
-            }
-            std::vector<std::uint8_t> kept;
-            for (std::size_t c : cuts)
-                kept.push_back(w.value[c]);
+            // Each odd digit ends a part for the next level; the digit itself
+            // stays, whatever the part's hyphenation puts there.
             std::size_t start = b;
-            for (std::size_t k = 0; k <= cuts.size(); ++k) {
-                const std::size_t end = k < cuts.size() ? cuts[k] + 1 : e;
-                level(index + 1, start, end, leftEnd && start == b, rightEnd && end == e);
-                start = end;
+            for (std::size_t i = b; i + 1 < e; ++i) {
+                if (!(w.value[i] & 1)) continue;
+                const std::uint8_t boundary = w.value[i];
+                level(index + 1, start, i + 1, leftEnd && start == b, false);
+                w.value[i] = boundary;
+                start = i + 1;
             }
-            for (std::size_t k = 0; k < cuts.size(); ++k) {
-                w.value[cuts[k]] = kept[k];
-            }
+            level(index + 1, start, e, leftEnd && start == b, rightEnd);
         } else {
             if (!leftEnd) keepLeft(b, e, minima.compoundLeft);
             if (!rightEnd) keepRight(b, e, minima.compoundRight);

@@ -14,6 +14,11 @@
 
 namespace Text::Sillabor::detail {
 
+/// Whether `b` continues a UTF-8 sequence rather than starting one.
+constexpr bool isUtf8Continuation(unsigned char b) noexcept {
+    return (b & 0xC0) == 0x80;
+}
+
 /// An 8-bit character set: the code points of bytes 0x80..0xFF (0 where the
 /// set leaves a byte undefined); bytes below 0x80 are ASCII.
 struct Codepage {
