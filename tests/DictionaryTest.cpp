@@ -82,10 +82,52 @@ TEST(Dictionary, MinimaAndCompoundParts) {
                              "f");
     EXPECT_EQ(breaks(d, "abcdexyabcdeab"), "ab=c=dex=ya=b=c=d=e=ab");
     EXPECT_EQ(breaks(d, "abxyabcdeab"), "abx=ya=b=c=d=e=ab");
+    // In a word cut into parts, every part, the last one too, keeps the
+    // break before a last character of one byte off, whatever the minima;
+    // a last character of two bytes keeps it.
+    const auto parts = DictionaryRep::parse(
+        "UTF-8\nLEFTHYPHENMIN 1\nRIGHTHYPHENMIN 1\n1x1\nNEXTLEVEL\n1a1\n1b1\n1c1\n1d1\n1e1\n1ä1\n",
+        "f");
+    EXPECT_EQ(breaks(parts, "abcxabcde"), "a=bc=x=a=b=c=de");
+    EXPECT_EQ(breaks(parts, "abxbä"), "ab=x=b=ä");
+    EXPECT_EQ(breaks(parts, "abcde"), "a=b=c=d=e"); // not cut: the word's minima only
+    // No break after a one-letter word; a right minimum never clears the
+    // first position.
+    const auto one =
+        DictionaryRep::parse("UTF-8\nLEFTHYPHENMIN 1\nRIGHTHYPHENMIN 3\n1a1\n1b1\n", "f");
+    EXPECT_EQ(breaks(one, "a"), "a");
+    EXPECT_EQ(breaks(one, "ab"), "a=b");
+    EXPECT_EQ(breaks(one, "aba"), "a=ba");
     // Minima count characters, not bytes.
     const auto u =
         DictionaryRep::parse("UTF-8\nLEFTHYPHENMIN 2\nRIGHTHYPHENMIN 2\n1ä\n1ö\n1ü\n", "f");
     EXPECT_EQ(breaks(u, "äöüäöü"), "äö=ü=ä=öü");
+}
+
+TEST(Dictionary, LinesAreReadInPiecesOf99Bytes) {
+    const std::string head = "ISO8859-1\nLEFTHYPHENMIN 1\nRIGHTHYPHENMIN 1\n";
+    const std::string comment = "% " + std::string(97, 'q'); // 99 bytes
+    struct Case {
+        std::string lines, word, expected;
+    };
+    const Case cases[] = {
+        // The tail of a long comment is read as a pattern...
+        {comment + "x1y\n", "xy", "x=y"},
+        {comment.substr(0, 98) + "x1y\n", "xy", "x=y"}, // "1y": still a break before y
+        {comment.substr(0, 97) + "x1y\n", "xy", "xy"},  // "1y" stays in the comment
+        // ...a pattern ends at white space, and a line that starts with
+        // white space holds nothing.
+        {"x1y zz\n", "xy", "x=y"},
+        {"x1y\tzz\n", "xy", "x=y"},
+        {" x1y\n", "xy", "xy"},
+    };
+    for (const Case& c : cases) {
+        const auto d = DictionaryRep::parse(head + c.lines, "f");
+        EXPECT_EQ(breaks(d, c.word), c.expected) << c.lines;
+    }
+    // Errors still name the line of the file, not the piece.
+    EXPECT_EQ(message("UTF-8\n" + comment + "\nLEFTHYPHENMIN x\n"),
+              "x.dic:3: LEFTHYPHENMIN needs a number from 0 to 255, not \"x\"");
 }
 
 TEST(Dictionary, ReplacementRules) {

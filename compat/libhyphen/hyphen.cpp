@@ -91,28 +91,30 @@ int hyphenate(HyphenDict* dict, const char* word, int wordSize, char* hyphens, c
     // Breaks beside the forbidden characters: hyphenate2 removes them before
     // writing the hyphenated word; hyphenate3 writes the word first, then
     // marks them with NUL bytes (both read as "no break").
-    const bool noHyphen = markNoHyphen(d, std::string_view(word, n), work.noHyphen);
+    const bool withRules = !d.rules.empty();
+    const bool noHyphen = markNoHyphen(d, std::string_view(word, n), work);
     if (noHyphen && call != Call::withMinima)
         for (std::size_t i = 0; i < n; ++i)
-            if (work.noHyphen[i]) work.value[i] = 0, work.rule[i] = -1;
+            if (work.noHyphen[i]) {
+                work.value[i] = 0;
+                if (withRules) work.rule[i] = -1;
+            }
+    const std::uint8_t* value = work.value.data();
     for (std::size_t i = 0; i < n; ++i)
-        hyphens[i] = static_cast<char>('0' + work.value[i]);
+        hyphens[i] = static_cast<char>('0' + value[i]);
     hyphens[n] = '\0';
     hyphens[n + 1] = '0';
 
     // UTF-8: the arrays are indexed by character, each taking the value of
     // the character's last byte.
     std::size_t chars = n;
-    bool multibyte = false;
-    if (d.utf8)
-        for (std::size_t i = 0; i < n && !multibyte; ++i)
-            multibyte = static_cast<unsigned char>(word[i]) >= 0x80;
+    const bool multibyte = d.utf8 && (work.kinds & DictionaryRep::highByte);
     if (multibyte) {
         chars = 0;
         for (std::size_t i = 0; i < n; ++i) {
             if (i + 1 < n && continuation(word[i + 1])) continue;
             hyphens[chars] = hyphens[i];
-            work.rule[chars] = work.rule[i];
+            if (withRules) work.rule[chars] = work.rule[i];
             if (noHyphen) work.noHyphen[chars] = work.noHyphen[i];
             ++chars;
         }
@@ -120,7 +122,7 @@ int hyphenate(HyphenDict* dict, const char* word, int wordSize, char* hyphens, c
     }
 
     bool anyRule = false;
-    if (call != Call::standard && rep && pos && cut && !d.rules.empty()) {
+    if (call != Call::standard && rep && pos && cut && withRules) {
         for (std::size_t c = 0; c < chars; ++c) {
             if (work.rule[c] < 0 || !(hyphens[c] & 1)) continue;
             if (!*rep) {
@@ -144,8 +146,15 @@ int hyphenate(HyphenDict* dict, const char* word, int wordSize, char* hyphens, c
             ++byte;
         return byte;
     };
-    if (hyphword && !anyRule) {
+    if (hyphword && !anyRule && !multibyte) {
         // Plain breaks: the word with '=' after each.
+        char* out = hyphword;
+        for (std::size_t i = 0; i < n; ++i) {
+            *out++ = word[i];
+            if (value[i] & 1) *out++ = '=';
+        }
+        *out = '\0';
+    } else if (hyphword && !anyRule) {
         char* out = hyphword;
         std::size_t byte = 0;
         for (std::size_t c = 0; c < chars; ++c) {

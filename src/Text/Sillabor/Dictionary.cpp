@@ -87,18 +87,17 @@ std::vector<Break> Dictionary::breaks(std::u32string_view word) const {
     thread_local std::vector<std::size_t> lastByte;
     encode(d, word, bytes, lastByte);
     detail::hyphenateBytes(d, bytes, d.minima, work);
-    if (detail::markNoHyphen(d, bytes, work.noHyphen))
+    if (detail::markNoHyphen(d, bytes, work))
         for (std::size_t i = 0; i < bytes.size(); ++i)
             if (work.noHyphen[i]) work.value[i] = 0;
     std::vector<Break> out;
-    // A break goes between characters: never after the last one (a one-letter
-    // word keeps the digit after it, as the compatible functions report).
+    // A break goes between characters: never after the last one.
     for (std::size_t c = 0; c + 1 < word.size(); ++c) {
         const std::size_t b = lastByte[c];
         if (!(work.value[b] & 1)) continue;
         Break br;
         br.at = br.from = br.to = c + 1;
-        if (const std::int32_t r = work.rule[b]; r >= 0) {
+        if (const std::int32_t r = d.rules.empty() ? -1 : work.rule[b]; r >= 0) {
             const detail::DicRule& rule = d.rules[static_cast<std::size_t>(r)];
             const std::ptrdiff_t from = static_cast<std::ptrdiff_t>(c) + 1 - rule.pos;
             const std::ptrdiff_t to = from + rule.cut;

@@ -38,6 +38,18 @@ int countChars(std::string_view bytes, bool utf8) noexcept {
     return n;
 }
 
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+/// A pattern line's pattern: what comes before its first white space.
+std::string_view firstWord(std::string_view line) {
+    std::size_t e = 0;
+    while (e < line.size() && !isBlank(line[e]))
+        ++e;
+    return line.substr(0, e);
+}
+
 std::string trimmed(std::string_view s) {
     std::size_t b = 0, e = s.size();
     while (b < e && (s[b] == ' ' || s[b] == '\t'))
@@ -91,22 +103,21 @@ void DicLevel::add(std::string_view letters, const std::uint8_t* digits, int rul
         }
         classes_[c] = 1;
     }
-    Match m;
-    m.begin = static_cast<std::uint32_t>(hits_.size());
+    const auto begin = static_cast<std::uint32_t>(hits_.size());
     const auto length = static_cast<int>(letters.size());
     for (int k = 0; k <= length; ++k)
-        if (digits[k] != 0 || k == ruleGap)
+        if (digits[k] != 0 || k == ruleGap) {
             hits_.push_back({static_cast<std::int16_t>(k - length), digits[k],
-                             static_cast<std::uint8_t>(k == ruleGap)});
-    m.end = static_cast<std::uint32_t>(hits_.size());
-    m.rule = ruleGap >= 0 ? rule : -1;
+                             k == ruleGap ? Hit::carriesRule : std::uint8_t{0}});
+            hitRules_.push_back(k == ruleGap ? rule : -1);
+        }
     if (nodes_[node].match == 0) ++patternCount_;
-    if (m.begin == m.end && m.rule < 0) {
+    if (hits_.size() == begin) {
         nodes_[node].match = 0; // all zero: the state matches, but adds nothing
         return;
     }
-    nodes_[node].match = static_cast<std::uint32_t>(matches_.size());
-    matches_.push_back(m);
+    hits_.back().flags |= Hit::last;
+    nodes_[node].match = begin;
 }
 
 void DicLevel::pack() {
@@ -145,22 +156,26 @@ void DicLevel::pack() {
     // (at most 8 MB): one load a byte, no failure links to follow. States are
     // numbered in breadth-first order, so a state's fallback row is filled
     // before its own.
+    // Each row ends with the state's match (its first hit, in 16 bits too):
+    // the next byte's transition and the match share
+    // the row's cache line.
     const std::size_t width = k + 1;
-    if (nodes_.size() <= 0xFFFF && nodes_.size() * width <= (std::size_t{1} << 22)) {
+    const std::size_t stride = width + 1;
+    if (nodes_.size() <= 0xFFFF && hits_.size() <= 0x10000 &&
+        nodes_.size() * stride <= (std::size_t{1} << 22)) {
         std::vector<std::uint32_t> rank(nodes_.size());
         for (std::size_t i = 0; i < order.size(); ++i)
             rank[order[i]] = static_cast<std::uint32_t>(i);
-        width_ = static_cast<std::uint32_t>(width);
-        table_.assign(nodes_.size() * width, 0);
-        tableMatch_.assign(nodes_.size(), 0);
+        stride_ = static_cast<std::uint32_t>(stride);
+        table_.assign(nodes_.size() * stride, 0);
         for (std::size_t i = 0; i < order.size(); ++i) {
             const std::uint32_t n = order[i];
-            std::uint16_t* row = table_.data() + i * width;
-            if (n != 0) std::copy_n(table_.data() + rank[fallback[n]] * width, width, row);
+            std::uint16_t* row = table_.data() + i * stride;
+            if (n != 0) std::copy_n(table_.data() + rank[fallback[n]] * stride, width, row);
             for (const auto& [c, child] : nodes_[n].children)
                 row[classes_[c]] = static_cast<std::uint16_t>(rank[child]);
             row[0] = 0;
-            tableMatch_[i] = nodes_[n].match;
+            row[width] = static_cast<std::uint16_t>(nodes_[n].match);
         }
         nodes_.clear();
         nodes_.shrink_to_fit();
@@ -221,30 +236,34 @@ void DicLevel::run(const unsigned char* word, std::size_t n, std::uint8_t* gaps,
     const std::uint8_t* classes = classes_.data();
     const Hit* hits = hits_.data();
     std::uint32_t s = 0;
-    auto apply = [&](std::size_t j, std::uint32_t mi) {
-        const Match& match = matches_[mi];
-        for (std::uint32_t h = match.begin; h < match.end; ++h) {
-            const Hit& hit = hits[h];
+    auto apply = [&](std::size_t j, std::uint32_t h) {
+        for (;; ++h) {
+            const Hit hit = hits[h];
             const std::size_t g = j + 1 + static_cast<std::ptrdiff_t>(hit.rel);
-            if (hit.value > gaps[g]) {
-                gaps[g] = hit.value;
-                if constexpr (withRules) rules[g] = hit.rule ? match.rule : -1;
+            if constexpr (withRules) {
+                if (hit.value > gaps[g]) {
+                    gaps[g] = hit.value;
+                    rules[g] = hitRules_[h];
+                }
+            } else {
+                gaps[g] = std::max(gaps[g], hit.value); // no branch to mispredict
             }
+            if (hit.flags & Hit::last) break;
         }
     };
     if (!table_.empty()) {
         const std::uint16_t* table = table_.data();
-        const std::uint32_t* matchOf = tableMatch_.data();
-        const std::size_t width = width_;
+        const std::size_t stride = stride_;
+        const std::size_t matchAt = stride - 1;
         const std::uint32_t dot = classes[static_cast<unsigned char>('.')];
-        s = table[dot];
-        if (matchOf[s]) apply(0, matchOf[s]);
+        const std::uint16_t* row = table + std::size_t{table[dot]} * stride;
+        if (row[matchAt]) apply(0, row[matchAt]);
         for (std::size_t j = 1; j <= n; ++j) {
-            s = table[s * width + classes[word[j - 1]]];
-            if (matchOf[s]) apply(j, matchOf[s]);
+            row = table + std::size_t{row[classes[word[j - 1]]]} * stride;
+            if (row[matchAt]) apply(j, row[matchAt]);
         }
-        s = table[s * width + dot];
-        if (matchOf[s]) apply(n + 1, matchOf[s]);
+        row = table + std::size_t{row[dot]} * stride;
+        if (row[matchAt]) apply(n + 1, row[matchAt]);
         return;
     }
     // The bracketed word ".word.", without copying it: j runs over its bytes.
@@ -282,16 +301,29 @@ void DicLevel::score(const unsigned char* word, std::size_t n, std::uint8_t* gap
 
 DictionaryRep DictionaryRep::parse(std::string_view bytes, std::string_view fileName) {
     DictionaryRep d;
-    std::vector<std::string_view> lines;
-    for (std::size_t start = 0; start < bytes.size();) {
-        std::size_t end = bytes.find('\n', start);
-        if (end == std::string_view::npos) end = bytes.size();
-        lines.push_back(bytes.substr(start, end - start));
-        start = end + 1;
+    // The files have always been read in pieces of at most 99 bytes, the
+    // line end included: the rest of a longer line is read as a line of its
+    // own, and dictionaries have been tuned with their long comments' tails
+    // taken as patterns. They are read the same way here.
+    constexpr std::size_t piece = 99;
+    struct Line {
+        std::string_view text;
+        std::size_t number; // in the file, from 1
+    };
+    std::vector<Line> lines;
+    for (std::size_t start = 0, number = 1; start < bytes.size();) {
+        const std::size_t newline = bytes.find('\n', start);
+        const std::size_t lineEnd = newline == std::string_view::npos ? bytes.size() : newline + 1;
+        const std::size_t end = std::min(lineEnd, start + piece);
+        std::string_view text = bytes.substr(start, end - start);
+        if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
+        lines.push_back({text, number});
+        if (end == lineEnd) ++number;
+        start = end;
     }
     if (lines.empty()) fail(fileName, 1, "empty file: the first line must name the character set");
 
-    d.encoding = trimmed(lines[0]);
+    d.encoding = trimmed(lines[0].text);
     if (d.encoding.size() >= 3 && d.encoding.compare(0, 3, "\xEF\xBB\xBF") == 0)
         d.encoding.erase(0, 3);
     if (sameCharsetName(d.encoding, "UTF-8")) {
@@ -313,8 +345,12 @@ DictionaryRep DictionaryRep::parse(std::string_view bytes, std::string_view file
     bool sawNoHyphen = false;
 
     for (std::size_t i = 1; i < lines.size(); ++i) {
-        const std::string line = trimmed(lines[i]);
-        if (line.empty() || line[0] == '%' || line[0] == '#') continue;
+        // A line that starts with white space has an empty first word, and
+        // holds nothing.
+        const std::string_view raw = lines[i].text;
+        if (raw.empty() || isBlank(raw[0]) || raw[0] == '%' || raw[0] == '#') continue;
+        const std::string line = trimmed(raw);
+        const std::size_t number = lines[i].number;
         const auto space = line.find_first_of(" \t");
         const std::string_view word = std::string_view(line).substr(0, space);
         const std::string_view rest =
@@ -323,16 +359,16 @@ DictionaryRep DictionaryRep::parse(std::string_view bytes, std::string_view file
                 : std::string_view(line).substr(line.find_first_not_of(" \t", space));
         LevelText& t = texts.back();
         if (word == "LEFTHYPHENMIN") {
-            t.minima.left = parseCount(rest, fileName, i + 1, word);
+            t.minima.left = parseCount(rest, fileName, number, word);
             t.hasMinima = true;
         } else if (word == "RIGHTHYPHENMIN") {
-            t.minima.right = parseCount(rest, fileName, i + 1, word);
+            t.minima.right = parseCount(rest, fileName, number, word);
             t.hasMinima = true;
         } else if (word == "COMPOUNDLEFTHYPHENMIN") {
-            t.minima.compoundLeft = parseCount(rest, fileName, i + 1, word);
+            t.minima.compoundLeft = parseCount(rest, fileName, number, word);
             t.hasCompound[0] = t.hasMinima = true;
         } else if (word == "COMPOUNDRIGHTHYPHENMIN") {
-            t.minima.compoundRight = parseCount(rest, fileName, i + 1, word);
+            t.minima.compoundRight = parseCount(rest, fileName, number, word);
             t.hasCompound[1] = t.hasMinima = true;
         } else if (word == "NOHYPHEN") {
             // Items are separated by commas; as in the files' long-standing
@@ -372,9 +408,12 @@ DictionaryRep DictionaryRep::parse(std::string_view bytes, std::string_view file
         }
     }
     d.minima = texts[0].minima;
+    for (std::size_t c = 0x80; c < 0x100; ++c)
+        d.byteKinds[c] |= DictionaryRep::highByte;
     for (const std::string& item : d.noHyphen)
-        if (!item.empty()) d.noHyphenLead[static_cast<unsigned char>(item[0])] = true;
-    if (d.defaultFirstLevel) d.noHyphenLead['-'] = true;
+        if (!item.empty())
+            d.byteKinds[static_cast<unsigned char>(item[0])] |= DictionaryRep::noHyphenByte;
+    if (d.defaultFirstLevel) d.byteKinds['-'] |= DictionaryRep::noHyphenByte;
 
     d.levels.resize(texts.size());
     std::vector<std::uint8_t> digits;
@@ -468,9 +507,15 @@ DictionaryRep DictionaryRep::parse(std::string_view bytes, std::string_view file
             addLine(text, 0);
         const std::size_t userLevel = level;
         for (std::size_t lineNo : texts[userLevel].lines)
-            addLine(trimmed(lines[lineNo]), lineNo + 1);
+            addLine(firstWord(lines[lineNo].text), lines[lineNo].number);
         out.pack();
     }
+    if (d.levels.size() > 1)
+        for (std::size_t c = 0; c < 0x100; ++c) {
+            const char byte = static_cast<char>(c);
+            if (d.levels[0].mayMatch(std::string_view(&byte, 1)))
+                d.byteKinds[c] |= DictionaryRep::firstLevelByte;
+        }
     return d;
 }
 
@@ -483,38 +528,65 @@ struct Run {
     std::string_view word;
     DicWork& w;
     const DicMinima& minima;
+    bool withRules; // the dictionary has rules: keep `w.rule`
+    bool bytewise;  // every character is one byte (an 8-bit set, or ASCII)
 
+    void clear(std::size_t i) {
+        w.value[i] = 0;
+        if (withRules) w.rule[i] = -1;
+    }
+    bool continues(std::size_t i) const {
+        return !bytewise && isUtf8Continuation(static_cast<unsigned char>(word[i]));
+    }
     /// Clears the breaks after the first `count` - 1 characters of [b, e).
     void keepLeft(std::size_t b, std::size_t e, int count) {
+        if (bytewise) {
+            const std::size_t end =
+                std::min(e, b + static_cast<std::size_t>(std::max(count - 1, 0)));
+            for (std::size_t i = b; i < end; ++i)
+                clear(i);
+            return;
+        }
         int chars = 0;
         for (std::size_t i = b; i < e && chars < count; ++i) {
-            if (d.utf8 && i + 1 < e && isUtf8Continuation(static_cast<unsigned char>(word[i + 1])))
-                continue;
+            if (i + 1 < e && continues(i + 1)) continue;
             ++chars;
-            if (chars < count) w.value[i] = 0, w.rule[i] = -1;
+            if (chars < count) clear(i);
         }
     }
     /// Clears the breaks that leave fewer than `count` characters of [b, e).
-    /// The first position of the span is never cleared here: a word of
-    /// fewer characters than `count` keeps its first value, as it always has.
+    /// The first position of the span is never cleared here, as it never has
+    /// been: "ab" and "aba" keep a break after "a" with a right minimum of 3.
     void keepRight(std::size_t b, std::size_t e, int count) {
+        if (bytewise) {
+            const std::size_t keep = static_cast<std::size_t>(std::max(count, 0));
+            for (std::size_t i = e - std::min(keep, e - b - 1); i < e; ++i)
+                clear(i);
+            return;
+        }
         int chars = 0;
         for (std::size_t i = e; i-- > b + 1 && chars < count;) {
-            w.value[i] = 0, w.rule[i] = -1;
-            if (!d.utf8 || !isUtf8Continuation(static_cast<unsigned char>(word[i]))) ++chars;
+            clear(i);
+            if (!continues(i)) ++chars;
         }
+    }
+
+    /// Clears the value of the last byte but one of [b, e): the break before
+    /// a last character of one byte. A last character of several bytes
+    /// keeps the break before it, as it always has in UTF-8 files.
+    void keepLastTwo(std::size_t b, std::size_t e) {
+        if (e - b >= 2) clear(e - 2);
     }
 
     void level(std::size_t index, std::size_t b, std::size_t e, bool leftEnd, bool rightEnd) {
         const DicLevel& lv = d.levels[index];
-        if (index + 1 < d.levels.size() && !lv.mayMatch(word.substr(b, e - b))) {
+        if (index + 1 < d.levels.size() && !(w.kinds & DictionaryRep::firstLevelByte)) {
             // No byte of the part is in any pattern of this level: it finds
             // no boundary, and the next level takes the whole part.
             level(index + 1, b, e, leftEnd, rightEnd);
             return;
         }
         const std::size_t m = e - b + 2;
-        const bool withRules = !d.rules.empty();
         w.gaps.assign(m + 1, 0);
         if (withRules) w.gapRules.assign(m + 1, -1);
         lv.score(reinterpret_cast<const unsigned char*>(word.data() + b), e - b, w.gaps.data(),
@@ -528,15 +600,18 @@ struct Run {
         if (index + 1 < d.levels.size()) {
             // Each odd digit ends a part for the next level; the digit itself
             // stays, whatever the part's hyphenation puts there.
+            // In a word cut into parts, no part ends with a piece of one byte.
             std::size_t start = b;
             for (std::size_t i = b; i + 1 < e; ++i) {
                 if (!(w.value[i] & 1)) continue;
                 const std::uint8_t boundary = w.value[i];
                 level(index + 1, start, i + 1, leftEnd && start == b, false);
+                keepLastTwo(start, i + 1);
                 w.value[i] = boundary;
                 start = i + 1;
             }
             level(index + 1, start, e, leftEnd && start == b, rightEnd);
+            if (start != b) keepLastTwo(start, e);
         } else {
             if (!leftEnd) keepLeft(b, e, minima.compoundLeft);
             if (!rightEnd) keepRight(b, e, minima.compoundRight);
@@ -549,23 +624,27 @@ struct Run {
 void hyphenateBytes(const DictionaryRep& d, std::string_view word, const DicMinima& minima,
                     DicWork& w) {
     const std::size_t n = word.size();
-    w.value.assign(n, 0);
-    w.rule.assign(n, -1);
+    const bool withRules = !d.rules.empty();
+    // Every level writes the values of the whole span it scores, and the
+    // first level scores the whole word.
+    w.value.resize(n);
+    if (withRules) w.rule.resize(n);
     if (n == 0) return;
-    Run run{d, word, w, minima};
+    std::uint8_t kinds = 0;
+    for (unsigned char c : word)
+        kinds |= d.byteKinds[c];
+    w.kinds = kinds;
+    const bool bytewise = !d.utf8 || !(kinds & DictionaryRep::highByte);
+    Run run{d, word, w, minima, withRules, bytewise};
     run.level(0, 0, n, true, true);
     run.keepLeft(0, n, minima.left > 0 ? minima.left : 2);
     run.keepRight(0, n, minima.right > 0 ? minima.right : 2);
+    run.clear(n - 1); // never a break after the last character, even in a one-letter word
 }
 
-bool markNoHyphen(const DictionaryRep& d, std::string_view word, std::vector<std::uint8_t>& marks) {
-    bool any = false;
-    for (unsigned char c : word)
-        if (d.noHyphenLead[c]) {
-            any = true;
-            break;
-        }
-    if (!any) return false;
+bool markNoHyphen(const DictionaryRep& d, std::string_view word, DicWork& work) {
+    if (!(work.kinds & DictionaryRep::noHyphenByte)) return false;
+    std::vector<std::uint8_t>& marks = work.noHyphen;
     marks.assign(word.size(), 0);
     auto mark = [&](std::string_view item) {
         if (item.empty()) return;

@@ -86,20 +86,19 @@ private:
     void run(const unsigned char* word, std::size_t n, std::uint8_t* gaps,
              std::int32_t* rules) const;
 
+    // A state's match is the run of hits from its first to the one marked
+    // last; hits_[0] is no hit, so that 0 can mean "no match".
     struct Hit {
+        static constexpr std::uint8_t carriesRule = 1, last = 2;
         std::int16_t rel; // the digit lands on gap j + 1 + rel, j the last byte matched
         std::uint8_t value;
-        std::uint8_t rule; // 1: this digit carries the state's rule
-    };
-    struct Match {
-        std::uint32_t begin, end; // in hits_
-        std::int32_t rule;
+        std::uint8_t flags;
     };
     struct Slot {
         std::uint32_t base = 0;
         std::uint32_t check = 0xFFFFFFFF;
         std::uint32_t fallback = 0;
-        std::uint32_t match = 0; // index in matches_, 0: none
+        std::uint32_t match = 0; // first hit in hits_, 0: none
     };
 
     // Building: a plain trie.
@@ -112,15 +111,14 @@ private:
     bool dotsOnly_ = false; // a pattern of dots alone: it matches any word
 
     std::array<std::uint8_t, 256> classes_{};
-    // Small levels: the full transition table, width_ entries a state, and
-    // each state's match.
-    std::uint32_t width_ = 0;
+    // Small levels: the full transition table, a row of stride_ entries a
+    // state: its transition by each class, then its match.
+    std::uint32_t stride_ = 0;
     std::vector<std::uint16_t> table_; // states fit in 16 bits
-    std::vector<std::uint32_t> tableMatch_;
     // Larger ones: the double array.
     std::vector<Slot> slots_;
-    std::vector<Hit> hits_;
-    std::vector<Match> matches_{Match{}};
+    std::vector<Hit> hits_{Hit{}};
+    std::vector<std::int32_t> hitRules_{-1}; // each hit's rule, -1: none
 };
 
 /// A whole dictionary: the levels in order (the first finds compound
@@ -134,9 +132,16 @@ struct DictionaryRep {
     bool defaultFirstLevel = false; // the first level was made here, not read
     std::vector<DicRule> rules;
     std::vector<std::string> noHyphen;
-    std::array<bool, 256>
-        noHyphenLead{}; // first bytes of those items (and '-' with a made first level)
-    DicMinima minima;   // the file's, as a caller starts from
+    DicMinima minima; // the file's, as a caller starts from
+
+    /// What a byte may start or take part in, so that one pass over a word
+    /// tells which of the slower steps it needs.
+    enum ByteKind : std::uint8_t {
+        highByte = 1,       // 0x80 and up: part of a longer UTF-8 character
+        noHyphenByte = 2,   // first byte of a NOHYPHEN item (or '-' with a made first level)
+        firstLevelByte = 4, // in a pattern of the first of two levels
+    };
+    std::array<std::uint8_t, 256> byteKinds{};
 
     /// Parses a `.dic` file. Throws std::invalid_argument naming `fileName`
     /// and the line.
@@ -150,21 +155,24 @@ struct DicWork {
     // Per byte of the word: the digit after it (0..9) and its rule (-1: none).
     std::vector<std::uint8_t> value;
     std::vector<std::int32_t> rule;
+    std::uint8_t kinds = 0; // the byte kinds of the word last hyphenated, or-ed together
     std::vector<std::uint8_t> noHyphen; // 1 after bytes next to which no break goes
     std::string out;                    // the hyphenated word, being written
     std::vector<std::size_t> starts;    // where each character of `out` begins
 };
 
 /// Hyphenates `word` (bytes in the dictionary's encoding) with `minima`:
-/// fills `work.value` and `work.rule` for each byte. A break goes after byte i
-/// when `value[i]` is odd.
+/// fills `work.value`, and `work.rule` when the dictionary has rules, for
+/// each byte, and `work.kinds`. A break goes after byte i when `value[i]` is
+/// odd.
 void hyphenateBytes(const DictionaryRep& d, std::string_view word, const DicMinima& minima,
                     DicWork& work);
 
 /// Marks the bytes after which no break may go because of the characters
 /// the file forbids breaking beside (NOHYPHEN; with the first level made
 /// here, the hyphen too): the byte before each such item and its last byte.
-/// Returns false, leaving `marks` as it was, when the word holds none of them.
-bool markNoHyphen(const DictionaryRep& d, std::string_view word, std::vector<std::uint8_t>& marks);
+/// `work` holds `word`'s hyphenation. Returns false, leaving `work.noHyphen`
+/// as it was, when the word holds none of them.
+bool markNoHyphen(const DictionaryRep& d, std::string_view word, DicWork& work);
 
 } // namespace Text::Sillabor::detail
