@@ -91,6 +91,19 @@ TEST(Dictionary, MinimaAndCompoundParts) {
     EXPECT_EQ(breaks(parts, "abcxabcde"), "a=bc=x=a=b=c=de");
     EXPECT_EQ(breaks(parts, "abxbä"), "ab=x=b=ä");
     EXPECT_EQ(breaks(parts, "abcde"), "a=b=c=d=e"); // not cut: the word's minima only
+    // The first level cuts each part again, as a word with dots at its edges.
+    const auto again = DictionaryRep::parse(
+        "ISO8859-1\nLEFTHYPHENMIN 1\nRIGHTHYPHENMIN 1\nCOMPOUNDLEFTHYPHENMIN 1\n"
+        "COMPOUNDRIGHTHYPHENMIN 1\nxy1z\n.z1w\nNEXTLEVEL\n1q1\n",
+        "f");
+    EXPECT_EQ(breaks(again, "xyzwabcd"), "xy=z=wabcd");
+    // The word's minima count from its first character that is not a digit
+    // to its last.
+    const auto digits = DictionaryRep::parse("ISO8859-1\n1a1\n1b1\n", "f");
+    EXPECT_EQ(breaks(digits, "abab"), "ab=ab");
+    EXPECT_EQ(breaks(digits, "0abab"), "0ab=ab");
+    EXPECT_EQ(breaks(digits, "00abab"), "00ab=ab");
+    EXPECT_EQ(breaks(digits, "abab00"), "ab=ab00");
     // No break after a one-letter word; a right minimum never clears the
     // first position.
     const auto one =
@@ -164,6 +177,30 @@ TEST(Dictionary, ReplacementRules) {
     hyphenateBytes(d, "abcde", d.minima, work);
     EXPECT_EQ(work.value[1], 5);
     EXPECT_EQ(work.rule[1], -1);
+    // At the word's start, a break with a rule counts the characters of its
+    // text before the line end beyond the first against the left minimum.
+    struct MinimumCase {
+        const char* rule;
+        int left;
+        const char* word;
+        const char* expected;
+    };
+    const MinimumCase minimumCases[] = {
+        {"t5tyo/ty=ty,1,3", 2, "ttyolobar", "t=tyolobar"},
+        {"t5tyo/ty=ty,1,3", 3, "ttyolobar", "ttyolobar"},
+        {"t5tyo/ty=ty,1,3", 3, "attyolobar", "at=tyolobar"},
+        {"t5tyo/ty=ty,1,3", 4, "attyolobar", "attyolobar"},
+        {"b5c/QQQ=R,1,2", 4, "abcd", "ab=cd"},
+        {"b5c/QQQ=R,1,2", 5, "abcd", "abcd"},
+        {"b5c/=R,1,2", 2, "abcd", "ab=cd"}, // never less than the plain count
+        {"b5c/=R,1,2", 3, "abcd", "abcd"},
+    };
+    for (const MinimumCase& c : minimumCases) {
+        const auto m = DictionaryRep::parse("UTF-8\nLEFTHYPHENMIN " + std::to_string(c.left) +
+                                                "\nRIGHTHYPHENMIN 1\n" + c.rule + "\n",
+                                            "f");
+        EXPECT_EQ(breaks(m, c.word), c.expected) << c.rule << " " << c.left;
+    }
 }
 
 } // namespace

@@ -111,7 +111,8 @@ void DicLevel::add(std::string_view letters, const std::uint8_t* digits, int rul
                              k == ruleGap ? Hit::carriesRule : std::uint8_t{0}});
             hitRules_.push_back(k == ruleGap ? rule : -1);
         }
-    if (nodes_[node].match == 0) ++patternCount_;
+    if (!nodes_[node].pattern) ++patternCount_;
+    nodes_[node].pattern = true;
     if (hits_.size() == begin) {
         nodes_[node].match = 0; // all zero: the state matches, but adds nothing
         return;
@@ -496,6 +497,9 @@ DictionaryRep DictionaryRep::parse(std::string_view bytes, std::string_view file
                         ++charGap;
                 }
                 r.cut = cut;
+                const std::string_view before =
+                    std::string_view(r.replacement).substr(0, r.replacement.find('='));
+                r.leftExtra = std::max(countChars(before, d.utf8) - 1, 0);
                 if (ruleGap >= 0) {
                     rule = static_cast<int>(d.rules.size());
                     d.rules.push_back(std::move(r));
@@ -539,8 +543,10 @@ struct Run {
         return !bytewise && isUtf8Continuation(static_cast<unsigned char>(word[i]));
     }
     /// Clears the breaks after the first `count` - 1 characters of [b, e).
-    void keepLeft(std::size_t b, std::size_t e, int count) {
-        if (bytewise) {
+    /// At the word's start (`wordStart`), a break with a rule counts the
+    /// characters its text before the line end adds beyond the first.
+    void keepLeft(std::size_t b, std::size_t e, int count, bool wordStart = false) {
+        if (bytewise && !withRules) {
             const std::size_t end =
                 std::min(e, b + static_cast<std::size_t>(std::max(count - 1, 0)));
             for (std::size_t i = b; i < end; ++i)
@@ -551,7 +557,11 @@ struct Run {
         for (std::size_t i = b; i < e && chars < count; ++i) {
             if (i + 1 < e && continues(i + 1)) continue;
             ++chars;
-            if (chars < count) clear(i);
+            if (chars >= count) break;
+            if (wordStart && withRules && w.rule[i] >= 0 && (w.value[i] & 1) &&
+                chars + d.rules[static_cast<std::size_t>(w.rule[i])].leftExtra >= count)
+                continue;
+            clear(i);
         }
     }
     /// Clears the breaks that leave fewer than `count` characters of [b, e).
@@ -600,18 +610,25 @@ struct Run {
         if (index + 1 < d.levels.size()) {
             // Each odd digit ends a part for the next level; the digit itself
             // stays, whatever the part's hyphenation puts there.
-            // In a word cut into parts, no part ends with a piece of one byte.
+            // A part is cut again by this level, as a word of its own (with
+            // dots at its edges), until no boundary is left; then the next
+            // level hyphenates it. In a word cut into parts, no part ends
+            // with a piece of one byte.
             std::size_t start = b;
             for (std::size_t i = b; i + 1 < e; ++i) {
                 if (!(w.value[i] & 1)) continue;
                 const std::uint8_t boundary = w.value[i];
-                level(index + 1, start, i + 1, leftEnd && start == b, false);
+                level(index, start, i + 1, leftEnd && start == b, false);
                 keepLastTwo(start, i + 1);
                 w.value[i] = boundary;
                 start = i + 1;
             }
-            level(index + 1, start, e, leftEnd && start == b, rightEnd);
-            if (start != b) keepLastTwo(start, e);
+            if (start == b) {
+                level(index + 1, b, e, leftEnd, rightEnd);
+            } else {
+                level(index, start, e, false, rightEnd);
+                keepLastTwo(start, e);
+            }
         } else {
             if (!leftEnd) keepLeft(b, e, minima.compoundLeft);
             if (!rightEnd) keepRight(b, e, minima.compoundRight);
@@ -637,8 +654,21 @@ void hyphenateBytes(const DictionaryRep& d, std::string_view word, const DicMini
     const bool bytewise = !d.utf8 || !(kinds & DictionaryRep::highByte);
     Run run{d, word, w, minima, withRules, bytewise};
     run.level(0, 0, n, true, true);
-    run.keepLeft(0, n, minima.left > 0 ? minima.left : 2);
-    run.keepRight(0, n, minima.right > 0 ? minima.right : 2);
+    // The word's minima count from its first character that is not a digit
+    // to its last one ("0abab" breaks as "0ab=ab"); no break goes among the
+    // digits before or after.
+    auto digit = [&](std::size_t i) { return word[i] >= '0' && word[i] <= '9'; };
+    std::size_t first = 0, last = n;
+    while (first < n && digit(first))
+        ++first;
+    while (last > first && digit(last - 1))
+        --last;
+    for (std::size_t i = 0; i < first; ++i)
+        run.clear(i);
+    run.keepLeft(first, n, minima.left > 0 ? minima.left : 2, true);
+    for (std::size_t i = std::max<std::size_t>(last, 1); i < n; ++i)
+        run.clear(i);
+    if (last > 0) run.keepRight(0, last, minima.right > 0 ? minima.right : 2);
     run.clear(n - 1); // never a break after the last character, even in a one-letter word
 }
 

@@ -38,6 +38,9 @@ struct DicRule {
     std::string replacement;
     int pos = 0;
     int cut = 0;
+    // What the left minimum adds for the break: the characters of the text
+    // before the line end beyond its first ("sz=sz" adds 1).
+    int leftExtra = 0;
 };
 
 /// The minimum lengths that a hyphenation keeps: of the word's first and last
@@ -104,6 +107,7 @@ private:
     // Building: a plain trie.
     struct Node {
         std::uint32_t match = 0;
+        bool pattern = false; // a pattern ends here (its digits may all be 0)
         std::vector<std::pair<unsigned char, std::uint32_t>> children;
     };
     std::vector<Node> nodes_{Node{}};
