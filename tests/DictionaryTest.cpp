@@ -115,6 +115,11 @@ TEST(Dictionary, MinimaAndCompoundParts) {
     const auto u =
         DictionaryRep::parse("UTF-8\nLEFTHYPHENMIN 2\nRIGHTHYPHENMIN 2\n1ä\n1ö\n1ü\n", "f");
     EXPECT_EQ(breaks(u, "äöüäöü"), "äö=ü=ä=öü");
+    // A character of three bytes is one character too (libhyphen counts it
+    // as two, and breaks "ﬃ=bcde" with a left minimum of 2).
+    const auto w = DictionaryRep::parse(
+        "UTF-8\nLEFTHYPHENMIN 2\nRIGHTHYPHENMIN 1\n1ﬃ1\n1b1\n1c1\n1d1\n1e1\n", "f");
+    EXPECT_EQ(breaks(w, "ﬃbcde"), "ﬃb=c=d=e");
 }
 
 TEST(Dictionary, LinesAreReadInPiecesOf99Bytes) {
