@@ -182,6 +182,13 @@ TEST(Dictionary, ReplacementRules) {
     hyphenateBytes(d, "abcde", d.minima, work);
     EXPECT_EQ(work.value[1], 5);
     EXPECT_EQ(work.rule[1], -1);
+    // A higher even digit leaves the rule (no break there, but libhyphen's
+    // `rep` still names it).
+    const auto even =
+        DictionaryRep::parse("UTF-8\nLEFTHYPHENMIN 1\nRIGHTHYPHENMIN 1\nab3c/x=y,2,2\nb4cd\n", "f");
+    hyphenateBytes(even, "abcde", even.minima, work);
+    EXPECT_EQ(work.value[1], 4);
+    EXPECT_GE(work.rule[1], 0);
     // At the word's start, a break with a rule counts the characters of its
     // text before the line end beyond the first against the left minimum.
     struct MinimumCase {

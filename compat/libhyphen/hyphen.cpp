@@ -124,7 +124,7 @@ int hyphenate(HyphenDict* dict, const char* word, int wordSize, char* hyphens, c
     bool anyRule = false;
     if (call != Call::standard && rep && pos && cut && withRules) {
         for (std::size_t c = 0; c < chars; ++c) {
-            if (work.rule[c] < 0 || !(hyphens[c] & 1)) continue;
+            if (work.rule[c] < 0) continue;
             if (!*rep) {
                 *rep = static_cast<char**>(std::calloc(n ? n : 1, sizeof(char*)));
                 *pos = static_cast<int*>(std::calloc(n ? n : 1, sizeof(int)));

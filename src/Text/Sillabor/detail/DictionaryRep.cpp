@@ -242,9 +242,11 @@ void DicLevel::run(const unsigned char* word, std::size_t n, std::uint8_t* gaps,
             const Hit hit = hits[h];
             const std::size_t g = j + 1 + static_cast<std::ptrdiff_t>(hit.rel);
             if constexpr (withRules) {
+                // An odd digit brings its pattern's rule, or none; a higher
+                // even digit leaves the rule of the odd one it covers.
                 if (hit.value > gaps[g]) {
                     gaps[g] = hit.value;
-                    rules[g] = hitRules_[h];
+                    if (hit.value & 1) rules[g] = hitRules_[h];
                 }
             } else {
                 gaps[g] = std::max(gaps[g], hit.value); // no branch to mispredict
