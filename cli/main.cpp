@@ -161,6 +161,7 @@ struct Options {
     std::optional<std::string> patterns, exceptions, dictionary;
     std::optional<std::ptrdiff_t> left, right;
     std::vector<std::string> words;
+    std::string firstOption; // the first option that is not --help, --version or --list
 };
 
 Options parseOptions(int argc, char** argv) {
@@ -195,6 +196,9 @@ Options parseOptions(int argc, char** argv) {
             if (hasInline) fail(std::string(name) + " takes no value", 2);
             b = true;
         };
+        const bool query =
+            name == "--list" || name == "-h" || name == "--help" || name == "--version";
+        if (!query && name != "--" && o.firstOption.empty()) o.firstOption = name;
         if (name == "--")
             wordsOnly = true;
         else if (name == "-l" || name == "--language")
@@ -231,6 +235,13 @@ Options parseOptions(int argc, char** argv) {
             flag(o.version);
         else
             fail("unknown option '" + std::string(arg) + "' (see sillabor --help)", 2);
+    }
+    // --help, --version and --list each answer on their own.
+    if (o.help + o.version + o.list > 1) fail("--help, --version and --list exclude each other", 2);
+    if (o.help || o.version || o.list) {
+        const std::string query = o.help ? "--help" : o.version ? "--version" : "--list";
+        if (!o.firstOption.empty()) fail(query + " takes no other option, not " + o.firstOption, 2);
+        if (!o.words.empty()) fail(query + " takes no WORD", 2);
     }
     if (o.text && o.html) fail("--text and --html exclude each other", 2);
     if (o.text && !o.words.empty()) fail("--text reads standard input and takes no WORD", 2);

@@ -237,6 +237,12 @@ TEST_F(Cli, ReportsABadCommandLine) {
         {{"--min-length", "3"}, "sillabor: --min-length goes with --text or --html\n"},
         {{"--text", "--skip-class", "x"}, "sillabor: --skip-class goes with --html\n"},
         {{"--text", "--min-length", "-1"}, "sillabor: --min-length: not a count: '-1'\n"},
+        {{"--version", "--text"}, "sillabor: --version takes no other option, not --text\n"},
+        {{"--list", "--patterns", "/nonexistent"},
+         "sillabor: --list takes no other option, not --patterns\n"},
+        {{"-l", "de", "--list"}, "sillabor: --list takes no other option, not -l\n"},
+        {{"--help", "word"}, "sillabor: --help takes no WORD\n"},
+        {{"--list", "--version"}, "sillabor: --help, --version and --list exclude each other\n"},
     };
     for (const auto& [args, message] : cases) {
         const Outcome r = run(args);
