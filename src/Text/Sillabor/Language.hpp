@@ -104,11 +104,23 @@ enum class Language : int {
     Welsh
 };
 
-/// The smallest and largest value of an enumeration.
+namespace detail {
+template <class>
+inline constexpr bool hasBounds = false;
+} // namespace detail
+
+/// The smallest and largest value of an enumeration: defined for Language
+/// only; any other type fails to compile.
 template <class T>
-inline constexpr T minBound = T{};
+inline constexpr T minBound = [] {
+    static_assert(detail::hasBounds<T>, "minBound and maxBound exist only for Language");
+    return T{};
+}();
 template <class T>
-inline constexpr T maxBound = T{};
+inline constexpr T maxBound = [] {
+    static_assert(detail::hasBounds<T>, "minBound and maxBound exist only for Language");
+    return T{};
+}();
 template <>
 inline constexpr Language minBound<Language> = Language::Afrikaans;
 template <>
