@@ -1,4 +1,6 @@
 // Must not compile: minBound and maxBound are defined for Language only.
 #include "Text/Sillabor/Language.hpp"
 
-int main() { return Text::Sillabor::minBound<int>; }
+int main() {
+    return Text::Sillabor::minBound<int>;
+}

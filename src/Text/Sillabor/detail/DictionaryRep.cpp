@@ -107,8 +107,7 @@ void DicLevel::add(std::string_view letters, const std::uint8_t* digits, int rul
     const auto length = static_cast<int>(letters.size());
     for (int k = 0; k <= length; ++k)
         if (digits[k] != 0 || k == ruleGap) {
-            hits_.push_back({static_cast<std::int16_t>(k - length), digits[k],
-                             k == ruleGap ? Hit::carriesRule : std::uint8_t{0}});
+            hits_.push_back({static_cast<std::int16_t>(k - length), digits[k], 0});
             hitRules_.push_back(k == ruleGap ? rule : -1);
         }
     if (!nodes_[node].pattern) ++patternCount_;
@@ -156,10 +155,9 @@ void DicLevel::pack() {
     // A level of up to 65,535 states gets a full transition table instead
     // (at most 8 MB): one load a byte, no failure links to follow. States are
     // numbered in breadth-first order, so a state's fallback row is filled
-    // before its own.
-    // Each row ends with the state's match (its first hit, in 16 bits too):
-    // the next byte's transition and the match share
-    // the row's cache line.
+    // before its own. Each row ends with the state's match (its first hit,
+    // in 16 bits too), so that the match and the next byte's transition
+    // share the row's cache line.
     const std::size_t width = k + 1;
     const std::size_t stride = width + 1;
     if (nodes_.size() <= 0xFFFF && hits_.size() <= 0x10000 &&
@@ -593,7 +591,7 @@ struct Run {
     void level(std::size_t index, std::size_t b, std::size_t e, bool leftEnd, bool rightEnd) {
         const DicLevel& lv = d.levels[index];
         if (index + 1 < d.levels.size() && !(w.kinds & DictionaryRep::firstLevelByte)) {
-            // No byte of the part is in any pattern of this level: it finds
+            // No byte of the word is in any pattern of this level: it finds
             // no boundary, and the next level takes the whole part.
             level(index + 1, b, e, leftEnd, rightEnd);
             return;
@@ -610,12 +608,11 @@ struct Run {
                       w.gapRules.begin() + 2 + static_cast<std::ptrdiff_t>(e - b),
                       w.rule.begin() + static_cast<std::ptrdiff_t>(b));
         if (index + 1 < d.levels.size()) {
-            // Each odd digit ends a part for the next level; the digit itself
-            // stays, whatever the part's hyphenation puts there.
-            // A part is cut again by this level, as a word of its own (with
-            // dots at its edges), until no boundary is left; then the next
-            // level hyphenates it. In a word cut into parts, no part ends
-            // with a piece of one byte.
+            // Each odd digit ends a part, and stays whatever the part's
+            // hyphenation puts there. A part is cut again by this level, as a
+            // word of its own (with dots at its edges), until no boundary is
+            // left; then the next level hyphenates it. In a word cut into
+            // parts, no part ends with a piece of one byte.
             std::size_t start = b;
             for (std::size_t i = b; i + 1 < e; ++i) {
                 if (!(w.value[i] & 1)) continue;

@@ -92,7 +92,7 @@ private:
     // A state's match is the run of hits from its first to the one marked
     // last; hits_[0] is no hit, so that 0 can mean "no match".
     struct Hit {
-        static constexpr std::uint8_t carriesRule = 1, last = 2;
+        static constexpr std::uint8_t last = 1; // in flags: the match's last hit
         std::int16_t rel; // the digit lands on gap j + 1 + rel, j the last byte matched
         std::uint8_t value;
         std::uint8_t flags;
