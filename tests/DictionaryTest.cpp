@@ -249,6 +249,29 @@ TEST(DictionaryInterface, TypedBreaksAndPieces) {
                 ::testing::ElementsAre(U"ax", U"yef"));
 }
 
+TEST(DictionaryInterface, CallersMayChooseTheMinima) {
+    // The file keeps three characters at either end; a caller may keep fewer
+    // or more, and the parts of a compound keep the file's minima.
+    const auto d = Text::Sillabor::parseDictionary(
+        "UTF-8\nLEFTHYPHENMIN 3\nRIGHTHYPHENMIN 3\n1b1\n1d1\n", "x.dic");
+    auto at = [](const std::vector<Break>& found) {
+        std::vector<std::size_t> out;
+        for (const Break& b : found)
+            out.push_back(b.at);
+        return out;
+    };
+    EXPECT_THAT(at(d.breaks(U"abcdef")), ::testing::ElementsAre(3));
+    EXPECT_THAT(at(d.breaks(U"abcdef", 1, 1)), ::testing::ElementsAre(1, 2, 3, 4));
+    EXPECT_THAT(at(d.breaks(U"abcdef", 2, 3)), ::testing::ElementsAre(2, 3));
+    EXPECT_THAT(at(d.breaks(U"abcdef", 4, 1)), ::testing::ElementsAre(4));
+    try {
+        (void)d.breaks(U"abcdef", 0, 2);
+        ADD_FAILURE() << "a minimum of 0 was taken";
+    } catch (const std::invalid_argument& e) {
+        EXPECT_STREQ(e.what(), "a hyphenation minimum must be at least 1, not 0");
+    }
+}
+
 TEST(DictionaryInterface, EightBitFilesTakeAndGiveCodePoints) {
     // ISO8859-2: 0xB9 is "š", 0xE8 is "č".
     const auto d =

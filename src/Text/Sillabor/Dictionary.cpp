@@ -3,9 +3,12 @@
 #include "Text/Sillabor/detail/DictionaryRep.hpp"
 #include "Text/Sillabor/detail/Text.hpp"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <stdexcept>
+#include <string>
 #include <system_error>
 
 namespace Text::Sillabor {
@@ -50,25 +53,33 @@ namespace {
 void encode(const DictionaryRep& d, std::u32string_view word, std::string& out,
             std::vector<std::size_t>& lastByte) {
     out.clear();
-    lastByte.clear();
-    for (char32_t c : word) {
-        if (d.utf8) {
-            detail::appendUtf8(out, std::u32string_view(&c, 1));
-        } else if (c < 0x80) {
+    lastByte.resize(word.size());
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        const char32_t c = word[i];
+        if (c < 0x80) {
             out.push_back(static_cast<char>(c));
+        } else if (d.utf8) {
+            detail::appendUtf8(out, std::u32string_view(&c, 1));
         } else {
             // A character the set lacks becomes a byte no pattern holds.
             char byte = '\0';
-            for (std::size_t i = 0; i < 128; ++i)
-                if (d.codepage->upper[i] == c) {
-                    byte = static_cast<char>(0x80 + i);
+            for (std::size_t k = 0; k < 128; ++k)
+                if (d.codepage->upper[k] == c) {
+                    byte = static_cast<char>(0x80 + k);
                     break;
                 }
             out.push_back(byte);
         }
-        lastByte.push_back(out.size() - 1);
+        lastByte[i] = out.size() - 1;
     }
 }
+
+/// Scratch space for the breaks of one word, kept per thread.
+struct Scratch {
+    DicWork work;
+    std::string bytes;
+    std::vector<std::size_t> lastByte;
+};
 
 std::u32string decode(const DictionaryRep& d, std::string_view bytes) {
     if (d.utf8) return detail::decodeUtf8Lenient(bytes);
@@ -81,16 +92,44 @@ std::u32string decode(const DictionaryRep& d, std::string_view bytes) {
 } // namespace
 
 std::vector<Break> Dictionary::breaks(std::u32string_view word) const {
+    std::vector<Break> out;
+    breaksWith(word, rep_->minima, out);
+    return out;
+}
+
+std::vector<Break> Dictionary::breaks(std::u32string_view word, int leftMin, int rightMin) const {
+    std::vector<Break> out;
+    breaks(word, leftMin, rightMin, out);
+    return out;
+}
+
+void Dictionary::breaks(std::u32string_view word, int leftMin, int rightMin,
+                        std::vector<Break>& out) const {
+    if (leftMin < 1 || rightMin < 1)
+        throw std::invalid_argument("a hyphenation minimum must be at least 1, not " +
+                                    std::to_string(std::min(leftMin, rightMin)));
+    detail::DicMinima minima = rep_->minima;
+    minima.left = leftMin;
+    minima.right = rightMin;
+    breaksWith(word, minima, out);
+}
+
+void Dictionary::breaksWith(std::u32string_view word, const detail::DicMinima& minima,
+                            std::vector<Break>& out) const {
     const DictionaryRep& d = *rep_;
-    thread_local DicWork work;
-    thread_local std::string bytes;
-    thread_local std::vector<std::size_t> lastByte;
+    thread_local Scratch scratch;
+    auto& [work, bytes, lastByte] = scratch;
+    bytes.reserve(word.size() * 4);
     encode(d, word, bytes, lastByte);
-    detail::hyphenateBytes(d, bytes, d.minima, work);
+    detail::hyphenateBytes(d, bytes, minima, work);
     if (detail::markNoHyphen(d, bytes, work))
         for (std::size_t i = 0; i < bytes.size(); ++i)
             if (work.noHyphen[i]) work.value[i] = 0;
-    std::vector<Break> out;
+    std::size_t count = 0;
+    for (std::size_t c = 0; c + 1 < word.size(); ++c)
+        count += work.value[lastByte[c]] & 1;
+    out.clear();
+    out.reserve(count);
     // A break goes between characters: never after the last one.
     for (std::size_t c = 0; c + 1 < word.size(); ++c) {
         const std::size_t b = lastByte[c];
@@ -114,7 +153,6 @@ std::vector<Break> Dictionary::breaks(std::u32string_view word) const {
         }
         out.push_back(std::move(br));
     }
-    return out;
 }
 
 std::vector<Break> breaks(const Dictionary& d, std::u32string_view word) {

@@ -23,6 +23,7 @@ namespace Text::Sillabor {
 
 namespace detail {
 struct DictionaryRep;
+struct DicMinima;
 } // namespace detail
 
 /// A place where a word may be broken across lines. `at` counts the
@@ -66,10 +67,20 @@ public:
 
     /// Where `word` may break, in ascending order of `at`.
     std::vector<Break> breaks(std::u32string_view word) const;
+    /// As `breaks(word)`, with `leftMin` and `rightMin` characters kept
+    /// whole at the word's ends in place of the file's minima (those of the
+    /// parts of a compound stay the file's), for programs that let their
+    /// users choose. Throws std::invalid_argument for a minimum below 1.
+    std::vector<Break> breaks(std::u32string_view word, int leftMin, int rightMin) const;
+    /// As the one above, into `out` (cleared first): a loop that keeps one
+    /// vector from word to word allocates nothing for plain breaks.
+    void breaks(std::u32string_view word, int leftMin, int rightMin, std::vector<Break>& out) const;
 
 private:
     friend SILLABOR_API Dictionary parseDictionary(std::string_view bytes, std::string_view name);
     explicit Dictionary(std::shared_ptr<const detail::DictionaryRep> rep) : rep_(std::move(rep)) {}
+    void breaksWith(std::u32string_view word, const detail::DicMinima& minima,
+                    std::vector<Break>& out) const;
     std::shared_ptr<const detail::DictionaryRep> rep_;
 };
 
