@@ -1,0 +1,147 @@
+"""sillabor's own interface: words, running text, HTML, hyphenators from
+pattern text, dictionaries, every built-in language, bad input, and the GIL
+released around long texts."""
+
+import threading
+import time
+
+import pytest
+
+import sillabor
+
+
+def test_words():
+    assert sillabor.hyphenate("hyphenation") == ["hy", "phen", "ation"]
+    assert sillabor.hyphenate("Typesetting", "en-US") == ["Type", "set", "ting"]
+    assert sillabor.hyphenate("co-operation") == ["co-", "op", "er", "a", "tion"]
+    assert sillabor.hyphenate("Silbentrennung", lang="de") == ["Sil", "ben", "tren", "nung"]
+    h = sillabor.Hyphenator.for_language("en_GB")
+    assert (h.lang, h.left, h.right) == ("en-gb", 2, 3)
+    assert sillabor.Hyphenator.for_language("en-US").positions("hyphenation") == [2, 6]
+    assert sillabor.Hyphenator.for_language("en", left=1, right=1).positions("ahead") == [1]
+
+
+def test_running_text_and_html():
+    assert (
+        sillabor.hyphenate_text("Typesetting hyphenation, see https://hyphenation.org.", "en", "-")
+        == "Type-set-ting hy-phen-ation, see https://hyphenation.org."
+    )
+    assert sillabor.hyphenate_text("hyphenation") == "hy\u00adphen\u00adation"
+    assert sillabor.hyphenate_text("HYPHENATION hyphenation", separator="-", capitals=False) == (
+        "HYPHENATION hy-phen-ation"
+    )
+    assert sillabor.hyphenate_text("hyphen hyphenation", separator="-", min_length=7) == (
+        "hyphen hy-phen-ation"
+    )
+    html = (
+        '<p title="hyphenation">hyphenation <code>hyphenation</code> '
+        '<span lang="de">Silbentrennung</span> <b class="nohyphenate">hyphenation</b>'
+        "<script>hyphenation()</script></p>"
+    )
+    assert sillabor.hyphenate_html(html, "en", "-") == (
+        '<p title="hyphenation">hy-phen-ation <code>hyphenation</code> '
+        '<span lang="de">Sil-ben-tren-nung</span> <b class="nohyphenate">hyphenation</b>'
+        "<script>hyphenation()</script></p>"
+    )
+    assert sillabor.hyphenate_html("<p>K&auml;sebrot</p>", "de", "-") == "<p>K&auml;-se-brot</p>"
+
+
+def test_hyphenator_from_pattern_text():
+    # One pattern a line, as in the pattern files.
+    h = sillabor.Hyphenator("1ba\n1na\n", "ba-na-na", left=1, right=1)
+    assert h.hyphenate("banana") == ["ba", "na", "na"]
+    # Capitals of the patterns' letters are lowered for the lookup.
+    assert h.hyphenate("BANANA") == ["BA", "NA", "NA"]
+    assert h.hyphenate_text("Banana nabab", separator="-") == "Ba-na-na na-bab"
+    assert h.lang is None and (h.left, h.right) == (1, 1)
+    de = sillabor.Hyphenator("1ß", lang="de", left=1, right=1)
+    assert de.hyphenate("Straße") == ["Stra", "ße"]
+    with pytest.raises(ValueError, match="left must be at least 1, not 0"):
+        sillabor.Hyphenator("1a", left=0)
+
+
+def test_dictionaries(tmp_path):
+    d = sillabor.Dictionary.from_bytes(
+        "UTF-8\nLEFTHYPHENMIN 2\nRIGHTHYPHENMIN 2\n.as3szon/sz=,2,1\nn1nyal./ny=ny,1,3\n".encode(),
+        "hu.dic",
+    )
+    assert (d.left_min, d.right_min, d.encoding) == (2, 2, "UTF-8")
+    first, second = d.breaks("Asszonnyal")
+    assert (first.at, first.start, first.end, first.before, first.after) == (2, 1, 2, "sz", "")
+    assert not first.plain and second.before == "ny" and second.after == "ny"
+    assert d.hyphenate("Asszonnyal") == ["Asz", "szony", "nyal"]
+    path = tmp_path / "hyph_x.dic"
+    path.write_bytes(b"ISO8859-2\nLEFTHYPHENMIN 1\nRIGHTHYPHENMIN 1\n\xb91\xe8\n")
+    assert sillabor.Dictionary(path).hyphenate("aŠČa") == ["aŠ", "Ča"]
+    assert [b.at for b in sillabor.Dictionary(str(path)).breaks("ašča", left=3)] == []
+    with pytest.raises(ValueError, match=r"x\.dic:2: LEFTHYPHENMIN needs a number"):
+        sillabor.Dictionary.from_bytes(b"UTF-8\nLEFTHYPHENMIN two\n", "x.dic")
+    with pytest.raises(FileNotFoundError) as missing:
+        sillabor.Dictionary(tmp_path / "none.dic")
+    assert missing.value.errno == 2
+
+
+def test_every_language():
+    tags = sillabor.languages()
+    assert len(tags) == 73 and len(set(tags)) == 73
+    for tag in tags:
+        h = sillabor.Hyphenator.for_language(tag)
+        assert h.lang == tag
+        # Any text comes back whole, with separators only between letters.
+        text = "Hyphenation 12345 καλημέρα собака"
+        assert h.hyphenate_text(text, "").replace("", "") == text
+        assert "".join(h.hyphenate("internationalisation")) == "internationalisation"
+
+
+def test_bad_input():
+    with pytest.raises(LookupError, match="unknown language 'klingon'"):
+        sillabor.hyphenate("word", "klingon")
+    with pytest.raises(sillabor.UnknownLanguageError) as unknown:
+        sillabor.Hyphenator.for_language("zz")
+    assert str(unknown.value).startswith("unknown language 'zz'")  # not quoted like a KeyError
+    with pytest.raises(TypeError, match="word must be str, not int"):
+        sillabor.hyphenate(3)
+    with pytest.raises(TypeError, match="text must be str, not bytes"):
+        sillabor.hyphenate_text(b"text")
+    with pytest.raises(TypeError, match="separator must be str"):
+        sillabor.hyphenate_text("text", "en", None)
+    with pytest.raises(UnicodeEncodeError):
+        sillabor.hyphenate_text("lone \udc80 surrogate")
+    with pytest.raises(TypeError):
+        sillabor.Dictionary.from_bytes("not bytes")
+
+
+def _best_time(work, repeat=3):
+    best = float("inf")
+    for _ in range(repeat):
+        start = time.perf_counter()
+        work()
+        best = min(best, time.perf_counter() - start)
+    return best
+
+
+def test_threads_hyphenate_long_texts_in_parallel():
+    # The text functions release the GIL: two threads each hyphenating a
+    # long text take clearly less time than one thread hyphenating both.
+    text = "Typesetting hyphenation needs patterns and exceptions. " * 40000
+    h = sillabor.Hyphenator.for_language("en")
+    expected = h.hyphenate_text(text)
+    results = []
+
+    def one():
+        results.append(h.hyphenate_text(text))
+
+    def sequential():
+        one()
+        one()
+
+    def parallel():
+        threads = [threading.Thread(target=one) for _ in range(2)]
+        for t in threads:
+            t.start()
+        for t in threads:
+            t.join()
+
+    alone, together = _best_time(sequential), _best_time(parallel)
+    assert all(r == expected for r in results)
+    assert together < 0.8 * alone, f"two threads: {together:.3f} s, one after the other: {alone:.3f} s"
