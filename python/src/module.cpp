@@ -55,6 +55,18 @@ PyObject* requireStr(py::handle o, const char* what) {
     return o.ptr();
 }
 
+/// `word` itself, or for a subclass of str a plain copy of its characters:
+/// the methods below call str's own lower(), upper() and isupper(), never a
+/// subclass's, so that no Python code runs while they use their scratch
+/// space.
+py::object exactStr(PyObject* word) {
+    if (PyUnicode_CheckExact(word)) return py::reinterpret_borrow<py::object>(word);
+    PyObject* copy = PyUnicode_FromKindAndData(PyUnicode_KIND(word), PyUnicode_DATA(word),
+                                               PyUnicode_GET_LENGTH(word));
+    if (!copy) throw py::error_already_set();
+    return py::reinterpret_steal<py::object>(copy);
+}
+
 /// The UTF-8 bytes of a str (kept by the str itself). Lone surrogates raise
 /// UnicodeEncodeError, a ValueError.
 std::string_view utf8Of(PyObject* s) {
@@ -292,16 +304,24 @@ public:
     py::object source() const { return source_; }
 
     py::list positions(py::handle word) {
-        PyObject* w = requireStr(word, "word");
+        const py::object exact = exactStr(requireStr(word, "word"));
+        PyObject* w = exact.ptr();
         find(w);
-        py::list out(found_.size());
-        for (std::size_t i = 0; i < found_.size(); ++i)
-            out[i] = dataIntOf(found_[i]);
+        // Making a DataInt runs Python code, which may call this object
+        // again (from this thread or another): work on a vector of our own,
+        // and hand the buffer back after.
+        std::vector<Found> found;
+        found.swap(found_);
+        py::list out(found.size());
+        for (std::size_t i = 0; i < found.size(); ++i)
+            out[i] = dataIntOf(found[i]);
+        found.swap(found_);
         return out;
     }
 
     py::str inserted(py::handle word, py::handle hyphen) {
-        PyObject* w = requireStr(word, "word");
+        const py::object exact = exactStr(requireStr(word, "word"));
+        PyObject* w = exact.ptr();
         std::u32string hy;
         codePointsOf(requireStr(hyphen, "hyphen"), hy);
         find(w);
@@ -325,7 +345,8 @@ public:
     }
 
     py::list pairs(py::handle word) {
-        PyObject* w = requireStr(word, "word");
+        const py::object exact = exactStr(requireStr(word, "word"));
+        PyObject* w = exact.ptr();
         find(w);
         codePointsOf(w, text_);
         const bool upper = anyRule() && isUpper(w);
@@ -336,7 +357,8 @@ public:
     }
 
     py::object wrap(py::handle word, std::ptrdiff_t width, py::handle hyphen) {
-        PyObject* w = requireStr(word, "word");
+        const py::object exact = exactStr(requireStr(word, "word"));
+        PyObject* w = exact.ptr();
         std::u32string hy;
         codePointsOf(requireStr(hyphen, "hyphen"), hy);
         find(w);
@@ -428,10 +450,11 @@ private:
     /// file's rules write them.
     py::object dataIntOf(const Found& f) {
         if (f.plain()) {
+            if (f.at < plain_.size() && plain_[f.at]) return plain_[f.at];
+            py::object made = dataInt_(f.at); // may call back: index plain_ only after
             if (f.at >= plain_.size()) plain_.resize(f.at + 1);
-            py::object& cached = plain_[f.at];
-            if (!cached) cached = dataInt_(f.at);
-            return cached;
+            if (!plain_[f.at]) plain_[f.at] = std::move(made);
+            return plain_[f.at];
         }
         std::u32string change = f.before + U"=" + f.after;
         const auto index = static_cast<std::ptrdiff_t>(f.from) - static_cast<std::ptrdiff_t>(f.at);
@@ -574,7 +597,8 @@ PyMethodDef pyphenMethods[] = {
      METH_FASTCALL | METH_KEYWORDS, "The ways to cut the word in two, longest first part first."},
     {"wrap", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(fastWrap)),
      METH_FASTCALL | METH_KEYWORDS,
-     "wrap($self, word, width, hyphen='-')\n--\n\nThe longest first part, hyphen included, that fits "
+     "wrap($self, word, width, hyphen='-')\n--\n\nThe longest first part, hyphen included, that "
+     "fits "
      "in width characters, and the rest; None when none fits."},
     {nullptr, nullptr, 0, nullptr}};
 

@@ -122,3 +122,29 @@ def test_words_of_other_lengths_when_lowered():
     de = pyphen.Pyphen(lang="de")
     assert de.inserted("İSILBENTRENNUNG") == "İSIL-BEN-TREN-NUNG"
     assert pyphen.Pyphen(lang="tr").inserted("İSTANBUL") == "İS-TAN-BUL"
+
+
+def test_python_code_called_back_cannot_disturb_a_call():
+    # A subclass of str is read as the characters it holds: its own lower()
+    # is not called.
+    class Shouting(str):
+        def lower(self):
+            return "x"
+
+    en = pyphen.Pyphen(lang="en")
+    assert en.positions(Shouting("hyphenation")) == [2, 6]
+    # Making a position runs Python code, which may use the same object
+    # again while the first call is under way.
+    from sillabor import _sillabor
+
+    calls = []
+
+    def data_int(value, data=None):
+        if not calls:
+            calls.append(value)
+            assert inner.positions("typesetting") == [4, 7]  # "type-set-ting", made fresh
+        return pyphen.DataInt(value, data=data)
+
+    inner = _sillabor.PyphenBase(sillabor.Hyphenator.for_language("en"), 2, 2, data_int)
+    assert inner.positions("hyphenation") == [2, 6]
+    assert calls == [2]
