@@ -45,4 +45,58 @@ void BM_HyphenateEnglishWords(benchmark::State& state) {
 }
 BENCHMARK(BM_HyphenateEnglishWords)->Arg(5000)->Unit(benchmark::kMicrosecond);
 
+// 20,000 exception entries: the first words of the English list, hyphenated.
+const std::vector<std::u32string>& exceptionEntries() {
+    static const std::vector<std::u32string> entries = [] {
+        std::vector<std::u32string> out;
+        for (std::size_t i = 0; i < 20000; ++i) {
+            std::u32string entry;
+            for (const std::u32string& piece : hyphenate(english_US, englishWords()[i]))
+                entry += (entry.empty() ? U"" : U"-") + piece;
+            out.push_back(std::move(entry));
+        }
+        return out;
+    }();
+    return entries;
+}
+
+void BM_ParseExceptions20000(benchmark::State& state) {
+    std::u32string text;
+    for (const std::u32string& entry : exceptionEntries())
+        text += entry + U"\n";
+    for (auto _ : state)
+        benchmark::DoNotOptimize(parseExceptions(text));
+}
+BENCHMARK(BM_ParseExceptions20000)->Unit(benchmark::kMillisecond);
+
+// The same entries added one at a time, as an editor adds a user's words:
+// each step keeps the value before it alive, as a caller's undo history would.
+void BM_AddException20000(benchmark::State& state) {
+    for (auto _ : state) {
+        Exceptions d;
+        for (const std::u32string& entry : exceptionEntries()) {
+            Exceptions next = addException(entry, d);
+            d = std::move(next);
+        }
+        benchmark::DoNotOptimize(d);
+    }
+}
+BENCHMARK(BM_AddException20000)->Unit(benchmark::kMillisecond);
+
+// One entry added to the dictionary of all 20,000, and a dictionary of ten
+// entries joined to it: each costs in proportion to the small side.
+void BM_AddOneToExceptions20000(benchmark::State& state) {
+    std::u32string text;
+    for (const std::u32string& entry : exceptionEntries())
+        text += entry + U"\n";
+    const Exceptions large = parseExceptions(text);
+    const Exceptions small = parseExceptions(U"ta-ble\nas-so-ciate\npro-ject\nre-cord\nkey-board\n"
+                                             U"pre-sent\nob-ject\nper-mit\ncon-duct\nde-sert\n");
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(addException(U"hy-phen-ation", large));
+        benchmark::DoNotOptimize(large | small);
+    }
+}
+BENCHMARK(BM_AddOneToExceptions20000)->Unit(benchmark::kNanosecond);
+
 } // namespace

@@ -101,6 +101,51 @@ TEST(ExceptionsValue, OperationsLeaveTheirInputsAlone) {
     EXPECT_EQ(lookupException(U"table", grown), (Scores{0, 0, 0, 0, 0, 0}));
 }
 
+TEST(ExceptionsValue, GrowingOneEntryAtATimeAgreesWithOneParse) {
+    // Entries added one by one (words coming back with other breaks, and
+    // every value along the way kept) must give what one parse gives, in
+    // every observable way: lookups, size, equality, the map, the text form,
+    // and unions with dictionaries built either way.
+    std::u32string text;
+    std::vector<Exceptions> history{Exceptions{}};
+    for (int i = 0; i < 700; ++i) {
+        // 250 words, most of them several times with different breaks.
+        const int w = (i * 37) % 250;
+        std::u32string entry;
+        for (int k = 0; k < 4; ++k) {
+            entry += static_cast<char32_t>(U'a' + (w >> (2 * k)) % 4 + 4 * k);
+            if ((i + k) % 3 != 0 && k < 3) entry += U'-';
+        }
+        text += entry + U"\n";
+        history.push_back(addException(entry, history.back()));
+    }
+    const Exceptions parsed = parseExceptions(text);
+    const Exceptions& grown = history.back();
+    EXPECT_EQ(grown.size(), parsed.size());
+    EXPECT_EQ(grown, parsed);
+    EXPECT_EQ(parsed, grown);
+    EXPECT_EQ(grown.map(), parsed.map());
+    EXPECT_EQ(show(grown), show(parsed));
+    for (const auto& [word, scores] : parsed.map())
+        EXPECT_EQ(lookupException(word, grown), scores) << show(Exceptions({{word, scores}}));
+    EXPECT_EQ(lookupException(U"abcd", grown), std::nullopt);
+    // Earlier values are unchanged: the 100th holds the first 100 entries.
+    std::u32string first;
+    std::size_t lines = 0;
+    for (char32_t c : text) {
+        if (lines == 100) break;
+        first += c;
+        lines += c == U'\n';
+    }
+    EXPECT_EQ(history[100], parseExceptions(first));
+    // A small dictionary into a large one, and the other way round.
+    const Exceptions small = parseExceptions(U"ae-im\nzz-zz\n");
+    EXPECT_EQ(grown | small, parseExceptions(text + U"ae-im\nzz-zz\n"));
+    EXPECT_EQ(small | grown, grown | small);
+    EXPECT_EQ(grown | history[350], grown);
+    EXPECT_NE(grown, history[699]);
+}
+
 TEST(ExceptionsValue, WrapsAnyMap) {
     const Exceptions d(Exceptions::Map{{U"x", {}}, {U"yz", {-3, 2}}});
     EXPECT_EQ(lookupException(U"x", d), Scores{});

@@ -6,6 +6,7 @@
 #include "Text/Sillabor/detail/Text.hpp"
 
 #include <algorithm>
+#include <array>
 #include <ostream>
 #include <stdexcept>
 #include <vector>
@@ -13,7 +14,6 @@
 namespace Text::Sillabor {
 
 using detail::ExceptionsAccess;
-using detail::ExceptionTable;
 
 namespace detail {
 
@@ -42,106 +42,121 @@ bool ExceptionsAccess::built(const Exceptions& e) noexcept {
            static_cast<const DeferredExceptionsRep&>(*e.rep_).value.peek() != nullptr;
 }
 
-Exceptions ExceptionsAccess::make(ExceptionTable table) {
-    if (table.empty()) return Exceptions{};
-    return make(std::make_shared<TableRep>(std::move(table)));
+Exceptions ExceptionsAccess::make(ExceptionLevel level) {
+    if (level.size() == 0) return Exceptions{};
+    level.addFilter();
+    const std::size_t words = level.size();
+    auto node = std::make_shared<const LevelNode>(
+        LevelNode{std::make_shared<const ExceptionLevel>(std::move(level)), nullptr});
+    return make(std::make_shared<TableRep>(std::move(node), words));
+}
+
+void ExceptionLevel::add(std::u32string_view w, std::uint64_t hash, std::span<const Score> s,
+                         Clash clash) {
+    Entry* found = nullptr;
+    std::size_t i = 0;
+    const auto tag = static_cast<std::uint32_t>(hash >> 32);
+    if (slots_.empty() && entries_.size() < smallLevel) {
+        for (Entry& e : entries_)
+            if (e.hash == hash && word(e) == w) {
+                found = &e;
+                break;
+            }
+    } else {
+        if (2 * (entries_.size() + 1) > slots_.size())
+            rehash(std::max<std::size_t>(2 * smallLevel, 2 * slots_.size()));
+        const std::size_t mask = slots_.size() - 1;
+        for (i = hash & mask; slots_[i].entry != 0; i = (i + 1) & mask) {
+            Entry& e = entries_[slots_[i].entry - 1];
+            if (slots_[i].tag == tag && e.hash == hash && word(e) == w) {
+                found = &e;
+                break;
+            }
+        }
+    }
+    if (found) {
+        Entry& e = *found;
+        if (clash == Clash::Keep) return;
+        if (clash == Clash::Min) {
+            // zipMin is never longer than the list there: it takes its place.
+            const std::size_t n = std::min<std::size_t>(e.scoreLength, s.size());
+            for (std::size_t k = 0; k < n; ++k)
+                scores_[e.scores + k] = std::min(scores_[e.scores + k], s[k]);
+            e.scoreLength = static_cast<std::uint32_t>(n);
+        } else if (s.size() <= e.scoreLength) {
+            std::copy(s.begin(), s.end(), scores_.begin() + e.scores);
+            e.scoreLength = static_cast<std::uint32_t>(s.size());
+        } else {
+            e.scores = static_cast<std::uint32_t>(scores_.size());
+            e.scoreLength = static_cast<std::uint32_t>(s.size());
+            scores_.insert(scores_.end(), s.begin(), s.end());
+        }
+        return;
+    }
+    constexpr std::size_t limit = 0xFFFFFFFF;
+    if (chars_.size() + w.size() > limit || scores_.size() + s.size() > limit ||
+        entries_.size() + 1 > limit)
+        throw std::length_error("an exception dictionary holds at most 2^32 - 1 characters");
+    entries_.push_back({hash, static_cast<std::uint32_t>(chars_.size()),
+                        static_cast<std::uint32_t>(w.size()),
+                        static_cast<std::uint32_t>(scores_.size()),
+                        static_cast<std::uint32_t>(s.size())});
+    chars_.append(w);
+    scores_.insert(scores_.end(), s.begin(), s.end());
+    if (!slots_.empty()) slots_[i] = {static_cast<std::uint32_t>(entries_.size()), tag};
+    if (filter_) filter_->add(w);
+}
+
+ExceptionLevel::ExceptionLevel(const ExceptionLevel& other, std::size_t more, std::size_t chars,
+                               std::size_t scores) {
+    chars_.reserve(other.chars_.size() + chars);
+    chars_ = other.chars_;
+    scores_.reserve(other.scores_.size() + scores);
+    scores_ = other.scores_;
+    entries_.reserve(other.entries_.size() + more);
+    entries_ = other.entries_;
+    if (2 * (entries_.size() + more) <= other.slots_.size())
+        slots_ = other.slots_;
+    else
+        reserve(more, 0, 0);
+}
+
+void ExceptionLevel::reserve(std::size_t more, std::size_t chars, std::size_t scores) {
+    chars_.reserve(chars_.size() + chars);
+    scores_.reserve(scores_.size() + scores);
+    entries_.reserve(entries_.size() + more);
+    if (slots_.empty() && entries_.size() + more < smallLevel) return;
+    std::size_t slots = std::max<std::size_t>(2 * smallLevel, slots_.size());
+    while (slots < 2 * (entries_.size() + more))
+        slots *= 2;
+    if (slots != slots_.size()) rehash(slots);
+}
+
+// The table at `slots` slots (a power of two, more than twice the entries).
+void ExceptionLevel::rehash(std::size_t count) {
+    std::vector<Slot> slots(count);
+    const std::size_t mask = slots.size() - 1;
+    for (std::size_t k = 0; k < entries_.size(); ++k) {
+        std::size_t i = entries_[k].hash & mask;
+        while (slots[i].entry != 0)
+            i = (i + 1) & mask;
+        slots[i] = {static_cast<std::uint32_t>(k + 1),
+                    static_cast<std::uint32_t>(entries_[k].hash >> 32)};
+    }
+    slots_ = std::move(slots);
 }
 
 } // namespace detail
 
 namespace {
 
-// Merges one word's list into a table under construction.
-void merge(ExceptionTable& table, std::u32string_view word, std::span<const Score> scores) {
-    auto it = table.find(word);
-    if (it == table.end())
-        table.emplace(std::u32string(word), Scores(scores.begin(), scores.end()));
-    else
-        it->second = zipMin(it->second, scores);
-}
+using detail::ExceptionLevel;
+using detail::LevelNode;
+using detail::TableRep;
 
-// Merges one entry; `word` is scratch space for its key.
-void mergeEntry(ExceptionTable& table, std::u32string_view entry, std::u32string& word) {
-    word.clear();
-    for (char32_t c : entry)
-        if (c != U'-') word.push_back(c);
-    merge(table, word, scoreException(entry));
-}
-
-// The union of every dictionary in `xs`, built in one table from a copy of
-// the largest. The union is commutative and associative, so this is the
-// right fold of `|`, at the cost of one pass.
-Exceptions unionOf(std::span<const Exceptions> xs) {
-    const Exceptions* largest = nullptr;
-    std::size_t largestSize = 0;
-    for (const Exceptions& x : xs) {
-        const ExceptionTable* t = ExceptionsAccess::table(x);
-        if (t && t->size() > largestSize) {
-            largest = &x;
-            largestSize = t->size();
-        }
-    }
-    if (!largest) return Exceptions{};
-    const ExceptionTable* base = ExceptionsAccess::table(*largest);
-    bool alone = true; // nothing but `largest` (or the same table again) adds anything
-    for (const Exceptions& x : xs) {
-        const ExceptionTable* t = ExceptionsAccess::table(x);
-        if (t && t != base) alone = false;
-    }
-    if (alone) return *largest;
-    ExceptionTable table = *base;
-    for (const Exceptions& x : xs) {
-        const ExceptionTable* t = ExceptionsAccess::table(x);
-        if (!t || t == base) continue;
-        for (const auto& [word, scores] : *t)
-            merge(table, word, scores);
-    }
-    return ExceptionsAccess::make(std::move(table));
-}
-
-} // namespace
-
-// ---------------------------------------------------------------------------
-// The value
-
-Exceptions::Exceptions(Map map)
-    : Exceptions(ExceptionsAccess::make(ExceptionTable(std::make_move_iterator(map.begin()),
-                                                       std::make_move_iterator(map.end())))) {}
-
-Exceptions Exceptions::deferred(std::function<Exceptions()> builder) {
-    if (!builder) throw std::invalid_argument("Exceptions::deferred: the builder is empty");
-    return Exceptions(std::make_shared<detail::DeferredExceptionsRep>(std::move(builder)));
-}
-
-Exceptions::Map Exceptions::map() const {
-    const ExceptionTable* t = ExceptionsAccess::table(*this);
-    return t ? Map(t->begin(), t->end()) : Map{};
-}
-
-std::size_t Exceptions::size() const {
-    const ExceptionTable* t = ExceptionsAccess::table(*this);
-    return t ? t->size() : 0;
-}
-
-bool operator==(const Exceptions& a, const Exceptions& b) {
-    const ExceptionTable* ta = ExceptionsAccess::table(a);
-    const ExceptionTable* tb = ExceptionsAccess::table(b);
-    if (ta == tb) return true;
-    if (!ta || !tb) return false;
-    return *ta == *tb;
-}
-
-Exceptions operator|(const Exceptions& a, const Exceptions& b) {
-    const Exceptions both[] = {a, b};
-    return unionOf(both);
-}
-
-// ---------------------------------------------------------------------------
-// Operations
-
-Scores scoreException(std::u32string_view entry) {
-    Scores scores;
-    scores.reserve(entry.size() + 1);
+// The score list of an entry, in `scores` (its storage reused).
+void scoreInto(std::u32string_view entry, Scores& scores) {
+    scores.clear();
     std::size_t i = 0;
     for (;;) {
         if (i >= entry.size()) {
@@ -157,28 +172,209 @@ Scores scoreException(std::u32string_view entry) {
             ++i;
         }
     }
+}
+
+// The word of an entry, in `word`, and its list, in `scores`.
+void readEntry(std::u32string_view entry, std::u32string& word, Scores& scores) {
+    word.clear();
+    for (char32_t c : entry)
+        if (c != U'-') word.push_back(c);
+    scoreInto(entry, scores);
+}
+
+// The size class of a level: levels of one class merge when there are
+// TableRep::fanOut of them.
+std::size_t sizeClass(std::size_t n) {
+    std::size_t c = 0;
+    for (; n >= TableRep::fanOut; n /= TableRep::fanOut)
+        ++c;
+    return c;
+}
+
+// Levels as one, newer entries replacing older ones: the largest is
+// copied (arrays, no word hashed again), the others merged into the copy.
+std::shared_ptr<const ExceptionLevel>
+mergeLevels(std::span<const std::shared_ptr<const ExceptionLevel>> levels) {
+    std::size_t largest = 0;
+    for (std::size_t i = 1; i < levels.size(); ++i)
+        if (levels[i]->size() > levels[largest]->size()) largest = i;
+    std::size_t more = 0, chars = 0, scores = 0;
+    for (std::size_t i = 0; i < levels.size(); ++i)
+        if (i != largest)
+            for (const auto& e : levels[i]->entries()) {
+                ++more;
+                chars += e.wordLength;
+                scores += e.scoreLength;
+            }
+    auto merged = std::make_shared<ExceptionLevel>(*levels[largest], more, chars, scores);
+    auto addAll = [&](const ExceptionLevel& level, ExceptionLevel::Clash clash) {
+        for (const auto& e : level.entries())
+            merged->add(level.word(e), e.hash, level.scores(e), clash);
+    };
+    for (std::size_t i = largest + 1; i < levels.size(); ++i)
+        addAll(*levels[i], ExceptionLevel::Clash::Replace);
+    for (std::size_t i = largest; i-- > 0;)
+        addAll(*levels[i], ExceptionLevel::Clash::Keep);
+    merged->addFilter();
+    return merged;
+}
+
+// `base` (null: the empty dictionary) with the words of `newer` added, their
+// lists combined with `zipMin` where `base` has them too: `newer` becomes a
+// level of its own, costing time in proportion to it, and levels merge as
+// TableRep says.
+Exceptions withLevel(const TableRep* base, std::shared_ptr<ExceptionLevel> newer) {
+    if (!base) return ExceptionsAccess::make(std::move(*newer));
+    std::size_t words = base->words;
+    for (std::size_t k = 0; k < newer->size(); ++k) {
+        const auto& e = newer->entries()[k];
+        const std::u32string_view word = newer->word(e);
+        if (const auto old = base->find(word))
+            newer->add(word, e.hash, *old, ExceptionLevel::Clash::Min);
+        else
+            ++words;
+    }
+    if (newer->size() == 0) return ExceptionsAccess::make(std::make_shared<TableRep>(*base));
+    auto node = std::make_shared<const LevelNode>(LevelNode{std::move(newer), base->newest});
+    // Merge while the newest level is as large as the one before it, or the
+    // newest fanOut levels are of one size class.
+    std::array<const LevelNode*, TableRep::fanOut> run{};
+    for (;;) {
+        std::size_t length = 0;
+        for (const LevelNode* n = node.get(); n && length < TableRep::fanOut; n = n->older.get())
+            run[length++] = n;
+        if (length < 2) break;
+        std::size_t count = 2;
+        if (run[0]->level->size() < run[1]->level->size()) {
+            const std::size_t c = sizeClass(run[0]->level->size());
+            count = 1;
+            while (count < length && sizeClass(run[count]->level->size()) == c)
+                ++count;
+            if (count < TableRep::fanOut) break;
+        }
+        std::array<std::shared_ptr<const ExceptionLevel>, TableRep::fanOut> levels; // oldest first
+        for (std::size_t i = 0; i < count; ++i)
+            levels[i] = run[count - 1 - i]->level;
+        auto merged = mergeLevels(std::span(levels.data(), count));
+        node = std::make_shared<const LevelNode>(LevelNode{std::move(merged), run[count - 1]->older});
+    }
+    return ExceptionsAccess::make(std::make_shared<TableRep>(std::move(node), words));
+}
+
+// The union of two dictionaries: the smaller one's words added to the larger.
+Exceptions unionOf(const Exceptions& a, const Exceptions& b) {
+    const TableRep* ta = ExceptionsAccess::tableRep(a);
+    const TableRep* tb = ExceptionsAccess::tableRep(b);
+    if (!tb || ta == tb) return ta ? a : Exceptions{};
+    if (!ta) return b;
+    const TableRep* large = ta->words >= tb->words ? ta : tb;
+    const TableRep* small = large == ta ? tb : ta;
+    auto added = std::make_shared<ExceptionLevel>();
+    small->forEach([&](std::u32string_view word, std::span<const Score> scores) {
+        added->add(word, detail::wordHash(word), scores, ExceptionLevel::Clash::Keep);
+    });
+    return withLevel(large, std::move(added));
+}
+
+// The union of every dictionary in `xs`. The union is commutative and
+// associative, so any order of folding gives the right fold of `|`.
+Exceptions unionOf(std::span<const Exceptions> xs) {
+    Exceptions out;
+    for (const Exceptions& x : xs)
+        out = unionOf(out, x);
+    return out;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// The value
+
+namespace {
+detail::ExceptionLevel levelOf(const Exceptions::Map& map) {
+    detail::ExceptionLevel level;
+    for (const auto& [word, scores] : map)
+        level.add(word, detail::wordHash(word), scores, detail::ExceptionLevel::Clash::Keep);
+    return level;
+}
+} // namespace
+
+Exceptions::Exceptions(Map map) : Exceptions(ExceptionsAccess::make(levelOf(map))) {}
+
+Exceptions Exceptions::deferred(std::function<Exceptions()> builder) {
+    if (!builder) throw std::invalid_argument("Exceptions::deferred: the builder is empty");
+    return Exceptions(std::make_shared<detail::DeferredExceptionsRep>(std::move(builder)));
+}
+
+Exceptions::Map Exceptions::map() const {
+    Map out;
+    if (const TableRep* t = ExceptionsAccess::tableRep(*this)) {
+        out.reserve(t->words);
+        t->forEach([&](std::u32string_view word, std::span<const Score> scores) {
+            out.emplace(word, Scores(scores.begin(), scores.end()));
+        });
+    }
+    return out;
+}
+
+std::size_t Exceptions::size() const {
+    const TableRep* t = ExceptionsAccess::tableRep(*this);
+    return t ? t->words : 0;
+}
+
+bool operator==(const Exceptions& a, const Exceptions& b) {
+    const TableRep* ta = ExceptionsAccess::tableRep(a);
+    const TableRep* tb = ExceptionsAccess::tableRep(b);
+    if (ta == tb) return true;
+    if (!ta || !tb || ta->words != tb->words) return false;
+    bool same = true;
+    ta->forEach([&](std::u32string_view word, std::span<const Score> scores) {
+        if (same) {
+            const auto other = tb->find(word);
+            same = other && std::equal(other->begin(), other->end(), scores.begin(), scores.end());
+        }
+    });
+    return same;
+}
+
+Exceptions operator|(const Exceptions& a, const Exceptions& b) {
+    return unionOf(a, b);
+}
+
+// ---------------------------------------------------------------------------
+// Operations
+
+Scores scoreException(std::u32string_view entry) {
+    Scores scores;
+    scores.reserve(entry.size() + 1);
+    scoreInto(entry, scores);
     return scores;
 }
 
 Exceptions addException(std::u32string_view entry, const Exceptions& dictionary) {
-    const ExceptionTable* t = ExceptionsAccess::table(dictionary);
-    ExceptionTable table = t ? *t : ExceptionTable{};
-    std::u32string word;
-    mergeEntry(table, entry, word);
-    return ExceptionsAccess::make(std::move(table));
+    thread_local std::u32string word;
+    thread_local Scores scores;
+    readEntry(entry, word, scores);
+    auto added = std::make_shared<detail::ExceptionLevel>();
+    added->add(word, detail::wordHash(word), scores, detail::ExceptionLevel::Clash::Min);
+    return withLevel(ExceptionsAccess::tableRep(dictionary), std::move(added));
 }
 
 Exceptions parseExceptions(std::u32string_view text) {
     // Every line goes into one table: the union is commutative and
     // associative, so the order of merging does not matter.
-    ExceptionTable table;
+    detail::ExceptionLevel level;
     std::u32string word;
-    detail::forEachLine(text, [&](std::u32string_view line) { mergeEntry(table, line, word); });
-    return ExceptionsAccess::make(std::move(table));
+    Scores scores;
+    detail::forEachLine(text, [&](std::u32string_view line) {
+        readEntry(line, word, scores);
+        level.add(word, detail::wordHash(word), scores, detail::ExceptionLevel::Clash::Min);
+    });
+    return ExceptionsAccess::make(std::move(level));
 }
 
 std::optional<Scores> lookupException(std::u32string_view word, const Exceptions& dictionary) {
-    if (const Scores* s = detail::findException(dictionary, word)) return *s;
+    if (const auto s = detail::findException(dictionary, word)) return Scores(s->begin(), s->end());
     return std::nullopt;
 }
 
@@ -205,23 +401,24 @@ Exceptions stimes(std::ptrdiff_t n, const Exceptions& dictionary) {
 // Text form
 
 std::string showsPrec(int precedence, const Exceptions& dictionary, std::string_view rest) {
-    std::vector<const ExceptionTable::value_type*> entries;
-    if (const ExceptionTable* t = ExceptionsAccess::table(dictionary)) {
-        entries.reserve(t->size());
-        for (const auto& e : *t)
-            entries.push_back(&e);
+    std::vector<std::pair<std::u32string_view, std::span<const Score>>> entries;
+    if (const TableRep* t = ExceptionsAccess::tableRep(dictionary)) {
+        entries.reserve(t->words);
+        t->forEach([&](std::u32string_view word, std::span<const Score> scores) {
+            entries.emplace_back(word, scores);
+        });
     }
     std::sort(entries.begin(), entries.end(),
-              [](const auto* a, const auto* b) { return a->first < b->first; });
+              [](const auto& a, const auto& b) { return a.first < b.first; });
     std::string out;
     if (precedence >= 11) out += '(';
     out += "Exceptions (fromList [";
     for (std::size_t i = 0; i < entries.size(); ++i) {
         if (i != 0) out += ',';
         out += '(';
-        detail::appendQuoted(out, entries[i]->first);
+        detail::appendQuoted(out, entries[i].first);
         out += ',';
-        detail::appendScores(out, entries[i]->second);
+        detail::appendScores(out, entries[i].second);
         out += ')';
     }
     out += "])";

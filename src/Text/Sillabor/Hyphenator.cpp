@@ -163,10 +163,9 @@ std::span<const std::size_t> breaksOf(const Hyphenator& h, std::u32string_view w
     // character before the word is normalised or hashed.
     if (const TableRep* exceptions = ExceptionsAccess::tableRep(h.hyphenatorExceptions);
         exceptions &&
-        exceptions->filter.mayHave(n, normalise(word.front()), normalise(word.back()))) {
-        const auto it = exceptions->table.find(normalised());
-        if (it != exceptions->table.end())
-            return {breaks, breaksFromScores(it->second, n, lm, rm, word, breaks)};
+        exceptions->mayHave(n, normalise(word.front()), normalise(word.back()))) {
+        if (const auto scores = exceptions->find(normalised()))
+            return {breaks, breaksFromScores(*scores, n, lm, rm, word, breaks)};
     }
 
     const FlatTrie& trie = packedTrie(h.hyphenatorPatterns);

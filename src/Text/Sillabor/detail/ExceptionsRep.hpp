@@ -7,24 +7,19 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <optional>
+#include <span>
+#include <vector>
 
 namespace Text::Sillabor::detail {
 
-/// Hashing and comparing words as views, so that a lookup needs no copy.
-struct WordHash {
-    using is_transparent = void;
-    std::size_t operator()(std::u32string_view w) const noexcept {
-        return std::hash<std::u32string_view>{}(w);
-    }
-};
-struct WordEqual {
-    using is_transparent = void;
-    bool operator()(std::u32string_view a, std::u32string_view b) const noexcept { return a == b; }
-};
-using ExceptionTable = std::unordered_map<std::u32string, Scores, WordHash, WordEqual>;
+/// The hash of a word, computed once however many levels a lookup searches.
+inline std::uint64_t wordHash(std::u32string_view w) noexcept {
+    return std::hash<std::u32string_view>{}(w);
+}
 
 /// A dictionary is a table, or a builder that produces one on first use.
 class ExceptionsRep {
@@ -67,13 +62,158 @@ private:
     std::array<std::uint64_t, 64> bits_{};
 };
 
-struct TableRep final : ExceptionsRep {
-    explicit TableRep(ExceptionTable t) noexcept : ExceptionsRep(Kind::Table), table(std::move(t)) {
-        for (const auto& entry : table)
-            filter.add(entry.first);
+/// One level of a dictionary: its words and score lists in two arenas,
+/// found through an open-addressing table that keeps each word's hash, so
+/// that copying or merging levels copies arrays and never hashes a word
+/// again.
+class ExceptionLevel {
+public:
+    struct Entry {
+        std::uint64_t hash;
+        std::uint32_t word, wordLength;    // in chars_
+        std::uint32_t scores, scoreLength; // in scores_
+    };
+    /// What `add` does with a word that is there already.
+    enum class Clash {
+        Min,     // its list becomes the zipMin of both
+        Replace, // the new list replaces it
+        Keep     // it stays as it is
+    };
+
+    ExceptionLevel() = default;
+    /// A copy of `other` with room for `more` entries of `chars` characters
+    /// and `scores` scores in all (its filter is not copied).
+    ExceptionLevel(const ExceptionLevel& other, std::size_t more, std::size_t chars,
+                   std::size_t scores);
+
+    std::size_t size() const noexcept { return entries_.size(); }
+    /// False when `w`, or a word of this length, first and last character,
+    /// is surely not here.
+    bool mayHave(std::u32string_view w) const noexcept { return !filter_ || filter_->mayHave(w); }
+    bool mayHave(std::size_t length, char32_t first, char32_t last) const noexcept {
+        return !filter_ || filter_->mayHave(length, first, last);
     }
-    ExceptionTable table;
-    WordFilter filter;
+    /// Gives the level a filter of its words: levels that live long have one;
+    /// the small ones that single additions make, and that soon merge, do
+    /// without.
+    void addFilter() {
+        filter_.emplace();
+        for (const Entry& e : entries_)
+            filter_->add(word(e));
+    }
+    const std::vector<Entry>& entries() const noexcept { return entries_; }
+    std::u32string_view word(const Entry& e) const noexcept {
+        return {chars_.data() + e.word, e.wordLength};
+    }
+    std::span<const Score> scores(const Entry& e) const noexcept {
+        return {scores_.data() + e.scores, e.scoreLength};
+    }
+
+    /// The entry of `w` (whose hash is `hash`), or null.
+    const Entry* find(std::u32string_view w, std::uint64_t hash) const noexcept {
+        if (slots_.empty()) {
+            for (const Entry& e : entries_)
+                if (e.hash == hash && word(e) == w) return &e;
+            return nullptr;
+        }
+        const std::size_t mask = slots_.size() - 1;
+        const auto tag = static_cast<std::uint32_t>(hash >> 32);
+        for (std::size_t i = hash & mask; slots_[i].entry != 0; i = (i + 1) & mask) {
+            if (slots_[i].tag != tag) continue;
+            const Entry& e = entries_[slots_[i].entry - 1];
+            if (e.hash == hash && word(e) == w) return &e;
+        }
+        return nullptr;
+    }
+
+    /// Makes room for `more` entries of `chars` characters and `scores`
+    /// scores in all, so that adding them moves nothing.
+    void reserve(std::size_t more, std::size_t chars, std::size_t scores);
+
+    /// Adds `w` with the list `s`. Throws std::length_error past 2^32 - 1
+    /// characters or scores in one level.
+    void add(std::u32string_view w, std::uint64_t hash, std::span<const Score> s, Clash clash);
+
+private:
+    void rehash(std::size_t slots);
+    std::u32string chars_;
+    Scores scores_;
+    std::vector<Entry> entries_;
+    // Levels of fewer entries are searched in order, without a table.
+    static constexpr std::size_t smallLevel = 8;
+    // The table: a power of two long, at most half full. A slot holds an
+    // entry's index + 1 (0: empty) and the high half of its hash, so that a
+    // probe reads the entry only when the two halves may match.
+    struct Slot {
+        std::uint32_t entry = 0;
+        std::uint32_t tag = 0;
+    };
+    std::vector<Slot> slots_;
+    std::optional<WordFilter> filter_;
+};
+
+/// A level and the older levels below it: a list that dictionaries share,
+/// so that a new level costs one node whatever the number of levels.
+struct LevelNode {
+    std::shared_ptr<const ExceptionLevel> level;
+    std::shared_ptr<const LevelNode> older; // null for the oldest
+};
+
+/// The words of a dictionary, in levels, newest first. A word's entry in a
+/// newer level replaces those in older ones. Adding to a dictionary makes a
+/// small new level rather than a copy of the whole table, and levels of about
+/// the same size merge when there are `fanOut` of them, so that over any
+/// sequence of additions a word is copied O(log n) times and a lookup
+/// searches O(log n) levels (mostly ruled out by their filters; one level for
+/// a dictionary parsed at once).
+struct TableRep final : ExceptionsRep {
+    static constexpr std::size_t fanOut = 4;
+
+    TableRep(std::shared_ptr<const LevelNode> n, std::size_t w) noexcept
+        : ExceptionsRep(Kind::Table), newest(std::move(n)), words(w) {}
+
+    std::shared_ptr<const LevelNode> newest; // never null
+    std::size_t words = 0;                   // distinct words across the levels
+
+    bool mayHave(std::size_t length, char32_t first, char32_t last) const noexcept {
+        for (const LevelNode* n = newest.get(); n; n = n->older.get())
+            if (n->level->mayHave(length, first, last)) return true;
+        return false;
+    }
+    bool mayHave(std::u32string_view w) const noexcept {
+        for (const LevelNode* n = newest.get(); n; n = n->older.get())
+            if (n->level->mayHave(w)) return true;
+        return false;
+    }
+
+    /// The list stored under `w`, or nothing.
+    std::optional<std::span<const Score>> find(std::u32string_view w) const noexcept {
+        std::uint64_t hash = 0;
+        bool hashed = false;
+        for (const LevelNode* n = newest.get(); n; n = n->older.get()) {
+            const ExceptionLevel& level = *n->level;
+            if (!level.mayHave(w)) continue;
+            if (!hashed) {
+                hash = wordHash(w);
+                hashed = true;
+            }
+            if (const auto* e = level.find(w, hash)) return level.scores(*e);
+        }
+        return std::nullopt;
+    }
+
+    /// Calls `f(word, scores)` once for each word, with its newest list.
+    template <class F>
+    void forEach(F f) const {
+        for (const LevelNode* n = newest.get(); n; n = n->older.get())
+            for (const auto& e : n->level->entries()) {
+                const std::u32string_view w = n->level->word(e);
+                bool newer = false;
+                for (const LevelNode* m = newest.get(); m != n && !newer; m = m->older.get())
+                    newer = m->level->mayHave(w) && m->level->find(w, e.hash);
+                if (!newer) f(w, n->level->scores(e));
+            }
+    }
 };
 
 struct DeferredExceptionsRep final : ExceptionsRep {
@@ -84,14 +224,9 @@ struct DeferredExceptionsRep final : ExceptionsRep {
 };
 
 struct ExceptionsAccess {
-    /// The table of `d`, built on first use if deferred; null when empty.
-    /// Valid while `d` lives.
-    static const ExceptionTable* table(const Exceptions& d) {
-        const TableRep* t = tableRep(d);
-        return t ? &t->table : nullptr;
-    }
-    /// The same, with its filter: quick when `d` is a table or a deferred
-    /// dictionary already built.
+    /// The words of `d`, built on first use if deferred; null when empty.
+    /// Quick when `d` is not deferred or has been built. Valid while `d`
+    /// lives.
     static const TableRep* tableRep(const Exceptions& d) {
         const ExceptionsRep* r = d.rep_.get();
         if (r && r->kind() == ExceptionsRep::Kind::Deferred) {
@@ -106,19 +241,19 @@ struct ExceptionsAccess {
     static const TableRep* build(const Exceptions& d);
     /// Whether `d` is not deferred, or has been built.
     static bool built(const Exceptions& d) noexcept;
-    /// A dictionary that holds `table` (the empty one when it is empty).
-    static Exceptions make(ExceptionTable table);
+    /// A dictionary of one level (the empty one when the level is).
+    static Exceptions make(ExceptionLevel level);
     static Exceptions make(std::shared_ptr<const ExceptionsRep> rep) noexcept {
         return Exceptions(std::move(rep));
     }
 };
 
-/// The list stored under `word`, without copying it; null when absent.
-inline const Scores* findException(const Exceptions& d, std::u32string_view word) {
+/// The list stored under `word`, without copying it, or nothing.
+inline std::optional<std::span<const Score>> findException(const Exceptions& d,
+                                                           std::u32string_view word) {
     const TableRep* t = ExceptionsAccess::tableRep(d);
-    if (!t || !t->filter.mayHave(word)) return nullptr;
-    auto it = t->table.find(word);
-    return it == t->table.end() ? nullptr : &it->second;
+    if (!t) return std::nullopt;
+    return t->find(word);
 }
 
 } // namespace Text::Sillabor::detail
