@@ -4,7 +4,9 @@
 //
 //     sillabor_instructions MODE WORDLIST [PASSES]
 //
-// MODE is reference, hyphenate, finder or utf8.
+// MODE is reference, hyphenate, finder or utf8; or parse-exceptions or
+// add-exceptions, which make an exception dictionary of the first 20,000
+// words, hyphenated, at once or one entry at a time (counted per entry).
 #include "Corpus.hpp"
 #include "ReferenceLanguage.hpp"
 
@@ -66,7 +68,29 @@ int main(int argc, char** argv) {
         run([&](std::size_t i) { return find(h, words[i]).size(); });
     else if (mode == "utf8")
         run([&](std::size_t i) { return hyphenate(h, utf8[i]).size(); });
-    else {
+    else if (mode == "parse-exceptions" || mode == "add-exceptions") {
+        std::vector<std::u32string> entries;
+        std::u32string text;
+        for (std::size_t i = 0; i < words.size() && i < 20000; ++i) {
+            std::u32string entry;
+            for (const std::u32string& piece : hyphenate(h, words[i]))
+                entry += (entry.empty() ? U"" : U"-") + piece;
+            text += entry + U"\n";
+            entries.push_back(std::move(entry));
+        }
+        if (mode == "parse-exceptions") {
+            measuredLoop(1, passes, [&](std::size_t) { return parseExceptions(text).size(); });
+        } else {
+            measuredLoop(1, passes, [&](std::size_t) {
+                Exceptions d;
+                for (const std::u32string& entry : entries)
+                    d = addException(entry, d);
+                return d.size();
+            });
+        }
+        std::printf("%zu entries x %d passes\n", entries.size(), passes);
+        return 0;
+    } else {
         std::fprintf(stderr, "unknown mode %s\n", mode.c_str());
         return 2;
     }

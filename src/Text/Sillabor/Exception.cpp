@@ -45,10 +45,45 @@ bool ExceptionsAccess::built(const Exceptions& e) noexcept {
 Exceptions ExceptionsAccess::make(ExceptionLevel level) {
     if (level.size() == 0) return Exceptions{};
     level.addFilter();
-    const std::size_t words = level.size();
-    auto node = std::make_shared<const LevelNode>(
-        LevelNode{std::make_shared<const ExceptionLevel>(std::move(level)), nullptr});
-    return make(std::make_shared<TableRep>(std::move(node), words));
+    return make(std::make_shared<const TableRep>(std::move(level), nullptr));
+}
+
+std::size_t TableRep::words() const {
+    std::size_t n = words_.load(std::memory_order_relaxed);
+    if (n != static_cast<std::size_t>(-1)) return n;
+    n = 0;
+    forEach([&](std::u32string_view, std::span<const Score>) { ++n; });
+    words_.store(n, std::memory_order_relaxed);
+    return n;
+}
+
+std::optional<std::span<const Score>> TableRep::findInLevels(std::u32string_view w) const {
+    thread_local Scores combined;
+    std::optional<std::span<const Score>> found;
+    bool copied = false;
+    std::uint64_t hash = 0;
+    bool hashed = false;
+    for (const TableRep* t = this; t; t = t->older.get()) {
+        if (!t->level.mayHave(w)) continue;
+        if (!hashed) {
+            hash = wordHash(w);
+            hashed = true;
+        }
+        const auto* e = t->level.find(w, hash);
+        if (!e) continue;
+        const auto list = t->level.scores(*e);
+        if (!found) {
+            found = list;
+            continue;
+        }
+        if (!copied) combined.assign(found->begin(), found->end());
+        copied = true;
+        combined.resize(std::min(combined.size(), list.size()));
+        for (std::size_t k = 0; k < combined.size(); ++k)
+            combined[k] = std::min(combined[k], list[k]);
+    }
+    if (copied) return std::span<const Score>(combined);
+    return found;
 }
 
 void ExceptionLevel::add(std::u32string_view w, std::uint64_t hash, std::span<const Score> s,
@@ -97,10 +132,9 @@ void ExceptionLevel::add(std::u32string_view w, std::uint64_t hash, std::span<co
     if (chars_.size() + w.size() > limit || scores_.size() + s.size() > limit ||
         entries_.size() + 1 > limit)
         throw std::length_error("an exception dictionary holds at most 2^32 - 1 characters");
-    entries_.push_back({hash, static_cast<std::uint32_t>(chars_.size()),
-                        static_cast<std::uint32_t>(w.size()),
-                        static_cast<std::uint32_t>(scores_.size()),
-                        static_cast<std::uint32_t>(s.size())});
+    entries_.push_back(
+        {hash, static_cast<std::uint32_t>(chars_.size()), static_cast<std::uint32_t>(w.size()),
+         static_cast<std::uint32_t>(scores_.size()), static_cast<std::uint32_t>(s.size())});
     chars_.append(w);
     scores_.insert(scores_.end(), s.begin(), s.end());
     if (!slots_.empty()) slots_[i] = {static_cast<std::uint32_t>(entries_.size()), tag};
@@ -151,7 +185,6 @@ void ExceptionLevel::rehash(std::size_t count) {
 namespace {
 
 using detail::ExceptionLevel;
-using detail::LevelNode;
 using detail::TableRep;
 
 // The score list of an entry, in `scores` (its storage reused).
@@ -191,89 +224,85 @@ std::size_t sizeClass(std::size_t n) {
     return c;
 }
 
-// Levels as one, newer entries replacing older ones: the largest is
-// copied (arrays, no word hashed again), the others merged into the copy.
-std::shared_ptr<const ExceptionLevel>
-mergeLevels(std::span<const std::shared_ptr<const ExceptionLevel>> levels) {
+// The levels of `nodes` as one, lists of a word in several combined with
+// zipMin: the largest level is copied (arrays, no word hashed again), the
+// others merged into the copy.
+ExceptionLevel mergeLevels(std::span<const TableRep* const> nodes) {
     std::size_t largest = 0;
-    for (std::size_t i = 1; i < levels.size(); ++i)
-        if (levels[i]->size() > levels[largest]->size()) largest = i;
+    for (std::size_t i = 1; i < nodes.size(); ++i)
+        if (nodes[i]->level.size() > nodes[largest]->level.size()) largest = i;
     std::size_t more = 0, chars = 0, scores = 0;
-    for (std::size_t i = 0; i < levels.size(); ++i)
+    for (std::size_t i = 0; i < nodes.size(); ++i)
         if (i != largest)
-            for (const auto& e : levels[i]->entries()) {
+            for (const auto& e : nodes[i]->level.entries()) {
                 ++more;
                 chars += e.wordLength;
                 scores += e.scoreLength;
             }
-    auto merged = std::make_shared<ExceptionLevel>(*levels[largest], more, chars, scores);
-    auto addAll = [&](const ExceptionLevel& level, ExceptionLevel::Clash clash) {
-        for (const auto& e : level.entries())
-            merged->add(level.word(e), e.hash, level.scores(e), clash);
-    };
-    for (std::size_t i = largest + 1; i < levels.size(); ++i)
-        addAll(*levels[i], ExceptionLevel::Clash::Replace);
-    for (std::size_t i = largest; i-- > 0;)
-        addAll(*levels[i], ExceptionLevel::Clash::Keep);
-    merged->addFilter();
+    ExceptionLevel merged(nodes[largest]->level, more, chars, scores);
+    for (std::size_t i = 0; i < nodes.size(); ++i)
+        if (i != largest) {
+            const ExceptionLevel& level = nodes[i]->level;
+            for (const auto& e : level.entries())
+                merged.add(level.word(e), e.hash, level.scores(e), ExceptionLevel::Clash::Min);
+        }
+    merged.addFilter();
     return merged;
 }
 
-// `base` (null: the empty dictionary) with the words of `newer` added, their
-// lists combined with `zipMin` where `base` has them too: `newer` becomes a
-// level of its own, costing time in proportion to it, and levels merge as
-// TableRep says.
-Exceptions withLevel(const TableRep* base, std::shared_ptr<ExceptionLevel> newer) {
-    if (!base) return ExceptionsAccess::make(std::move(*newer));
-    std::size_t words = base->words;
-    for (std::size_t k = 0; k < newer->size(); ++k) {
-        const auto& e = newer->entries()[k];
-        const std::u32string_view word = newer->word(e);
-        if (const auto old = base->find(word))
-            newer->add(word, e.hash, *old, ExceptionLevel::Clash::Min);
-        else
-            ++words;
-    }
-    if (newer->size() == 0) return ExceptionsAccess::make(std::make_shared<TableRep>(*base));
-    auto node = std::make_shared<const LevelNode>(LevelNode{std::move(newer), base->newest});
-    // Merge while the newest level is as large as the one before it, or the
-    // newest fanOut levels are of one size class.
-    std::array<const LevelNode*, TableRep::fanOut> run{};
+// `base` (null: the empty dictionary) with the words of `newer` added:
+// `newer` becomes a level of its own over `base`'s, costing time in
+// proportion to it, and levels merge as TableRep says.
+Exceptions withLevel(std::shared_ptr<const TableRep> base, ExceptionLevel newer) {
+    if (newer.size() == 0) return base ? ExceptionsAccess::make(std::move(base)) : Exceptions{};
+    if (!base) return ExceptionsAccess::make(std::move(newer));
+    auto node = std::make_shared<const TableRep>(std::move(newer), std::move(base));
+    // Merge while the newest fanOut levels are of one size class, or the
+    // newest is of a larger class than the one before it.
+    std::array<const TableRep*, TableRep::fanOut> run{};
     for (;;) {
         std::size_t length = 0;
-        for (const LevelNode* n = node.get(); n && length < TableRep::fanOut; n = n->older.get())
+        for (const TableRep* n = node.get(); n && length < TableRep::fanOut; n = n->older.get())
             run[length++] = n;
         if (length < 2) break;
+        // Classes grow from the newest level down; a merge may make one
+        // larger than the next, which then joins it.
+        const std::size_t c = sizeClass(run[0]->level.size());
         std::size_t count = 2;
-        if (run[0]->level->size() < run[1]->level->size()) {
-            const std::size_t c = sizeClass(run[0]->level->size());
+        if (c <= sizeClass(run[1]->level.size())) {
             count = 1;
-            while (count < length && sizeClass(run[count]->level->size()) == c)
+            while (count < length && sizeClass(run[count]->level.size()) == c)
                 ++count;
             if (count < TableRep::fanOut) break;
         }
-        std::array<std::shared_ptr<const ExceptionLevel>, TableRep::fanOut> levels; // oldest first
-        for (std::size_t i = 0; i < count; ++i)
-            levels[i] = run[count - 1 - i]->level;
-        auto merged = mergeLevels(std::span(levels.data(), count));
-        node = std::make_shared<const LevelNode>(LevelNode{std::move(merged), run[count - 1]->older});
+        ExceptionLevel merged = mergeLevels(std::span(run.data(), count));
+        node = std::make_shared<const TableRep>(std::move(merged), run[count - 1]->older);
     }
-    return ExceptionsAccess::make(std::make_shared<TableRep>(std::move(node), words));
+    return ExceptionsAccess::make(std::move(node));
+}
+
+// The number of entries across a dictionary's levels: its size, but for
+// words in several levels.
+std::size_t entriesOf(const TableRep* t) {
+    std::size_t n = 0;
+    for (; t; t = t->older.get())
+        n += t->level.size();
+    return n;
 }
 
 // The union of two dictionaries: the smaller one's words added to the larger.
 Exceptions unionOf(const Exceptions& a, const Exceptions& b) {
-    const TableRep* ta = ExceptionsAccess::tableRep(a);
-    const TableRep* tb = ExceptionsAccess::tableRep(b);
+    auto ta = ExceptionsAccess::sharedTableRep(a);
+    auto tb = ExceptionsAccess::sharedTableRep(b);
     if (!tb || ta == tb) return ta ? a : Exceptions{};
     if (!ta) return b;
-    const TableRep* large = ta->words >= tb->words ? ta : tb;
-    const TableRep* small = large == ta ? tb : ta;
-    auto added = std::make_shared<ExceptionLevel>();
-    small->forEach([&](std::u32string_view word, std::span<const Score> scores) {
-        added->add(word, detail::wordHash(word), scores, ExceptionLevel::Clash::Keep);
+    const bool aLarger = entriesOf(ta.get()) >= entriesOf(tb.get());
+    const TableRep& small = aLarger ? *tb : *ta;
+    ExceptionLevel added;
+    small.forEach([&](std::u32string_view word, std::span<const Score> scores) {
+        added.add(word, detail::wordHash(word), scores, ExceptionLevel::Clash::Keep);
     });
-    return withLevel(large, std::move(added));
+    return withLevel(aLarger ? std::move(ta) : std::move(tb), std::move(added));
 }
 
 // The union of every dictionary in `xs`. The union is commutative and
@@ -309,7 +338,7 @@ Exceptions Exceptions::deferred(std::function<Exceptions()> builder) {
 Exceptions::Map Exceptions::map() const {
     Map out;
     if (const TableRep* t = ExceptionsAccess::tableRep(*this)) {
-        out.reserve(t->words);
+        out.reserve(t->words());
         t->forEach([&](std::u32string_view word, std::span<const Score> scores) {
             out.emplace(word, Scores(scores.begin(), scores.end()));
         });
@@ -319,14 +348,14 @@ Exceptions::Map Exceptions::map() const {
 
 std::size_t Exceptions::size() const {
     const TableRep* t = ExceptionsAccess::tableRep(*this);
-    return t ? t->words : 0;
+    return t ? t->words() : 0;
 }
 
 bool operator==(const Exceptions& a, const Exceptions& b) {
     const TableRep* ta = ExceptionsAccess::tableRep(a);
     const TableRep* tb = ExceptionsAccess::tableRep(b);
     if (ta == tb) return true;
-    if (!ta || !tb || ta->words != tb->words) return false;
+    if (!ta || !tb || ta->words() != tb->words()) return false;
     bool same = true;
     ta->forEach([&](std::u32string_view word, std::span<const Score> scores) {
         if (same) {
@@ -355,9 +384,9 @@ Exceptions addException(std::u32string_view entry, const Exceptions& dictionary)
     thread_local std::u32string word;
     thread_local Scores scores;
     readEntry(entry, word, scores);
-    auto added = std::make_shared<detail::ExceptionLevel>();
-    added->add(word, detail::wordHash(word), scores, detail::ExceptionLevel::Clash::Min);
-    return withLevel(ExceptionsAccess::tableRep(dictionary), std::move(added));
+    detail::ExceptionLevel added;
+    added.add(word, detail::wordHash(word), scores, detail::ExceptionLevel::Clash::Min);
+    return withLevel(ExceptionsAccess::sharedTableRep(dictionary), std::move(added));
 }
 
 Exceptions parseExceptions(std::u32string_view text) {
@@ -401,11 +430,13 @@ Exceptions stimes(std::ptrdiff_t n, const Exceptions& dictionary) {
 // Text form
 
 std::string showsPrec(int precedence, const Exceptions& dictionary, std::string_view rest) {
-    std::vector<std::pair<std::u32string_view, std::span<const Score>>> entries;
+    // The words point into the dictionary; a list combined from several
+    // levels is made for the call, so the lists are copied.
+    std::vector<std::pair<std::u32string_view, Scores>> entries;
     if (const TableRep* t = ExceptionsAccess::tableRep(dictionary)) {
-        entries.reserve(t->words);
+        entries.reserve(t->words());
         t->forEach([&](std::u32string_view word, std::span<const Score> scores) {
-            entries.emplace_back(word, scores);
+            entries.emplace_back(word, Scores(scores.begin(), scores.end()));
         });
     }
     std::sort(entries.begin(), entries.end(),

@@ -162,8 +162,7 @@ std::span<const std::size_t> breaksOf(const Hyphenator& h, std::u32string_view w
     // Exceptions first: most words are ruled out by length, first and last
     // character before the word is normalised or hashed.
     if (const TableRep* exceptions = ExceptionsAccess::tableRep(h.hyphenatorExceptions);
-        exceptions &&
-        exceptions->mayHave(n, normalise(word.front()), normalise(word.back()))) {
+        exceptions && exceptions->mayHave(n, normalise(word.front()), normalise(word.back()))) {
         if (const auto scores = exceptions->find(normalised()))
             return {breaks, breaksFromScores(*scores, n, lm, rm, word, breaks)};
     }

@@ -5,13 +5,14 @@
 #include "Text/Sillabor/detail/Lazy.hpp"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <string>
-#include <string_view>
 #include <optional>
 #include <span>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace Text::Sillabor::detail {
@@ -152,68 +153,74 @@ private:
     std::optional<WordFilter> filter_;
 };
 
-/// A level and the older levels below it: a list that dictionaries share,
-/// so that a new level costs one node whatever the number of levels.
-struct LevelNode {
-    std::shared_ptr<const ExceptionLevel> level;
-    std::shared_ptr<const LevelNode> older; // null for the oldest
-};
-
-/// The words of a dictionary, in levels, newest first. A word's entry in a
-/// newer level replaces those in older ones. Adding to a dictionary makes a
-/// small new level rather than a copy of the whole table, and levels of about
-/// the same size merge when there are `fanOut` of them, so that over any
-/// sequence of additions a word is copied O(log n) times and a lookup
-/// searches O(log n) levels (mostly ruled out by their filters; one level for
-/// a dictionary parsed at once).
+/// The words of a dictionary, in levels: this one, newest, and the older
+/// ones below it, a list that dictionaries share. A word may be in several
+/// levels; its list is then the zipMin of theirs, as the union requires, so
+/// adding to a dictionary makes one small new level without looking at the
+/// others, whatever their size. Levels of about the same size merge when
+/// there are `fanOut` of them, so that over any sequence of additions a word
+/// is copied O(log n) times and a lookup searches O(log n) levels (mostly
+/// ruled out by their filters; one level for a dictionary parsed at once).
 struct TableRep final : ExceptionsRep {
     static constexpr std::size_t fanOut = 4;
 
-    TableRep(std::shared_ptr<const LevelNode> n, std::size_t w) noexcept
-        : ExceptionsRep(Kind::Table), newest(std::move(n)), words(w) {}
+    TableRep(ExceptionLevel l, std::shared_ptr<const TableRep> o) noexcept
+        : ExceptionsRep(Kind::Table), level(std::move(l)), older(std::move(o)) {}
 
-    std::shared_ptr<const LevelNode> newest; // never null
-    std::size_t words = 0;                   // distinct words across the levels
+    ExceptionLevel level;
+    std::shared_ptr<const TableRep> older; // null for the oldest level
 
     bool mayHave(std::size_t length, char32_t first, char32_t last) const noexcept {
-        for (const LevelNode* n = newest.get(); n; n = n->older.get())
-            if (n->level->mayHave(length, first, last)) return true;
-        return false;
-    }
-    bool mayHave(std::u32string_view w) const noexcept {
-        for (const LevelNode* n = newest.get(); n; n = n->older.get())
-            if (n->level->mayHave(w)) return true;
+        for (const TableRep* t = this; t; t = t->older.get())
+            if (t->level.mayHave(length, first, last)) return true;
         return false;
     }
 
-    /// The list stored under `w`, or nothing.
-    std::optional<std::span<const Score>> find(std::u32string_view w) const noexcept {
-        std::uint64_t hash = 0;
-        bool hashed = false;
-        for (const LevelNode* n = newest.get(); n; n = n->older.get()) {
-            const ExceptionLevel& level = *n->level;
-            if (!level.mayHave(w)) continue;
-            if (!hashed) {
-                hash = wordHash(w);
-                hashed = true;
-            }
-            if (const auto* e = level.find(w, hash)) return level.scores(*e);
+    /// The list stored under `w`, or nothing. A list combined from several
+    /// levels lives in a buffer of the calling thread until its next call.
+    std::optional<std::span<const Score>> find(std::u32string_view w) const {
+        if (!older) {
+            if (!level.mayHave(w)) return std::nullopt;
+            const auto* e = level.find(w, wordHash(w));
+            return e ? std::optional(level.scores(*e)) : std::nullopt;
         }
-        return std::nullopt;
+        return findInLevels(w);
     }
 
-    /// Calls `f(word, scores)` once for each word, with its newest list.
+    /// Calls `f(word, scores)` once for each word, with its list (which, if
+    /// combined from several levels, lasts only for the call).
     template <class F>
     void forEach(F f) const {
-        for (const LevelNode* n = newest.get(); n; n = n->older.get())
-            for (const auto& e : n->level->entries()) {
-                const std::u32string_view w = n->level->word(e);
-                bool newer = false;
-                for (const LevelNode* m = newest.get(); m != n && !newer; m = m->older.get())
-                    newer = m->level->mayHave(w) && m->level->find(w, e.hash);
-                if (!newer) f(w, n->level->scores(e));
+        Scores combined;
+        for (const TableRep* t = this; t; t = t->older.get())
+            for (const auto& e : t->level.entries()) {
+                const std::u32string_view w = t->level.word(e);
+                bool seen = false;
+                for (const TableRep* n = this; n != t && !seen; n = n->older.get())
+                    seen = n->level.mayHave(w) && n->level.find(w, e.hash);
+                if (seen) continue;
+                std::span<const Score> list = t->level.scores(e);
+                bool copied = false;
+                for (const TableRep* o = t->older.get(); o; o = o->older.get())
+                    if (const auto* other =
+                            o->level.mayHave(w) ? o->level.find(w, e.hash) : nullptr) {
+                        if (!copied) combined.assign(list.begin(), list.end());
+                        copied = true;
+                        const auto more = o->level.scores(*other);
+                        combined.resize(std::min(combined.size(), more.size()));
+                        for (std::size_t k = 0; k < combined.size(); ++k)
+                            combined[k] = std::min(combined[k], more[k]);
+                    }
+                f(w, copied ? std::span<const Score>(combined) : list);
             }
     }
+
+    /// The number of distinct words, counted once.
+    std::size_t words() const;
+
+private:
+    std::optional<std::span<const Score>> findInLevels(std::u32string_view w) const;
+    mutable std::atomic<std::size_t> words_{static_cast<std::size_t>(-1)};
 };
 
 struct DeferredExceptionsRep final : ExceptionsRep {
@@ -236,6 +243,15 @@ struct ExceptionsAccess {
             if (r && r->kind() == ExceptionsRep::Kind::Deferred) return build(d);
         }
         return static_cast<const TableRep*>(r);
+    }
+    /// The same, sharing ownership.
+    static std::shared_ptr<const TableRep> sharedTableRep(const Exceptions& d) {
+        const TableRep* t = tableRep(d);
+        if (!t) return nullptr;
+        const Exceptions* holder = &d;
+        while (holder->rep_->kind() == ExceptionsRep::Kind::Deferred)
+            holder = static_cast<const DeferredExceptionsRep&>(*holder->rep_).value.peek();
+        return std::static_pointer_cast<const TableRep>(holder->rep_);
     }
     /// Builds deferred dictionaries, as deep as they go.
     static const TableRep* build(const Exceptions& d);
