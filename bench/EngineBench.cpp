@@ -6,6 +6,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <string>
+#include <vector>
+
 namespace {
 
 using namespace Text::Sillabor;
@@ -98,5 +101,49 @@ void BM_AddOneToExceptions20000(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_AddOneToExceptions20000)->Unit(benchmark::kNanosecond);
+
+const std::u32string& hungarianPatternText() {
+    static const std::u32string text =
+        detail::decodeUtf8Lenient(readGzip(sharedPath("hyph-utf8/hyph-hu.pat.txt.gz")));
+    return text;
+}
+
+// The first 1,000 English patterns, to insert into the Hungarian trie.
+std::vector<std::u32string> englishPatterns(std::size_t count) {
+    std::vector<std::u32string> out;
+    detail::forEachLine(std::u32string_view(englishPatternText()), [&](std::u32string_view line) {
+        if (out.size() < count && !line.empty()) out.emplace_back(line);
+    });
+    return out;
+}
+
+// Parsing the Hungarian patterns, then 1,000 lookups: what 1,000 alternate
+// insertions and lookups are measured against.
+void BM_HungarianParseThen1000Lookups(benchmark::State& state) {
+    const auto& words = englishWords();
+    for (auto _ : state) {
+        const Patterns t = parsePatterns(hungarianPatternText());
+        for (std::size_t i = 0; i < 1000; ++i)
+            benchmark::DoNotOptimize(lookupPattern(words[i], t));
+    }
+}
+BENCHMARK(BM_HungarianParseThen1000Lookups)->Unit(benchmark::kMillisecond);
+
+// 1,000 steps of inserting a pattern into the Hungarian trie and looking a
+// word up in the result, as an editor of patterns does; parsing not counted.
+void BM_Hungarian1000InsertLookupSteps(benchmark::State& state) {
+    const auto& words = englishWords();
+    const auto patterns = englishPatterns(1000);
+    const Patterns parsed = parsePatterns(hungarianPatternText());
+    (void)lookupPattern(U"a", parsed); // packed once, as parsing leaves it
+    for (auto _ : state) {
+        Patterns t = parsed;
+        for (std::size_t i = 0; i < 1000; ++i) {
+            t = insertPattern(patterns[i], t);
+            benchmark::DoNotOptimize(lookupPattern(words[i], t));
+        }
+    }
+}
+BENCHMARK(BM_Hungarian1000InsertLookupSteps)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -66,9 +66,29 @@ void lettersInto(std::basic_string_view<Char> pattern, std::u32string& letters) 
     letters.resize(static_cast<std::size_t>(out - letters.data()));
 }
 
+// An upper bound of the nodes of a trie, cheap to find: exact for nodes
+// made here, the whole trie's states for a state of a packed one.
+std::size_t nodesAtMost(const Patterns& p) {
+    const auto& rep = PatternsAccess::rep(p);
+    if (!rep) return 0;
+    switch (rep->kind()) {
+    case PatternsRep::Kind::Node:
+        return static_cast<const NodeRep&>(*rep).nodes;
+    case PatternsRep::Kind::Flat:
+        return static_cast<const detail::FlatRep&>(*rep).trie->stateCount();
+    case PatternsRep::Kind::Deferred:
+        break;
+    }
+    return 1; // not built yet: counted when a lookup reaches it
+}
+
 Patterns makeNode(Scores scores, Children children) {
     if (scores.empty() && children.empty()) return Patterns{};
-    return PatternsAccess::make(std::make_shared<NodeRep>(std::move(scores), std::move(children)));
+    std::size_t nodes = 1;
+    for (const auto& child : children)
+        nodes += nodesAtMost(child.second);
+    return PatternsAccess::make(
+        std::make_shared<NodeRep>(std::move(scores), std::move(children), nodes));
 }
 
 Patterns makeFlat(std::shared_ptr<const FlatTrie> trie) {
@@ -463,8 +483,63 @@ Patterns parsePatterns(std::u32string_view text) {
     return parser.finish();
 }
 
+namespace {
+
+// lookupPattern on any form of trie, without packing it: from each position
+// of the bracketed word, the path of its characters is followed down from
+// the root, and the list of each node reached is placed at that position.
+// `steps` counts the nodes tried.
+Scores lookupOnNodes(std::u32string_view word, const Cursor& root, std::size_t& steps) {
+    const std::size_t m = word.size() + 2;
+    auto at = [&](std::size_t i) { return i == 0 || i == m - 1 ? U'.' : word[i - 1]; };
+    // As in the packed lookup: a gap for each position of the bracketed
+    // word, at least 0, and a tail past it that grows without holes.
+    Scores raw(m, 0);
+    Scores tail;
+    auto place = [&](std::span<const Score> list, std::size_t from) {
+        for (std::size_t k = 0; k < list.size(); ++k) {
+            const std::size_t p = from + k;
+            if (p < m)
+                raw[p] = std::max(raw[p], list[k]);
+            else if (p - m < tail.size())
+                tail[p - m] = std::max(tail[p - m], list[k]);
+            else
+                tail.push_back(list[k]);
+        }
+    };
+    for (std::size_t i = 0; i < m; ++i) {
+        Cursor node = root;
+        for (std::size_t j = i; j < m; ++j) {
+            Cursor next;
+            ++steps;
+            if (!node.find(at(j), next)) break;
+            node = next;
+            place(node.scores(), i);
+        }
+    }
+    const std::span<const Score> atRoot = root.scores();
+    if (!atRoot.empty())
+        for (std::size_t i = 0; i <= m; ++i)
+            place(atRoot, i);
+    raw.insert(raw.end(), tail.begin(), tail.end());
+    return Scores(raw.begin() + 1, raw.end() - 1);
+}
+
+} // namespace
+
 Scores lookupPattern(std::u32string_view word, const Patterns& trie) {
-    const FlatTrie& t = detail::packedTrie(trie);
+    const Patterns& value = resolved(trie);
+    if (const auto& rep = PatternsAccess::rep(value);
+        rep && rep->kind() == PatternsRep::Kind::Node) {
+        const auto& node = static_cast<const NodeRep&>(*rep);
+        if (!node.packed.peek() && node.lookupWork.load(std::memory_order_relaxed) < node.nodes) {
+            std::size_t steps = 0;
+            Scores scores = lookupOnNodes(word, Cursor(value), steps);
+            node.lookupWork.fetch_add(steps, std::memory_order_relaxed);
+            return scores;
+        }
+    }
+    const FlatTrie& t = detail::packedTrie(value);
     const std::size_t m = word.size() + 2;
     std::vector<std::uint32_t> cls(m);
     cls[0] = cls[m - 1] = t.classOf(U'.');

@@ -234,6 +234,8 @@ public:
 
     /// True for the trie of no patterns: a root without scores or children.
     bool empty() const noexcept { return states_ == 1 && !rootScored(); }
+    /// The number of states, the root included.
+    std::size_t stateCount() const noexcept { return states_; }
 
     /// True when the root carries scores (a pattern without letters).
     bool rootScored() const noexcept { return slotLists_[root] != 0; }

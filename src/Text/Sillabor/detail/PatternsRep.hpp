@@ -5,6 +5,8 @@
 #include "Text/Sillabor/detail/FlatTrie.hpp"
 #include "Text/Sillabor/detail/Lazy.hpp"
 
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -20,8 +22,10 @@ namespace Text::Sillabor::detail {
 /// - Node: an explicit score list and sorted children (what the constructor,
 ///   insertion and merging produce, sharing untouched subtrees);
 /// - Deferred: a builder that produces the trie on first use.
-/// Lookups always run on a FlatTrie: a Node, or a Flat state other than the
-/// root, is packed into one on its first lookup and the result is kept.
+/// A hyphenator's lookups run on a FlatTrie: a Node, or a Flat state other
+/// than the root, is packed into one on its first use and the result is kept.
+/// lookupPattern reads a Node as it is until it has been looked up enough to
+/// pay for packing it (see NodeRep).
 class PatternsRep {
 public:
     enum class Kind : std::uint8_t { Flat, Node, Deferred };
@@ -44,14 +48,20 @@ struct FlatRep final : PatternsRep {
 };
 
 struct NodeRep final : PatternsRep {
-    NodeRep(Scores s, std::vector<std::pair<char32_t, Patterns>> c) noexcept
-        : PatternsRep(Kind::Node), scores(std::move(s)), children(std::move(c)) {}
+    NodeRep(Scores s, std::vector<std::pair<char32_t, Patterns>> c, std::size_t n) noexcept
+        : PatternsRep(Kind::Node), scores(std::move(s)), children(std::move(c)), nodes(n) {}
     NodeRep(const NodeRep&) = delete;
     NodeRep& operator=(const NodeRep&) = delete;
     ~NodeRep(); // releases deep chains without recursion
     Scores scores;
     std::vector<std::pair<char32_t, Patterns>> children; // ascending by character
     OnceCell<std::shared_ptr<const FlatTrie>> packed;
+    // Lookups run on the node form until the work they have done (steps
+    // through the trie) reaches the trie's size, which bounds the work of
+    // packing it: a trie that changes between lookups is never packed, one
+    // looked up often is packed once.
+    std::size_t nodes; // at most this many nodes below and here
+    mutable std::atomic<std::size_t> lookupWork{0};
 };
 
 struct DeferredRep final : PatternsRep {

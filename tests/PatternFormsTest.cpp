@@ -1,0 +1,97 @@
+// The forms a pattern trie takes inside: lookups on the node form (tries
+// made by insertion, merging or the constructor) against the reference
+// scorer, and when such a trie is packed.
+#include "ReferenceScorer.hpp"
+#include "Support.hpp"
+
+#include "Text/Sillabor/detail/PatternsRep.hpp"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace sillabor_test;
+using Text::Sillabor::detail::NodeRep;
+using Text::Sillabor::detail::PatternsAccess;
+using Text::Sillabor::detail::PatternsRep;
+
+const NodeRep& nodeOf(const Patterns& p) {
+    const auto& rep = PatternsAccess::rep(p);
+    EXPECT_TRUE(rep && rep->kind() == PatternsRep::Kind::Node);
+    return static_cast<const NodeRep&>(*rep);
+}
+
+TEST(PatternForms, TheNodeFormScoresAsTheReferenceDoes) {
+    Random random(23);
+    constexpr std::u32string_view letters = U"abcde.\u00e9\U0001F600";
+    for (int round = 0; round < 200; ++round) {
+        // Half the patterns parsed (the packed form), the other half inserted
+        // over them one by one: a root on the node form over packed subtries.
+        const std::u32string base = random.patternText(letters, random.below(20), 5);
+        std::u32string text = base;
+        Patterns t = parsePatterns(base);
+        for (std::size_t i = random.below(20); i-- > 0;) {
+            const std::u32string p = random.pattern(letters, 5);
+            t = insertPattern(p, t);
+            text = p + U"\n" + text; // the later insertion wins, as the first line does
+        }
+        const sillabor_reference::Trie reference(text);
+        for (int k = 0; k < 20; ++k) {
+            const std::u32string w = random.word(U"abcde\u00e9\U0001F6000", 12);
+            // A copy made anew, so that every lookup is its first.
+            const Patterns fresh = Patterns(t.scores(), t.children());
+            ASSERT_EQ(lookupPattern(w, fresh), reference.lookup(w))
+                << "patterns:\n"
+                << utf8(text) << "word: " << utf8(w);
+            if (PatternsAccess::rep(fresh)->kind() == PatternsRep::Kind::Node) {
+                ASSERT_EQ(nodeOf(fresh).packed.peek(), nullptr);
+            }
+        }
+    }
+    // Scores that are not digits (letterless, negative, reaching far past
+    // the word): the node form against the packed form of the same trie.
+    const Patterns odd(Scores{0, 0, 0, 3},
+                       {{U'a', Patterns(Scores{-1, -2, -3, -4}, {})},
+                        {U'.', Patterns(Scores{}, {{U'b', Patterns(Scores{5, 0, 0, 0, 7}, {})}})}});
+    const std::u32string words[] = {U"", U"a", U"bx", U"ab", U"xab", U"bbbbbb"};
+    std::vector<Scores> onNodes;
+    for (const auto& w : words) {
+        const Patterns fresh(odd.scores(), odd.children()); // its first lookup
+        onNodes.push_back(lookupPattern(w, fresh));
+        ASSERT_EQ(nodeOf(fresh).packed.peek(), nullptr);
+    }
+    EXPECT_EQ(onNodes[1], (Scores{0, 0, 3, 3, 3}));
+    for (int i = 0; i < 1000 && !nodeOf(odd).packed.peek(); ++i)
+        (void)lookupPattern(U"ab", odd);
+    ASSERT_NE(nodeOf(odd).packed.peek(), nullptr);
+    for (std::size_t i = 0; i < std::size(words); ++i)
+        EXPECT_EQ(lookupPattern(words[i], odd), onNodes[i]) << utf8(words[i]);
+}
+
+TEST(PatternForms, ATrieIsPackedOnlyOnceItsLookupsPayForIt) {
+    std::u32string text;
+    for (char32_t a = U'a'; a <= U'z'; ++a)
+        for (char32_t b = U'a'; b <= U'z'; ++b)
+            text += std::u32string{a, U'1', b} + U"\n";
+    Patterns t = parsePatterns(text);
+    // Changed before every lookup: never packed.
+    for (int i = 0; i < 200; ++i) {
+        const Score digit = 1 + i % 9;
+        t = insertPattern(std::u32string{U'q', U'u', static_cast<char32_t>(U'0' + digit)}, t);
+        EXPECT_EQ(lookupPattern(U"quixotic", t)[2], digit); // the latest insertion holds
+        ASSERT_EQ(nodeOf(t).packed.peek(), nullptr);
+    }
+    // Looked up again and again: packed once the work reaches the size, with
+    // the same scores before and after.
+    const Scores first = lookupPattern(U"hyphenation", t);
+    std::size_t lookups = 1;
+    while (!nodeOf(t).packed.peek()) {
+        ASSERT_LT(lookups, 10000u) << "never packed";
+        EXPECT_EQ(lookupPattern(U"hyphenation", t), first);
+        ++lookups;
+    }
+    EXPECT_GT(lookups, 2u);
+    EXPECT_EQ(lookupPattern(U"hyphenation", t), first);
+}
+
+} // namespace
