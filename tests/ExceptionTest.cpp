@@ -184,23 +184,4 @@ TEST(ExceptionsValue, ShowsItsTextForm) {
     EXPECT_EQ(out.str(), "Exceptions (fromList [(\"a\",[0,0]),(\"b\",[0,0])])");
 }
 
-TEST(HostileInput, ExceptionsTakeAnyTextInLinearTime) {
-    constexpr std::size_t million = 1'000'000;
-    std::u32string longEntry;
-    for (std::size_t i = 0; i < million / 2; ++i)
-        longEntry += U"a-";
-    const Exceptions one = parseExceptions(longEntry);
-    EXPECT_EQ(one.size(), 1u);
-    EXPECT_EQ(lookupException(std::u32string(million / 2, U'a'), one)->size(), million / 2 + 1);
-    EXPECT_EQ(parseExceptions(std::u32string(million, U'\n')).size(), 1u);
-    std::u32string same;
-    for (std::size_t i = 0; i < million / 10; ++i)
-        same += U"ta-ble\n";
-    EXPECT_EQ(parseExceptions(same), parseExceptions(U"ta-ble"));
-    const std::u32string odd = {U'\0', 0xD800, 0x110000, 0xFFFFFFFF, U'-', U'x'};
-    EXPECT_EQ(lookupException(std::u32string{U'\0', 0xD800, 0x110000, 0xFFFFFFFF, U'x'},
-                              parseExceptions(odd)),
-              (Scores{0, 0, 0, 0, 1, 0}));
-}
-
 } // namespace

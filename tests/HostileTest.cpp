@@ -1,5 +1,7 @@
-// What a user's documents can hold: huge words and texts, control
-// characters and code points that are not characters, many threads at once.
+// What a user's documents can hold, in one suite: huge words, lines and
+// texts, control characters and code points that are not characters, many
+// threads at once; every part of the library must take them in linear time.
+#include "ReferenceScorer.hpp"
 #include "Support.hpp"
 
 #include <gtest/gtest.h>
@@ -175,6 +177,78 @@ TEST(Hostile, WorkAndMemoryGrowLinearlyWithTheWord) {
     };
     const double ratio = seconds(large) / seconds(small);
     EXPECT_LT(ratio, 64.0) << "16 times the word took " << ratio << " times as long";
+}
+
+TEST(Hostile, AnyCodePointIsALetter) {
+    const std::u32string odd = {U'\0', 0xD800, 0xDFFF, 0x110000, 0xFFFFFFFF};
+    std::u32string text;
+    for (char32_t c : odd)
+        text += std::u32string{c, U'1', c, U'\n'};
+    const Patterns t = parsePatterns(text);
+    const sillabor_reference::Trie reference(text);
+    const std::u32string word = {0xFFFFFFFF, 0xFFFFFFFF, U'\0', U'\0', 0xD800, 0x110000};
+    EXPECT_EQ(lookupPattern(word, t), reference.lookup(word));
+    EXPECT_EQ(lookupPattern(word, t), (Scores{0, 1, 0, 1, 0, 0}));
+    EXPECT_EQ(lookupPattern(word, insertPattern(std::u32string{U'3', 0x110000}, t)).back(), 3);
+}
+
+TEST(Hostile, HugeLinesAndWordsStayLinear) {
+    constexpr std::size_t million = 1'000'000;
+    // A pattern of a million letters, parsed and inserted; deep tries are
+    // walked, shown, merged, compared and released without recursion.
+    std::u32string longPattern(million, U'a');
+    longPattern += U"1.";
+    const Patterns parsed = parsePatterns(longPattern);
+    const Patterns inserted = insertPattern(longPattern, Patterns{});
+    EXPECT_EQ(parsed, inserted);
+    EXPECT_EQ(parsed | inserted, parsed);
+    EXPECT_EQ(show(parsed).size(), show(inserted).size());
+    const Scores s = lookupPattern(std::u32string(million, U'a'), parsed);
+    ASSERT_EQ(s.size(), million + 1);
+    EXPECT_EQ(s.back(), 1);
+    // A node chain a million deep, built through the constructor.
+    Patterns chain(Scores{1}, {});
+    for (std::size_t i = 0; i < million; ++i)
+        chain = Patterns(Scores{}, {{U'z', chain}});
+    EXPECT_EQ(lookupPattern(U"zzz", chain).size(), 3u);
+    chain = Patterns{};
+    // A million empty lines, and a million digits on one line.
+    EXPECT_EQ(parsePatterns(std::u32string(million, U'\n')).scores(), Scores{0});
+    EXPECT_EQ(parsePatterns(std::u32string(million, U'7')).scores().size(), million / 2 + 1);
+}
+
+TEST(Hostile, ExceptionsTakeAnyTextInLinearTime) {
+    constexpr std::size_t million = 1'000'000;
+    std::u32string longEntry;
+    for (std::size_t i = 0; i < million / 2; ++i)
+        longEntry += U"a-";
+    const Exceptions one = parseExceptions(longEntry);
+    EXPECT_EQ(one.size(), 1u);
+    EXPECT_EQ(lookupException(std::u32string(million / 2, U'a'), one)->size(), million / 2 + 1);
+    EXPECT_EQ(parseExceptions(std::u32string(million, U'\n')).size(), 1u);
+    std::u32string same;
+    for (std::size_t i = 0; i < million / 10; ++i)
+        same += U"ta-ble\n";
+    EXPECT_EQ(parseExceptions(same), parseExceptions(U"ta-ble"));
+    const std::u32string odd = {U'\0', 0xD800, 0x110000, 0xFFFFFFFF, U'-', U'x'};
+    EXPECT_EQ(lookupException(std::u32string{U'\0', 0xD800, 0x110000, 0xFFFFFFFF, U'x'},
+                              parseExceptions(odd)),
+              (Scores{0, 0, 0, 0, 1, 0}));
+}
+
+TEST(Hostile, AMillionCharacterWordIsCutInLinearTime) {
+    const Hyphenator h = plainHyphenator(U"u1ni\n1fo\nfo2r\nr1m\n", U"", 2, 2);
+    std::u32string chunk = U"uniform";
+    chunk += {char32_t{0}, char32_t{0xD800}}; // odd characters too
+    std::u32string word;
+    for (int i = 0; i < 100'000; ++i)
+        word += chunk;
+    const auto pieces = hyphenate(h, word);
+    EXPECT_EQ(pieces.size(), 300'000u); // u-ni-for-m each time, but no break after the first u
+    std::u32string rejoined;
+    for (const auto& p : pieces)
+        rejoined += p;
+    EXPECT_EQ(rejoined, word);
 }
 
 } // namespace

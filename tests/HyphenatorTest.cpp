@@ -140,19 +140,4 @@ TEST(Hyphenate, AgreesWithTheReferenceOnRandomInput) {
     }
 }
 
-TEST(HostileInput, AMillionCharacterWordIsCutInLinearTime) {
-    const Hyphenator h = plainHyphenator(uniformPatterns, U"", 2, 2);
-    std::u32string chunk = U"uniform";
-    chunk += {char32_t{0}, char32_t{0xD800}}; // odd characters too
-    std::u32string word;
-    for (int i = 0; i < 100'000; ++i)
-        word += chunk;
-    const auto pieces = hyphenate(h, word);
-    EXPECT_EQ(pieces.size(), 300'000u); // u-ni-for-m each time, but no break after the first u
-    std::u32string rejoined;
-    for (const auto& p : pieces)
-        rejoined += p;
-    EXPECT_EQ(rejoined, word);
-}
-
 } // namespace

@@ -94,4 +94,21 @@ TEST(PatternForms, ATrieIsPackedOnlyOnceItsLookupsPayForIt) {
     EXPECT_EQ(lookupPattern(U"hyphenation", t), first);
 }
 
+TEST(PatternForms, ALargeTrieWithCharactersBeyondTheBasicPlane) {
+    // Tries of 4,096 nodes or more gather their alphabet another way, and no
+    // shipped language has both that many nodes and characters above
+    // U+FFFF: compare such a trie with the reference.
+    Random random(31);
+    constexpr std::u32string_view letters = U"ab\u00e9\u4e2d\uffff\U00010000\U0001F600\U0010FFFF.";
+    const std::u32string text = random.patternText(letters, 3000, 7);
+    const Patterns t = parsePatterns(text);
+    ASSERT_GE(Text::Sillabor::detail::packedTrie(t).stateCount(), 4096u);
+    const sillabor_reference::Trie reference(text);
+    for (int k = 0; k < 2000; ++k) {
+        const std::u32string w =
+            random.word(U"ab\u00e9\u4e2d\uffff\U00010000\U0001F600\U0010FFFF\U0010FFFE", 14);
+        ASSERT_EQ(lookupPattern(w, t), reference.lookup(w)) << utf8(w);
+    }
+}
+
 } // namespace

@@ -233,42 +233,4 @@ TEST(Unsnoc, SplitsOffTheLastElement) {
     EXPECT_EQ(unsnoc(std::vector<int>{}), std::nullopt);
 }
 
-TEST(HostileInput, AnyCodePointIsALetter) {
-    const std::u32string odd = {U'\0', 0xD800, 0xDFFF, 0x110000, 0xFFFFFFFF};
-    std::u32string text;
-    for (char32_t c : odd)
-        text += std::u32string{c, U'1', c, U'\n'};
-    const Patterns t = parsePatterns(text);
-    const sillabor_reference::Trie reference(text);
-    const std::u32string word = {0xFFFFFFFF, 0xFFFFFFFF, U'\0', U'\0', 0xD800, 0x110000};
-    EXPECT_EQ(lookupPattern(word, t), reference.lookup(word));
-    EXPECT_EQ(lookupPattern(word, t), (Scores{0, 1, 0, 1, 0, 0}));
-    EXPECT_EQ(lookupPattern(word, insertPattern(std::u32string{U'3', 0x110000}, t)).back(), 3);
-}
-
-TEST(HostileInput, HugeLinesAndWordsStayLinear) {
-    constexpr std::size_t million = 1'000'000;
-    // A pattern of a million letters, parsed and inserted; deep tries are
-    // walked, shown, merged, compared and released without recursion.
-    std::u32string longPattern(million, U'a');
-    longPattern += U"1.";
-    const Patterns parsed = parsePatterns(longPattern);
-    const Patterns inserted = insertPattern(longPattern, Patterns{});
-    EXPECT_EQ(parsed, inserted);
-    EXPECT_EQ(parsed | inserted, parsed);
-    EXPECT_EQ(show(parsed).size(), show(inserted).size());
-    const Scores s = lookupPattern(std::u32string(million, U'a'), parsed);
-    ASSERT_EQ(s.size(), million + 1);
-    EXPECT_EQ(s.back(), 1);
-    // A node chain a million deep, built through the constructor.
-    Patterns chain(Scores{1}, {});
-    for (std::size_t i = 0; i < million; ++i)
-        chain = Patterns(Scores{}, {{U'z', chain}});
-    EXPECT_EQ(lookupPattern(U"zzz", chain).size(), 3u);
-    chain = Patterns{};
-    // A million empty lines, and a million digits on one line.
-    EXPECT_EQ(parsePatterns(std::u32string(million, U'\n')).scores(), Scores{0});
-    EXPECT_EQ(parsePatterns(std::u32string(million, U'7')).scores().size(), million / 2 + 1);
-}
-
 } // namespace
