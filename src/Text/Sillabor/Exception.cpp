@@ -2,7 +2,6 @@
 
 #include "Text/Sillabor/detail/Combine.hpp"
 #include "Text/Sillabor/detail/ExceptionsRep.hpp"
-#include "Text/Sillabor/detail/Loader.hpp"
 #include "Text/Sillabor/detail/Text.hpp"
 
 #include <algorithm>

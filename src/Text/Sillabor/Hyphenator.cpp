@@ -2,8 +2,8 @@
 
 #include "Text/Sillabor/Breaks.hpp"
 #include "Text/Sillabor/detail/Breaks.hpp"
+#include "Text/Sillabor/detail/CharMap.hpp"
 #include "Text/Sillabor/detail/ExceptionsRep.hpp"
-#include "Text/Sillabor/detail/Loader.hpp"
 #include "Text/Sillabor/detail/PatternsRep.hpp"
 #include "Text/Sillabor/detail/Text.hpp"
 

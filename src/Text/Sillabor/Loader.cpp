@@ -15,38 +15,6 @@ namespace Text::Sillabor {
 
 namespace detail {
 
-CharMap::CharMap() {
-    static std::atomic<std::uint64_t> maps{0};
-    id_ = maps.fetch_add(1, std::memory_order_relaxed) + 1;
-}
-
-CharMap CharMap::fromText(std::u32string_view text) {
-    CharMap map;
-    // A line is a lower-case letter and its upper-case form. Where that form
-    // is one character, the character maps to the letter; where it is several
-    // ("\u00dfSS": the capital of \u00df is "SS"), its characters are each the
-    // form of some other letter too, so none of them is mapped here.
-    forEachLine(text, [&map](std::u32string_view line) {
-        if (line.size() == 2) map.table_.set(line[1], line[0]);
-    });
-    return map;
-}
-
-CharNormaliser::CharNormaliser(std::function<CharMap()> builder)
-    : cell_(std::make_shared<Cell>(std::move(builder))) {}
-
-const CharMap& CharNormaliser::map() const {
-    return cell_->map.get([this] {
-        auto builder = std::move(cell_->builder);
-        cell_->builder = nullptr;
-        return builder();
-    });
-}
-
-bool CharNormaliser::built() const noexcept {
-    return cell_->map.peek() != nullptr;
-}
-
 namespace {
 
 // The bytes of a data file, decompressed.

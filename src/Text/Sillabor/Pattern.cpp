@@ -1,7 +1,6 @@
 #include "Text/Sillabor/Pattern.hpp"
 
 #include "Text/Sillabor/detail/Combine.hpp"
-#include "Text/Sillabor/detail/Loader.hpp"
 #include "Text/Sillabor/detail/PatternsRep.hpp"
 #include "Text/Sillabor/detail/Text.hpp"
 

@@ -2,9 +2,13 @@
 
 #include "Text/Sillabor/Utf8.hpp"
 #include "Text/Sillabor/detail/EmbeddedFiles.hpp"
+#include "Text/Sillabor/detail/LanguageFacts.hpp"
+#include "Text/Sillabor/detail/Lazy.hpp"
 #include "Text/Sillabor/detail/Loader.hpp"
 #include "Text/Sillabor/detail/Text.hpp"
 #include "Text/Sillabor/detail/WordStream.hpp"
+
+#include <array>
 
 namespace Text::Sillabor {
 
@@ -30,20 +34,25 @@ struct TextState {
 } // namespace detail
 
 WordCharacters WordCharacters::of(Language language) {
-    const std::u32string text =
-        detail::readDataFile(detail::findEmbeddedFile, language, ".chr.txt.gz");
-    // Each line is a small letter followed by its upper-case form.
-    std::u32string letters, smalls, capitals;
-    detail::forEachLine(std::u32string_view(text), [&](std::u32string_view line) {
-        letters += line;
-        if (line.size() >= 2 && line[1] != line[0]) {
-            smalls += line[0];
-            capitals += line.substr(1);
-        }
+    // Read once per language and process: the character file is decompressed
+    // and decoded on the first call, and later calls share the classes.
+    static std::array<detail::OnceCell<WordCharacters>, detail::languageCount> cache;
+    return cache.at(static_cast<std::size_t>(fromEnum(language))).get([language] {
+        const std::u32string text =
+            detail::readDataFile(detail::findEmbeddedFile, language, ".chr.txt.gz");
+        // Each line is a small letter followed by its upper-case form.
+        std::u32string letters, smalls, capitals;
+        detail::forEachLine(std::u32string_view(text), [&](std::u32string_view line) {
+            letters += line;
+            if (line.size() >= 2 && line[1] != line[0]) {
+                smalls += line[0];
+                capitals += line.substr(1);
+            }
+        });
+        WordCharacters w;
+        w.classes_ = std::make_shared<const detail::CodeClasses>(letters, smalls, capitals);
+        return w;
     });
-    WordCharacters w;
-    w.classes_ = std::make_shared<const detail::CodeClasses>(letters, smalls, capitals);
-    return w;
 }
 
 WordCharacters::WordCharacters(std::u32string_view letters)

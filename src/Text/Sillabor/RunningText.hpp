@@ -37,7 +37,9 @@ class SILLABOR_API WordCharacters {
 public:
     /// The characters that `language`'s character file lists (small and
     /// capital letters, marks); the upper-case forms on its lines are the
-    /// capitals.
+    /// capitals. The file is read on the first call for a language, once a
+    /// process (thread-safe); later calls cost a copy of a shared pointer.
+    /// Throws std::out_of_range for a value that is no Language.
     static WordCharacters of(Language language);
     /// Exactly the characters of `letters`, none of them a capital.
     explicit WordCharacters(std::u32string_view letters);

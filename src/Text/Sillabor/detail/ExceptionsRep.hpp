@@ -264,6 +264,9 @@ struct ExceptionsAccess {
     }
 };
 
+/// Whether a deferred dictionary has been built (always true for others).
+bool isBuilt(const Exceptions& e) noexcept;
+
 /// The list stored under `word`, without copying it, or nothing.
 inline std::optional<std::span<const Score>> findException(const Exceptions& d,
                                                            std::u32string_view word) {

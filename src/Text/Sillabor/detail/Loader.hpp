@@ -1,10 +1,13 @@
-// The pieces of the language loader that tests and the fast paths reach.
+// The language loader's internal face: loading from other data files, and
+// reading one. The engine knows nothing of it; the loader builds the
+// engine's character map (CharMap.hpp).
 #pragma once
 
 #include "Text/Sillabor/Hyphenator.hpp"
 #include "Text/Sillabor/Language.hpp"
-#include "Text/Sillabor/detail/CodeTable.hpp"
-#include "Text/Sillabor/detail/Lazy.hpp"
+#include "Text/Sillabor/detail/CharMap.hpp"
+#include "Text/Sillabor/detail/ExceptionsRep.hpp"
+#include "Text/Sillabor/detail/PatternsRep.hpp"
 
 #include <cstdint>
 #include <functional>
@@ -14,48 +17,6 @@
 #include <string_view>
 
 namespace Text::Sillabor::detail {
-
-struct SameCharacter {
-    constexpr char32_t operator()(char32_t c) const noexcept { return c; }
-};
-
-/// A language's character map: on a line of the character file that holds
-/// two characters, the second maps to the first (a later line wins). A line
-/// of three or more characters is a letter whose upper-case form is several
-/// characters, and maps nothing. Every other character maps to itself.
-class CharMap {
-public:
-    /// The map of a character file's text.
-    static CharMap fromText(std::u32string_view text);
-    char32_t operator()(char32_t c) const noexcept { return table_(c); }
-    /// A number that no other map of this process has, to key caches by.
-    std::uint64_t id() const noexcept { return id_; }
-
-private:
-    CharMap();
-    CodeTable<char32_t, SameCharacter> table_;
-    std::uint64_t id_;
-};
-
-/// The normaliser the loader puts in `hyphenatorChars`: builds its CharMap at
-/// its first call, once, and is cheap to copy (copies share the map).
-class CharNormaliser {
-public:
-    explicit CharNormaliser(std::function<CharMap()> builder);
-    char32_t operator()(char32_t c) const { return map()(c); }
-    /// The map, built if this is the first use.
-    const CharMap& map() const;
-    /// Whether the map has been built.
-    bool built() const noexcept;
-
-private:
-    struct Cell {
-        explicit Cell(std::function<CharMap()> b) : builder(std::move(b)) {}
-        mutable std::function<CharMap()> builder;
-        OnceCell<CharMap> map;
-    };
-    std::shared_ptr<const Cell> cell_;
-};
 
 /// Finds a data file's gzip bytes by name.
 using FileLookup = std::function<std::optional<std::string_view>(std::string_view name)>;
@@ -68,9 +29,5 @@ Hyphenator loadHyphenator(Language language, FileLookup lookup);
 /// Throws std::runtime_error "Could not find <name>" when `lookup` has no
 /// such file.
 std::u32string readDataFile(const FileLookup& lookup, Language language, std::string_view suffix);
-
-/// Whether a deferred value has been built (always true for other values).
-bool isBuilt(const Patterns& p) noexcept;
-bool isBuilt(const Exceptions& e) noexcept;
 
 } // namespace Text::Sillabor::detail

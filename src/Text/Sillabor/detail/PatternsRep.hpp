@@ -80,6 +80,9 @@ struct PatternsAccess {
     }
 };
 
+/// Whether a deferred trie has been built (always true for other tries).
+bool isBuilt(const Patterns& p) noexcept;
+
 /// The trie to run lookups on, with the node as its root: built on first use
 /// and kept. Forces a deferred trie. Valid while `p` lives.
 const FlatTrie& packedTrieSlow(const Patterns& p);

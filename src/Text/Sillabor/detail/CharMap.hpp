@@ -1,0 +1,59 @@
+// A language's character map: how the engine lowers a word's characters
+// before it looks them up. An engine concept that depends on nothing above
+// it: the loader builds one from a character file, and the hyphenator reads
+// it as a table instead of calling a normaliser character by character.
+#pragma once
+
+#include "Text/Sillabor/detail/CodeTable.hpp"
+#include "Text/Sillabor/detail/Lazy.hpp"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string_view>
+
+namespace Text::Sillabor::detail {
+
+struct SameCharacter {
+    constexpr char32_t operator()(char32_t c) const noexcept { return c; }
+};
+
+/// A language's character map: on a line of the character file that holds
+/// two characters, the second maps to the first (a later line wins). A line
+/// of three or more characters is a letter whose upper-case form is several
+/// characters, and maps nothing. Every other character maps to itself.
+class CharMap {
+public:
+    /// The map of a character file's text.
+    static CharMap fromText(std::u32string_view text);
+    char32_t operator()(char32_t c) const noexcept { return table_(c); }
+    /// A number that no other map of this process has, to key caches by.
+    std::uint64_t id() const noexcept { return id_; }
+
+private:
+    CharMap();
+    CodeTable<char32_t, SameCharacter> table_;
+    std::uint64_t id_;
+};
+
+/// The normaliser the loader puts in `hyphenatorChars`: builds its CharMap at
+/// its first call, once, and is cheap to copy (copies share the map).
+class CharNormaliser {
+public:
+    explicit CharNormaliser(std::function<CharMap()> builder);
+    char32_t operator()(char32_t c) const { return map()(c); }
+    /// The map, built if this is the first use.
+    const CharMap& map() const;
+    /// Whether the map has been built.
+    bool built() const noexcept;
+
+private:
+    struct Cell {
+        explicit Cell(std::function<CharMap()> b) : builder(std::move(b)) {}
+        mutable std::function<CharMap()> builder;
+        OnceCell<CharMap> map;
+    };
+    std::shared_ptr<const Cell> cell_;
+};
+
+} // namespace Text::Sillabor::detail
