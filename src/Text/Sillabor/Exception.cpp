@@ -24,11 +24,7 @@ const TableRep* ExceptionsAccess::build(const Exceptions& d) {
         if (rep->kind() == ExceptionsRep::Kind::Table)
             return static_cast<const TableRep*>(rep.get());
         const auto& deferred = static_cast<const DeferredExceptionsRep&>(*rep);
-        current = &deferred.value.get([&] {
-            auto builder = std::move(deferred.builder);
-            deferred.builder = nullptr;
-            return builder();
-        });
+        current = &deferred.value.get();
     }
 }
 

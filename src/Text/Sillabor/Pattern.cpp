@@ -102,11 +102,7 @@ const Patterns& resolved(const Patterns& p) {
         const auto& rep = PatternsAccess::rep(*current);
         if (!rep || rep->kind() != PatternsRep::Kind::Deferred) return *current;
         const auto& deferred = static_cast<const detail::DeferredRep&>(*rep);
-        current = &deferred.value.get([&] {
-            auto builder = std::move(deferred.builder);
-            deferred.builder = nullptr;
-            return builder();
-        });
+        current = &deferred.value.get();
     }
 }
 

@@ -25,18 +25,14 @@ CharMap CharMap::fromText(std::u32string_view text) {
 }
 
 CharNormaliser::CharNormaliser(std::function<CharMap()> builder)
-    : cell_(std::make_shared<Cell>(std::move(builder))) {}
+    : map_(std::make_shared<const Deferred<CharMap>>(std::move(builder))) {}
 
 const CharMap& CharNormaliser::map() const {
-    return cell_->map.get([this] {
-        auto builder = std::move(cell_->builder);
-        cell_->builder = nullptr;
-        return builder();
-    });
+    return map_->get();
 }
 
 bool CharNormaliser::built() const noexcept {
-    return cell_->map.peek() != nullptr;
+    return map_->peek() != nullptr;
 }
 
 } // namespace Text::Sillabor::detail

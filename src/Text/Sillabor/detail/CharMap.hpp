@@ -48,12 +48,7 @@ public:
     bool built() const noexcept;
 
 private:
-    struct Cell {
-        explicit Cell(std::function<CharMap()> b) : builder(std::move(b)) {}
-        mutable std::function<CharMap()> builder;
-        OnceCell<CharMap> map;
-    };
-    std::shared_ptr<const Cell> cell_;
+    std::shared_ptr<const Deferred<CharMap>> map_;
 };
 
 } // namespace Text::Sillabor::detail

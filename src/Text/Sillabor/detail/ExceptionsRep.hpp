@@ -225,9 +225,8 @@ private:
 
 struct DeferredExceptionsRep final : ExceptionsRep {
     explicit DeferredExceptionsRep(std::function<Exceptions()> b) noexcept
-        : ExceptionsRep(Kind::Deferred), builder(std::move(b)) {}
-    mutable std::function<Exceptions()> builder; // dropped once used
-    OnceCell<Exceptions> value;
+        : ExceptionsRep(Kind::Deferred), value(std::move(b)) {}
+    Deferred<Exceptions> value;
 };
 
 struct ExceptionsAccess {

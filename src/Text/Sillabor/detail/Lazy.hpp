@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <exception>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <stdexcept>
@@ -62,6 +63,31 @@ private:
     mutable std::exception_ptr error_;
     mutable std::atomic<const T*> ready_{nullptr};
     mutable std::atomic<std::thread::id> builder_{};
+};
+
+/// A value that a builder makes on first use, as OnceCell keeps it: the one
+/// primitive behind deferred tries, dictionaries and character maps. The
+/// builder is dropped once it has run, so that what it captured (the
+/// compressed data, a lookup function) is released.
+template <class T>
+class Deferred {
+public:
+    explicit Deferred(std::function<T()> builder) noexcept : builder_(std::move(builder)) {}
+
+    /// The value, built if this is the first use.
+    const T& get() const {
+        return value_.get([this] {
+            auto builder = std::move(builder_);
+            builder_ = nullptr;
+            return builder();
+        });
+    }
+    /// The value if it has been built, else null. Never builds.
+    const T* peek() const noexcept { return value_.peek(); }
+
+private:
+    mutable std::function<T()> builder_; // run under the cell's lock, once
+    OnceCell<T> value_;
 };
 
 } // namespace Text::Sillabor::detail

@@ -66,9 +66,8 @@ struct NodeRep final : PatternsRep {
 
 struct DeferredRep final : PatternsRep {
     explicit DeferredRep(std::function<Patterns()> b) noexcept
-        : PatternsRep(Kind::Deferred), builder(std::move(b)) {}
-    mutable std::function<Patterns()> builder; // dropped once used
-    OnceCell<Patterns> value;
+        : PatternsRep(Kind::Deferred), value(std::move(b)) {}
+    Deferred<Patterns> value;
 };
 
 struct PatternsAccess {
