@@ -79,6 +79,22 @@ struct PatternsAccess {
     }
 };
 
+/// A node's children, ascending by character.
+using PatternChildren = std::vector<std::pair<char32_t, Patterns>>;
+
+/// A node of the node form (the empty trie when it holds nothing).
+Patterns makeNode(Scores scores, PatternChildren children);
+/// The root of a packed trie (the empty trie when it holds nothing).
+Patterns makeFlat(std::shared_ptr<const FlatTrie> trie);
+/// The value a deferred trie stands for, built on first use.
+const Patterns& resolved(const Patterns& p);
+
+class Cursor;
+/// The children of a node, as values that share its storage.
+PatternChildren childrenOf(const Cursor& c);
+/// The trie under `top`, packed into an automaton.
+std::shared_ptr<const FlatTrie> pack(const Cursor& top);
+
 /// Whether a deferred trie has been built (always true for other tries).
 bool isBuilt(const Patterns& p) noexcept;
 
