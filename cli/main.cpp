@@ -1,5 +1,7 @@
 // sillabor: hyphenates words from the command line or standard input, or
 // inserts soft hyphens into running text.
+#include "Options.hpp"
+
 #include <Text/Sillabor.hpp>
 
 #include <algorithm>
@@ -23,49 +25,6 @@
 namespace {
 
 using namespace Text::Sillabor;
-
-constexpr std::string_view usage = R"(usage: sillabor [options] [WORD...]
-
-Hyphenates each WORD, or each line of standard input when no WORD is given,
-and prints one result per line: the pieces joined by the separator.
-
-  -l, --language NAME    the language (default English_US); NAME is an
-                         enumerator (German_1996), a file code (de-1996) or a
-                         tag (de, en-GB, de-CH-1901), in any case
-  -s, --separator TEXT   what to put between pieces (default "-"; with
-                         --text or --html, the soft hyphen U+00AD)
-      --text             copy running text from standard input to standard
-                         output, with the separator at every break of every
-                         word; all else passes through unchanged
-      --html             the same for HTML or XHTML: only the text of the
-                         document is hyphenated, in the language its lang
-                         attributes name (this language where none does);
-                         markup, script, style, pre, code and the like pass
-                         through unchanged
-      --min-length N     with --text or --html, leave words of fewer than N
-                         characters alone
-      --no-caps          with --text or --html, leave words in capitals alone
-      --skip-class NAME  with --html, leave elements of class NAME alone
-                         (default nohyphenate)
-      --dic FILE         hyphenate with FILE, a hyph_*.dic dictionary such as
-                         those in /usr/share/hyphen; breaks that change the
-                         word are written as the line would be broken
-                         (Hungarian "asz-szony-nyal"), and left out with
-                         --text and --html; -l still says which characters
-                         make words and how capitals are lowered
-      --patterns FILE    use the patterns of FILE (UTF-8, one per line)
-      --exceptions FILE  use the exceptions of FILE (UTF-8, one per line)
-      --identity         use characters as they are, not the language's
-                         character map
-      --left N           least characters before the first break
-      --right N          least characters after the last break
-      --list             list the languages, with file codes and minima
-  -h, --help             show this help
-      --version          show the version
-
-Exit status: 0 on success, 1 for bad input or an unreadable file, 2 for a
-bad command line.
-)";
 
 // An error to report on one line of standard error, with the exit status.
 struct Failure {
@@ -187,54 +146,60 @@ Options parseOptions(int argc, char** argv) {
             inlineValue = arg.substr(2);
             hasInline = true;
         }
-        auto value = [&]() -> std::string {
-            if (hasInline) return std::string(inlineValue);
-            if (i + 1 >= argc) fail(std::string(name) + " needs a value", 2);
-            return argv[++i];
-        };
-        auto flag = [&](bool& b) {
-            if (hasInline) fail(std::string(name) + " takes no value", 2);
-            b = true;
-        };
-        const bool query =
-            name == "--list" || name == "-h" || name == "--help" || name == "--version";
-        if (!query && name != "--" && o.firstOption.empty()) o.firstOption = name;
-        if (name == "--")
+        if (name == "--") {
             wordsOnly = true;
-        else if (name == "-l" || name == "--language")
-            o.language = parseLanguage(value());
-        else if (name == "-s" || name == "--separator")
-            o.separator = value();
-        else if (name == "--text")
-            flag(o.text);
-        else if (name == "--html")
-            flag(o.html);
-        else if (name == "--min-length")
-            o.minLength = parseNumber(name, value());
-        else if (name == "--no-caps")
-            flag(o.noCaps);
-        else if (name == "--skip-class")
-            o.skipClass = value();
-        else if (name == "--dic")
-            o.dictionary = value();
-        else if (name == "--patterns")
-            o.patterns = value();
-        else if (name == "--exceptions")
-            o.exceptions = value();
-        else if (name == "--identity")
-            flag(o.identity);
-        else if (name == "--left")
-            o.left = parseNumber(name, value());
-        else if (name == "--right")
-            o.right = parseNumber(name, value());
-        else if (name == "--list")
-            flag(o.list);
-        else if (name == "-h" || name == "--help")
-            flag(o.help);
-        else if (name == "--version")
-            flag(o.version);
+            continue;
+        }
+        const sillabor_cli::OptionSpec* spec = sillabor_cli::findOption(name);
+        if (!spec) fail("unknown option '" + std::string(arg) + "' (see sillabor --help)", 2);
+        std::string v;
+        if (!spec->argument.empty()) {
+            if (hasInline)
+                v = inlineValue;
+            else if (i + 1 >= argc)
+                fail(std::string(name) + " needs a value", 2);
+            else
+                v = argv[++i];
+        } else if (hasInline) {
+            fail(std::string(name) + " takes no value", 2);
+        }
+        const std::string_view key = spec->longName;
+        const bool query = key == "list" || key == "help" || key == "version";
+        if (!query && o.firstOption.empty()) o.firstOption = name;
+        if (key == "language")
+            o.language = parseLanguage(v);
+        else if (key == "separator")
+            o.separator = v;
+        else if (key == "text")
+            o.text = true;
+        else if (key == "html")
+            o.html = true;
+        else if (key == "min-length")
+            o.minLength = parseNumber(name, v);
+        else if (key == "no-caps")
+            o.noCaps = true;
+        else if (key == "skip-class")
+            o.skipClass = v;
+        else if (key == "dic")
+            o.dictionary = v;
+        else if (key == "patterns")
+            o.patterns = v;
+        else if (key == "exceptions")
+            o.exceptions = v;
+        else if (key == "identity")
+            o.identity = true;
+        else if (key == "left")
+            o.left = parseNumber(name, v);
+        else if (key == "right")
+            o.right = parseNumber(name, v);
+        else if (key == "list")
+            o.list = true;
+        else if (key == "help")
+            o.help = true;
+        else if (key == "version")
+            o.version = true;
         else
-            fail("unknown option '" + std::string(arg) + "' (see sillabor --help)", 2);
+            fail("--" + std::string(key) + " is in the option table but has no action", 70);
     }
     // --help, --version and --list each answer on their own.
     if (o.help + o.version + o.list > 1) fail("--help, --version and --list exclude each other", 2);
@@ -430,7 +395,7 @@ int main(int argc, char** argv) {
     try {
         const Options o = parseOptions(argc, argv);
         if (o.help) {
-            out.write(usage);
+            out.write(sillabor_cli::usageText());
         } else if (o.version) {
             out.write("sillabor " SILLABOR_VERSION "\n");
         } else if (o.list) {

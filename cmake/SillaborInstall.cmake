@@ -16,6 +16,7 @@ endforeach()
 install(FILES "${PROJECT_SOURCE_DIR}/include/sillabor.h" DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}")
 if(TARGET sillabor_cli)
   install(TARGETS sillabor_cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES "${PROJECT_BINARY_DIR}/cli/sillabor.1" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
 endif()
 
 # libsillabor_hyphen, static and shared, with its libhyphen header in a folder

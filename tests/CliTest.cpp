@@ -1,5 +1,7 @@
 // End-to-end tests of the command-line tool: each runs the built program
 // with its standard streams on files.
+#include "../cli/Options.hpp"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -22,6 +24,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
+using ::testing::Not;
 using ::testing::StartsWith;
 
 struct Outcome {
@@ -222,6 +225,35 @@ TEST_F(Cli, ListsTheLanguages) {
     EXPECT_THAT(r.out, HasSubstr("German_Swiss             de-ch-1901       2 2\n"));
     EXPECT_THAT(run({"--help"}).out, StartsWith("usage: sillabor"));
     EXPECT_EQ(run({"--version"}).out, "sillabor " SILLABOR_VERSION "\n");
+}
+
+TEST_F(Cli, HelpParserAndManualPageShareOneTable) {
+    // Every option of the table: accepted by the parser (whatever its value
+    // makes of the rest), listed by --help, and described in sillabor(1).
+    EXPECT_EQ(run({"--help"}).out, sillabor_cli::usageText());
+    std::ifstream manFile(SILLABOR_MAN_PAGE);
+    ASSERT_TRUE(manFile) << SILLABOR_MAN_PAGE;
+    const std::string man((std::istreambuf_iterator<char>(manFile)), {});
+    EXPECT_THAT(man, StartsWith(".TH SILLABOR 1 \"\" \"sillabor " SILLABOR_VERSION "\""));
+    for (const sillabor_cli::OptionSpec& o : sillabor_cli::options) {
+        const std::string name = "--" + std::string(o.longName);
+        std::vector<std::string> args{name};
+        if (o.argument == "N")
+            args.push_back("1");
+        else if (o.argument == "NAME")
+            args.push_back("en");
+        else if (!o.argument.empty())
+            args.push_back("/nonexistent/file");
+        const Outcome r = run(args, "");
+        EXPECT_THAT(r.err, Not(HasSubstr("unknown option"))) << name;
+        EXPECT_NE(r.status, 70) << name << ": " << r.err;
+        EXPECT_THAT(run({"--help"}).out, HasSubstr(name)) << name;
+        EXPECT_THAT(man, HasSubstr("\\fB\\-\\-" + sillabor_cli::roff(o.longName) + "\\fR")) << name;
+        if (o.shortName) {
+            const Outcome s = run({std::string("-") + o.shortName, args.size() > 1 ? args[1] : ""});
+            EXPECT_THAT(s.err, Not(HasSubstr("unknown option"))) << o.shortName;
+        }
+    }
 }
 
 TEST_F(Cli, ReportsABadCommandLine) {
