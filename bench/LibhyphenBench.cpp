@@ -1,12 +1,15 @@
-// libsillabor_hyphen against the real libhyphen, in one process, on the
-// shared word lists: hyph_en_US.dic on words-en.txt and hyph_de_DE.dic on
-// words-de.txt, each word lowered and in the file's character set, through
+// libsillabor_hyphen, and the library's own interface, against the real
+// libhyphen in one process, on the shared word lists: hyph_en_US.dic on
+// words-en.txt and hyph_de_DE.dic on words-de.txt, each word lowered and in
+// the file's character set, through
 // hnj_hyphen_hyphenate2 with a hyphenated-word buffer, as office programs
 // call it. libhyphen is loaded with dlopen and bound to itself, so that the
 // two libraries' functions of the same names stay apart.
 //
 //     libhyphen_bench [--benchmark_...]   (DICT_DIR and WORD_DIR from the build)
 #include "hyphen.h"
+
+#include <Text/Sillabor.hpp>
 
 #include <benchmark/benchmark.h>
 #include <dlfcn.h>
@@ -103,8 +106,40 @@ void run(benchmark::State& state, const Api* api, const char* dic, const char* l
     api->free(dict);
 }
 
+// The library's own interface on the same English words, against libhyphen
+// in the same run: `hyphenate` (pieces as strings) and BreakFinder (break
+// positions, no allocation), with the built-in US English patterns.
+const std::vector<std::u32string>& englishWords() {
+    static const std::vector<std::u32string> out = [] {
+        std::vector<std::u32string> ws;
+        for (const std::string& w : words("words-en.txt", "UTF-8"))
+            ws.push_back(Text::Sillabor::toUtf32(w));
+        return ws;
+    }();
+    return out;
+}
+
+void BM_sillabor_hyphenate_en_US(benchmark::State& state) {
+    const auto& ws = englishWords();
+    for (auto _ : state)
+        for (const std::u32string& w : ws)
+            benchmark::DoNotOptimize(Text::Sillabor::hyphenate(Text::Sillabor::english_US, w));
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * ws.size()));
+}
+
+void BM_sillabor_BreakFinder_en_US(benchmark::State& state) {
+    const auto& ws = englishWords();
+    Text::Sillabor::BreakFinder find;
+    for (auto _ : state)
+        for (const std::u32string& w : ws)
+            benchmark::DoNotOptimize(find(Text::Sillabor::english_US, w).size());
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * ws.size()));
+}
+
 } // namespace
 
+BENCHMARK(BM_sillabor_hyphenate_en_US)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_sillabor_BreakFinder_en_US)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(run, libhyphen_en_US, reference(), "hyph_en_US.dic", "en", "UTF-8")
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(run, sillabor_hyphen_en_US, &ours, "hyph_en_US.dic", "en", "UTF-8")
