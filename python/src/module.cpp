@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -242,13 +243,64 @@ S::TextOptions textOptions(py::handle separator, std::size_t minLength, bool cap
 }
 
 /// Runs `work` on `text`'s UTF-8 bytes with the GIL released.
+/// Text decoded from UTF-8 into the narrowest layout a Python string uses
+/// for it (one, two or four bytes a character), so that making the string
+/// is one copy. Needs no GIL. The bytes are the library's output: valid.
+struct Decoded {
+    std::string data;
+    Py_ssize_t length = 0;
+    Py_UCS4 maxChar = 0;
+};
+
+Decoded decodeForPython(std::string_view utf8) {
+    Decoded d;
+    auto next = [&](std::size_t& i) {
+        const auto b = static_cast<unsigned char>(utf8[i]);
+        const std::size_t n = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+        Py_UCS4 c = n == 1 ? b : b & (0x7F >> n);
+        for (std::size_t k = 1; k < n && i + k < utf8.size(); ++k)
+            c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        i += n;
+        return c;
+    };
+    for (std::size_t i = 0; i < utf8.size();) {
+        d.maxChar = std::max(d.maxChar, next(i));
+        ++d.length;
+    }
+    const std::size_t width = d.maxChar < 0x100 ? 1 : d.maxChar < 0x10000 ? 2 : 4;
+    d.data.resize(static_cast<std::size_t>(d.length) * width);
+    char* out = d.data.data();
+    for (std::size_t i = 0; i < utf8.size(); out += width) {
+        const Py_UCS4 c = next(i);
+        if (width == 1) {
+            *out = static_cast<char>(c);
+        } else if (width == 2) {
+            const auto u = static_cast<Py_UCS2>(c);
+            std::memcpy(out, &u, 2);
+        } else {
+            std::memcpy(out, &c, 4);
+        }
+    }
+    return d;
+}
+
+py::str strOf(const Decoded& d) {
+    PyObject* o = PyUnicode_New(d.length, d.maxChar);
+    if (!o) throw py::error_already_set();
+    std::memcpy(PyUnicode_DATA(o), d.data.data(), d.data.size());
+    return py::reinterpret_steal<py::str>(o);
+}
+
+/// Runs `work` on `text`'s UTF-8 bytes with the GIL released, and decodes
+/// its output before taking the GIL back: only the copies in and out hold
+/// it, so that threads hyphenate in parallel.
 template <class Work>
 py::str withoutGil(py::handle text, const char* what, Work work) {
     const std::string in(utf8Of(requireStr(text, what)));
-    std::string out;
+    Decoded out;
     {
         py::gil_scoped_release release;
-        out = work(in);
+        out = decodeForPython(work(in));
     }
     return strOf(out);
 }
