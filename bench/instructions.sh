@@ -8,22 +8,24 @@ build=${1:-build/bench}
 words=${2:-../shared/bench/words-en.txt}
 program="$build/bench/sillabor_instructions"
 count=$(grep -c . "$words")
-for mode in reference hyphenate finder utf8; do
+
+# The instructions of the measured loop of one mode.
+instructions() {
+  local out total
   out=$(mktemp)
   valgrind --tool=callgrind --callgrind-out-file="$out" \
-    --toggle-collect='*measuredLoop*' "$program" "$mode" "$words" 1 >/dev/null 2>&1
+    --toggle-collect='*measuredLoop*' "$program" "$1" "$words" 1 >/dev/null 2>&1
   total=$(callgrind_annotate "$out" 2>/dev/null | awk '/PROGRAM TOTALS/ {gsub(",", "", $1); print $1}')
   rm -f "$out"
-  printf '%-10s %8d instructions per word\n' "$mode" $((total / count))
+  echo "$total"
+}
+
+for mode in reference hyphenate finder utf8; do
+  printf '%-16s %8d instructions per word\n' "$mode" $(($(instructions "$mode") / count))
 done
 # Exception dictionaries of the first 20,000 words: made at once, and one
 # entry at a time (each value kept until the next is made).
 entries=$((count < 20000 ? count : 20000))
 for mode in parse-exceptions add-exceptions; do
-  out=$(mktemp)
-  valgrind --tool=callgrind --callgrind-out-file="$out" \
-    --toggle-collect='*measuredLoop*' "$program" "$mode" "$words" 1 >/dev/null 2>&1
-  total=$(callgrind_annotate "$out" 2>/dev/null | awk '/PROGRAM TOTALS/ {gsub(",", "", $1); print $1}')
-  rm -f "$out"
-  printf '%-16s %8d instructions per entry\n' "$mode" $((total / entries))
+  printf '%-16s %8d instructions per entry\n' "$mode" $(($(instructions "$mode") / entries))
 done

@@ -150,10 +150,10 @@ Options parseOptions(int argc, char** argv) {
             wordsOnly = true;
             continue;
         }
-        const sillabor_cli::OptionSpec* spec = sillabor_cli::findOption(name);
-        if (!spec) fail("unknown option '" + std::string(arg) + "' (see sillabor --help)", 2);
+        const sillabor_cli::Option* option = sillabor_cli::findOption(name);
+        if (!option) fail("unknown option '" + std::string(arg) + "' (see sillabor --help)", 2);
         std::string v;
-        if (!spec->argument.empty()) {
+        if (!option->argument.empty()) {
             if (hasInline)
                 v = inlineValue;
             else if (i + 1 >= argc)
@@ -163,7 +163,7 @@ Options parseOptions(int argc, char** argv) {
         } else if (hasInline) {
             fail(std::string(name) + " takes no value", 2);
         }
-        const std::string_view key = spec->longName;
+        const std::string_view key = option->longName;
         const bool query = key == "list" || key == "help" || key == "version";
         if (!query && o.firstOption.empty()) o.firstOption = name;
         if (key == "language")

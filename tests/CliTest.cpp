@@ -235,7 +235,7 @@ TEST_F(Cli, HelpParserAndManualPageShareOneTable) {
     ASSERT_TRUE(manFile) << SILLABOR_MAN_PAGE;
     const std::string man((std::istreambuf_iterator<char>(manFile)), {});
     EXPECT_THAT(man, StartsWith(".TH SILLABOR 1 \"\" \"sillabor " SILLABOR_VERSION "\""));
-    for (const sillabor_cli::OptionSpec& o : sillabor_cli::options) {
+    for (const sillabor_cli::Option& o : sillabor_cli::options) {
         const std::string name = "--" + std::string(o.longName);
         std::vector<std::string> args{name};
         if (o.argument == "N")

@@ -372,23 +372,17 @@ public:
     }
 
     py::str inserted(py::handle word, py::handle hyphen) {
-        const py::object exact = exactStr(requireStr(word, "word"));
-        PyObject* w = exact.ptr();
         std::u32string hy;
         codePointsOf(requireStr(hyphen, "hyphen"), hy);
-        find(w);
-        codePointsOf(w, text_);
-        const bool upper = anyRule() && isUpper(w);
+        const bool upper = readWord(word);
         std::u32string& out = out_;
         out.clear();
         std::size_t done = 0;
         for (const Found& f : found_) {
             if (f.from < done) continue; // overlaps the break before
             out.append(text_, done, f.from - done);
-            const std::u32string before = cased(f.before, upper);
-            out += before;
-            const std::u32string_view line = std::u32string_view(out);
-            if (!endsInHardHyphen(line)) out += hy;
+            out += cased(f.before, upper);
+            if (!endsInHardHyphen(out)) out += hy;
             out += cased(f.after, upper);
             done = f.to;
         }
@@ -397,11 +391,7 @@ public:
     }
 
     py::list pairs(py::handle word) {
-        const py::object exact = exactStr(requireStr(word, "word"));
-        PyObject* w = exact.ptr();
-        find(w);
-        codePointsOf(w, text_);
-        const bool upper = anyRule() && isUpper(w);
+        const bool upper = readWord(word);
         py::list out;
         for (auto f = found_.rbegin(); f != found_.rend(); ++f)
             out.append(py::make_tuple(strOf(firstPart(*f, upper)), strOf(secondPart(*f, upper))));
@@ -409,13 +399,9 @@ public:
     }
 
     py::object wrap(py::handle word, std::ptrdiff_t width, py::handle hyphen) {
-        const py::object exact = exactStr(requireStr(word, "word"));
-        PyObject* w = exact.ptr();
         std::u32string hy;
         codePointsOf(requireStr(hyphen, "hyphen"), hy);
-        find(w);
-        codePointsOf(w, text_);
-        const bool upper = anyRule() && isUpper(w);
+        const bool upper = readWord(word);
         for (auto f = found_.rbegin(); f != found_.rend(); ++f) {
             std::u32string first = firstPart(*f, upper);
             // A part that ends in a hard hyphen takes no second one.
@@ -463,6 +449,16 @@ private:
             for (std::size_t at : at_)
                 if (keep(at)) found_.push_back({at, at, at, {}, {}});
         }
+    }
+
+    /// Finds the breaks of `word` and reads its characters into `text_`.
+    /// Returns whether replacements are to be written in capitals (a break
+    /// has one, and the word is in capitals).
+    bool readWord(py::handle word) {
+        const py::object exact = exactStr(requireStr(word, "word"));
+        find(exact.ptr());
+        codePointsOf(exact.ptr(), text_);
+        return anyRule() && isUpper(exact.ptr());
     }
 
     bool anyRule() const {

@@ -73,9 +73,7 @@ std::optional<std::span<const Score>> TableRep::findInLevels(std::u32string_view
         }
         if (!copied) combined.assign(found->begin(), found->end());
         copied = true;
-        combined.resize(std::min(combined.size(), list.size()));
-        for (std::size_t k = 0; k < combined.size(); ++k)
-            combined[k] = std::min(combined[k], list[k]);
+        zipMinInto(combined, list);
     }
     if (copied) return std::span<const Score>(combined);
     return found;
@@ -139,21 +137,18 @@ void ExceptionLevel::add(std::u32string_view w, std::uint64_t hash, std::span<co
 ExceptionLevel::ExceptionLevel(const ExceptionLevel& other, std::size_t more, std::size_t chars,
                                std::size_t scores) {
     chars_.reserve(other.chars_.size() + chars);
-    chars_ = other.chars_;
+    chars_.append(other.chars_);
     scores_.reserve(other.scores_.size() + scores);
-    scores_ = other.scores_;
+    scores_.insert(scores_.end(), other.scores_.begin(), other.scores_.end());
     entries_.reserve(other.entries_.size() + more);
-    entries_ = other.entries_;
+    entries_.insert(entries_.end(), other.entries_.begin(), other.entries_.end());
     if (2 * (entries_.size() + more) <= other.slots_.size())
         slots_ = other.slots_;
     else
-        reserve(more, 0, 0);
+        reserveSlots(more);
 }
 
-void ExceptionLevel::reserve(std::size_t more, std::size_t chars, std::size_t scores) {
-    chars_.reserve(chars_.size() + chars);
-    scores_.reserve(scores_.size() + scores);
-    entries_.reserve(entries_.size() + more);
+void ExceptionLevel::reserveSlots(std::size_t more) {
     if (slots_.empty() && entries_.size() + more < smallLevel) return;
     std::size_t slots = std::max<std::size_t>(2 * smallLevel, slots_.size());
     while (slots < 2 * (entries_.size() + more))

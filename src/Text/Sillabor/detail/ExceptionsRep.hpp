@@ -4,6 +4,7 @@
 #include "Text/Sillabor/Exception.hpp"
 #include "Text/Sillabor/detail/Lazy.hpp"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -112,6 +113,7 @@ public:
 
     /// The entry of `w` (whose hash is `hash`), or null.
     const Entry* find(std::u32string_view w, std::uint64_t hash) const noexcept {
+        if (!mayHave(w)) return nullptr;
         if (slots_.empty()) {
             for (const Entry& e : entries_)
                 if (e.hash == hash && word(e) == w) return &e;
@@ -127,15 +129,13 @@ public:
         return nullptr;
     }
 
-    /// Makes room for `more` entries of `chars` characters and `scores`
-    /// scores in all, so that adding them moves nothing.
-    void reserve(std::size_t more, std::size_t chars, std::size_t scores);
-
     /// Adds `w` with the list `s`. Throws std::length_error past 2^32 - 1
     /// characters or scores in one level.
     void add(std::u32string_view w, std::uint64_t hash, std::span<const Score> s, Clash clash);
 
 private:
+    /// Makes the table large enough for `more` entries besides these.
+    void reserveSlots(std::size_t more);
     void rehash(std::size_t slots);
     std::u32string chars_;
     Scores scores_;
@@ -152,6 +152,13 @@ private:
     std::vector<Slot> slots_;
     std::optional<WordFilter> filter_;
 };
+
+/// `into` becomes the zipMin of itself and `list`.
+inline void zipMinInto(Scores& into, std::span<const Score> list) {
+    into.resize(std::min(into.size(), list.size()));
+    for (std::size_t k = 0; k < into.size(); ++k)
+        into[k] = std::min(into[k], list[k]);
+}
 
 /// The words of a dictionary, in levels: this one, newest, and the older
 /// ones below it, a list that dictionaries share. A word may be in several
@@ -180,7 +187,7 @@ struct TableRep final : ExceptionsRep {
     /// levels lives in a buffer of the calling thread until its next call.
     std::optional<std::span<const Score>> find(std::u32string_view w) const {
         if (!older) {
-            if (!level.mayHave(w)) return std::nullopt;
+            if (!level.mayHave(w)) return std::nullopt; // before hashing
             const auto* e = level.find(w, wordHash(w));
             return e ? std::optional(level.scores(*e)) : std::nullopt;
         }
@@ -197,19 +204,15 @@ struct TableRep final : ExceptionsRep {
                 const std::u32string_view w = t->level.word(e);
                 bool seen = false;
                 for (const TableRep* n = this; n != t && !seen; n = n->older.get())
-                    seen = n->level.mayHave(w) && n->level.find(w, e.hash);
+                    seen = n->level.find(w, e.hash) != nullptr;
                 if (seen) continue;
                 std::span<const Score> list = t->level.scores(e);
                 bool copied = false;
                 for (const TableRep* o = t->older.get(); o; o = o->older.get())
-                    if (const auto* other =
-                            o->level.mayHave(w) ? o->level.find(w, e.hash) : nullptr) {
+                    if (const auto* other = o->level.find(w, e.hash)) {
                         if (!copied) combined.assign(list.begin(), list.end());
                         copied = true;
-                        const auto more = o->level.scores(*other);
-                        combined.resize(std::min(combined.size(), more.size()));
-                        for (std::size_t k = 0; k < combined.size(); ++k)
-                            combined[k] = std::min(combined[k], more[k]);
+                        zipMinInto(combined, o->level.scores(*other));
                     }
                 f(w, copied ? std::span<const Score>(combined) : list);
             }
