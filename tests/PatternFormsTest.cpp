@@ -1,6 +1,7 @@
 // The forms a pattern trie takes inside: lookups on the node form (tries
 // made by insertion, merging or the constructor) against the reference
-// scorer, and when such a trie is packed.
+// scorer, and when such a trie is packed; the packed automaton stepped by
+// rows against the same automaton stepped by failure links.
 #include "ReferenceScorer.hpp"
 #include "Support.hpp"
 
@@ -109,6 +110,54 @@ TEST(PatternForms, ALargeTrieWithCharactersBeyondTheBasicPlane) {
             random.word(U"ab\u00e9\u4e2d\uffff\U00010000\U0001F600\U0010FFFF\U0010FFFE", 14);
         ASSERT_EQ(lookupPattern(w, t), reference.lookup(w)) << utf8(w);
     }
+}
+
+TEST(PatternForms, RowsStepAsTheFailureLinksDo) {
+    using Text::Sillabor::detail::Cursor;
+    using Text::Sillabor::detail::FlatTrie;
+    using Text::Sillabor::detail::Rows;
+    Random random(37);
+    // Few letters and long patterns, so that words fail often and deep.
+    constexpr std::u32string_view letters = U"abc.\u00e9";
+    std::size_t withRows = 0;
+    for (int round = 0; round < 200; ++round) {
+        // Patterns as pattern files have them: letters, with a digit or none
+        // before each and after the last.
+        std::u32string text;
+        for (std::size_t lines = 1 + random.below(60); lines-- > 0;) {
+            for (std::size_t n = 1 + random.below(6); n-- > 0;) {
+                if (random.below(2)) text += static_cast<char32_t>(U'1' + random.below(9));
+                text += letters[random.below(letters.size())];
+            }
+            if (random.below(2)) text += static_cast<char32_t>(U'1' + random.below(9));
+            text += U'\n';
+        }
+        const Patterns t = parsePatterns(text);
+        const FlatTrie& byRows = Text::Sillabor::detail::packedTrie(t);
+        const auto byLinks = Text::Sillabor::detail::pack(Cursor(t), Rows::never);
+        ASSERT_FALSE(byLinks->hasRows());
+        ASSERT_TRUE(byRows.packed()) << utf8(text);
+        withRows += byRows.hasRows();
+        for (int k = 0; k < 30; ++k) {
+            const std::u32string w = random.word(U"abc\u00e9x", 16);
+            auto marks = [&w](const FlatTrie& trie) {
+                std::vector<std::uint8_t> gaps(w.size() + 18, 0);
+                trie.markGaps(
+                    w.size(), [&](std::size_t i) { return trie.classOf(w[i]); }, gaps.data());
+                gaps.resize(w.size() + 3);
+                return gaps;
+            };
+            ASSERT_EQ(marks(byRows), marks(*byLinks)) << utf8(w);
+        }
+    }
+    EXPECT_EQ(withRows, 200u);
+    // A trie too large for rows steps by its links.
+    EXPECT_FALSE(Text::Sillabor::detail::packedTrie(
+                     languageHyphenator(Language::Hungarian).hyphenatorPatterns)
+                     .hasRows());
+    EXPECT_TRUE(Text::Sillabor::detail::packedTrie(
+                    languageHyphenator(Language::English_US).hyphenatorPatterns)
+                    .hasRows());
 }
 
 } // namespace

@@ -115,7 +115,7 @@ struct ByFunction {
 
 // Scores the word with a classifier that normalises each character and
 // takes its class; for the loader's maps, by a table of classes of
-// normalised Latin-1 characters that the trie keeps.
+// normalised Latin-1 characters that the map keeps for its trie.
 template <class Normalise>
 void markWord(const FlatTrie& trie, Normalise normalise, std::u32string_view word,
               std::uint8_t* marks) {
@@ -128,11 +128,12 @@ void markWord(const FlatTrie& trie, Normalise normalise, std::u32string_view wor
 }
 inline void markWord(const FlatTrie& trie, ByMap normalise, std::u32string_view word,
                      std::uint8_t* marks) {
-    const FlatTrie::LatinClasses* latin = trie.latinClasses(normalise.map->id(), normalise);
-    if (!latin) return markWord<ByMap&>(trie, normalise, word, marks);
+    const std::uint32_t* classes =
+        normalise.map->latinClasses(trie.id(), [&trie](char32_t c) { return trie.classOf(c); });
+    if (!classes) return markWord<ByMap&>(trie, normalise, word, marks);
     trie.markGaps(
         word.size(),
-        [t = &trie, normalise, w = word.data(), classes = latin->classes](std::size_t i) {
+        [t = &trie, normalise, w = word.data(), classes](std::size_t i) {
             const char32_t c = w[i];
             return c < 256 ? classes[c] : t->classOf(normalise(c));
         },

@@ -7,9 +7,19 @@
 
 namespace Text::Sillabor::detail {
 
-CharMap::CharMap() {
-    static std::atomic<std::uint64_t> maps{0};
-    id_ = maps.fetch_add(1, std::memory_order_relaxed) + 1;
+CharMap::CharMap() : latin_(std::make_unique<LatinSlot>()) {}
+
+const CharMap::LatinClasses*
+CharMap::makeLatinClasses(std::uint64_t classifierId,
+                          const std::function<std::uint32_t(char32_t)>& classOf) const {
+    auto made = std::make_unique<LatinClasses>();
+    made->classifierId = classifierId;
+    for (char32_t c = 0; c < 256; ++c)
+        made->classes[c] = classOf(c);
+    const LatinClasses* known = nullptr;
+    if (latin_->compare_exchange_strong(known, made.get(), std::memory_order_acq_rel))
+        return made.release();
+    return known; // another thread was first
 }
 
 CharMap CharMap::fromText(std::u32string_view text) {

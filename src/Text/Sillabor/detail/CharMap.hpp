@@ -7,6 +7,7 @@
 #include "Text/Sillabor/detail/CodeTable.hpp"
 #include "Text/Sillabor/detail/Lazy.hpp"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -27,13 +28,35 @@ public:
     /// The map of a character file's text.
     static CharMap fromText(std::u32string_view text);
     char32_t operator()(char32_t c) const noexcept { return table_(c); }
-    /// A number that no other map of this process has, to key caches by.
-    std::uint64_t id() const noexcept { return id_; }
+    /// The classes under `classOf` of the mapped forms of the characters
+    /// below U+0100, as a table of 256: made on the first call and kept with
+    /// the map for the classifier numbered `classifierId` (a pattern trie's
+    /// id) that it was made for; null for any other classifier. Safe to call
+    /// from several threads.
+    template <class ClassOf>
+    const std::uint32_t* latinClasses(std::uint64_t classifierId, ClassOf classOf) const {
+        const LatinClasses* known = latin_->load(std::memory_order_acquire);
+        if (!known)
+            known = makeLatinClasses(classifierId, [&](char32_t c) { return classOf((*this)(c)); });
+        return known->classifierId == classifierId ? known->classes : nullptr;
+    }
 
 private:
     CharMap();
+    struct LatinClasses {
+        std::uint64_t classifierId;
+        std::uint32_t classes[256];
+    };
+    // Owns the table it points to; a unique_ptr keeps the map movable.
+    struct LatinSlot : std::atomic<const LatinClasses*> {
+        LatinSlot() : std::atomic<const LatinClasses*>(nullptr) {}
+        ~LatinSlot() { delete load(std::memory_order_relaxed); }
+    };
+    const LatinClasses*
+    makeLatinClasses(std::uint64_t classifierId,
+                     const std::function<std::uint32_t(char32_t)>& classOf) const;
     CodeTable<char32_t, SameCharacter> table_;
-    std::uint64_t id_;
+    std::unique_ptr<LatinSlot> latin_;
 };
 
 /// The normaliser the loader puts in `hyphenatorChars`: builds its CharMap at

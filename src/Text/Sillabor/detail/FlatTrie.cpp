@@ -1,6 +1,7 @@
 #include "Text/Sillabor/detail/FlatTrie.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cassert>
 #include <limits>
@@ -28,6 +29,12 @@ std::uint64_t hashList(std::span<const T> list) noexcept {
         h = mix(h, hashItem(x));
     h ^= h >> 29;
     return h * 0xFF51AFD7ED558CCDULL ^ (h >> 32);
+}
+
+// Trie ids count up from 1 across the process.
+std::uint64_t nextId() noexcept {
+    static std::atomic<std::uint64_t> last{0};
+    return last.fetch_add(1, std::memory_order_relaxed) + 1;
 }
 
 std::uint32_t checkedId(std::size_t n) {
@@ -180,20 +187,29 @@ void mergeHits(std::span<const Hit> a, std::span<const Hit> b, std::vector<Hit>&
 
 } // namespace
 
-std::shared_ptr<const FlatTrie> TrieBuilder::build() const {
-    auto trie = std::make_shared<FlatTrie>();
-    const std::size_t n = nodes_.size();
+std::shared_ptr<const FlatTrie> TrieBuilder::build(Rows rows) const {
+    TrieTables t;
+    gatherClasses(t);
+    const Placement at = place(t);
+    placeScores(t, at);
+    linkFailures(t, at);
+    packHits(t);
+    if (rows == Rows::whereTheyFit) buildRows(t, at);
+    return std::make_shared<const FlatTrie>(std::move(t));
+}
 
-    // Alphabet: classes 1..A in ascending order of code. A large trie
-    // gathers its codes with a bit per code point of the Basic Multilingual
-    // Plane; a small one sorts them.
-    trie->codes_.push_back(0);
+// Classes 1..A in ascending order of code. A large trie gathers its codes
+// with a bit per code point of the Basic Multilingual Plane; a small one
+// sorts them.
+void TrieBuilder::gatherClasses(TrieTables& t) const {
+    const std::size_t n = nodes_.size();
+    std::vector<char32_t>& codes = t.codes;
+    codes.push_back(0);
     if (n < 4096) {
         for (std::size_t u = 1; u < n; ++u)
-            trie->codes_.push_back(nodes_[u].label);
-        std::sort(trie->codes_.begin() + 1, trie->codes_.end());
-        trie->codes_.erase(std::unique(trie->codes_.begin() + 1, trie->codes_.end()),
-                           trie->codes_.end());
+            codes.push_back(nodes_[u].label);
+        std::sort(codes.begin() + 1, codes.end());
+        codes.erase(std::unique(codes.begin() + 1, codes.end()), codes.end());
     } else {
         std::vector<std::uint64_t> seen(0x10000 / 64, 0);
         std::vector<char32_t> astral;
@@ -208,26 +224,29 @@ std::shared_ptr<const FlatTrie> TrieBuilder::build() const {
         astral.erase(std::unique(astral.begin(), astral.end()), astral.end());
         for (std::size_t w = 0; w < seen.size(); ++w)
             for (std::uint64_t bits = seen[w]; bits != 0; bits &= bits - 1)
-                trie->codes_.push_back(static_cast<char32_t>(w * 64 + std::countr_zero(bits)));
-        trie->codes_.insert(trie->codes_.end(), astral.begin(), astral.end());
+                codes.push_back(static_cast<char32_t>(w * 64 + std::countr_zero(bits)));
+        codes.insert(codes.end(), astral.begin(), astral.end());
     }
-    trie->codes_.shrink_to_fit();
-    for (std::size_t k = 1; k < trie->codes_.size(); ++k)
-        trie->classes_.set(trie->codes_[k], checkedId(k));
-    const std::vector<char32_t>& codes = trie->codes_;
-    const std::size_t alphabet = codes.size() - 1;
+    codes.shrink_to_fit();
+    for (std::size_t k = 1; k < codes.size(); ++k)
+        t.classes.set(codes[k], checkedId(k));
+}
 
-    // Place the nodes breadth first: each node's children go to base + class,
-    // at the first base where all of them find free slots. Free slots keep
-    // the check noState, and the root's check is noState too.
-    std::vector<State> slotOf(n, 0);
-    std::vector<std::uint32_t> order; // builder nodes, breadth first
-    order.reserve(n);
-    order.push_back(0);
-    std::vector<FlatTrie::Out>& out = trie->out_;
-    std::vector<FlatTrie::In>& in = trie->in_;
-    const FlatTrie::Out freeOut{0, FlatTrie::root};
-    const FlatTrie::In freeIn{noState, 0};
+// Places the nodes breadth first: each node's children go to base + class,
+// at the first base where all of them find free slots. Free slots keep the
+// check noState, and the root's check is noState too.
+TrieBuilder::Placement TrieBuilder::place(TrieTables& t) const {
+    const std::size_t n = nodes_.size();
+    const std::size_t alphabet = t.codes.size() - 1;
+    Placement at;
+    at.slotOf.assign(n, 0);
+    at.order.reserve(n);
+    at.order.push_back(0);
+    at.levels = {0, 1};
+    std::vector<TrieTables::Out>& out = t.out;
+    std::vector<TrieTables::In>& in = t.in;
+    const TrieTables::Out freeOut{0, FlatTrie::root};
+    const TrieTables::In freeIn{noState, 0};
     out.reserve(n + n / 8 + alphabet + 1);
     in.reserve(out.capacity());
     out.assign(1, freeOut);
@@ -240,14 +259,13 @@ std::shared_ptr<const FlatTrie> TrieBuilder::build() const {
     std::size_t maxBase = 0;
     std::vector<std::pair<std::uint32_t, std::uint32_t>> kids; // (class, node), by class
     std::vector<std::uint32_t> offsets;
-    std::vector<std::size_t> levels{0, 1}; // where each depth begins in `order`
-    for (std::size_t k = 0; k < order.size(); ++k) {
-        if (k == levels.back()) levels.push_back(order.size());
-        const Node& node = nodes_[order[k]];
+    for (std::size_t k = 0; k < at.order.size(); ++k) {
+        if (k == at.levels.back()) at.levels.push_back(at.order.size());
+        const Node& node = nodes_[at.order[k]];
         if (node.firstChild == 0) continue;
         kids.clear();
         for (std::uint32_t c = node.firstChild; c != 0; c = nodes_[c].nextSibling)
-            kids.emplace_back(trie->classes_(nodes_[c].label), c);
+            kids.emplace_back(t.classes(nodes_[c].label), c);
         if (node.unordered) std::sort(kids.begin(), kids.end());
         const std::uint32_t first = kids.front().first;
         offsets.clear();
@@ -255,7 +273,7 @@ std::shared_ptr<const FlatTrie> TrieBuilder::build() const {
             offsets.push_back(kid.first - first);
         const std::size_t p = map.fit(std::max<std::size_t>(firstFree, first), offsets);
         const std::size_t b = p - first;
-        const State parent = slotOf[order[k]];
+        const State parent = at.slotOf[at.order[k]];
         out[parent].base = checkedId(b);
         maxBase = std::max(maxBase, b);
         if (out.size() < b + kids.back().first + 1) {
@@ -263,11 +281,11 @@ std::shared_ptr<const FlatTrie> TrieBuilder::build() const {
             in.resize(out.size(), freeIn);
         }
         for (const auto& [cls, c] : kids) {
-            const std::size_t t = b + cls;
-            map.use(t);
-            in[t].check = parent;
-            slotOf[c] = checkedId(t);
-            order.push_back(c);
+            const std::size_t slot = b + cls;
+            map.use(slot);
+            in[slot].check = parent;
+            at.slotOf[c] = checkedId(slot);
+            at.order.push_back(c);
         }
         // Searches start at the first free slot, but never far behind the last
         // used one: a hole that no node has fitted for long is given up, so
@@ -282,100 +300,152 @@ std::shared_ptr<const FlatTrie> TrieBuilder::build() const {
     in.resize(size, freeIn);
     out.shrink_to_fit();
     in.shrink_to_fit();
+    t.stateCount = n;
+    t.dotClass = t.classes(U'.');
+    const State afterDot = t.out[FlatTrie::root].base + t.dotClass;
+    t.afterDot =
+        t.dotClass != 0 && t.in[afterDot].check == FlatTrie::root ? afterDot : FlatTrie::root;
+    return at;
+}
 
-    // Score lists, per slot.
-    trie->lists_ = lists_;
-    trie->lists_.shrink();
-    trie->slotLists_.assign(size, 0);
-    for (std::size_t u = 0; u < n; ++u)
-        trie->slotLists_[slotOf[u]] = nodes_[u].list;
+// The score list of each slot.
+void TrieBuilder::placeScores(TrieTables& t, const Placement& at) const {
+    t.lists = lists_;
+    t.lists.shrink();
+    t.slotLists.assign(t.out.size(), 0);
+    for (std::size_t u = 0; u < nodes_.size(); ++u)
+        t.slotLists[at.slotOf[u]] = nodes_[u].list;
+}
 
-    // Failure links and merged hits, breadth first so that a state's suffix
-    // is done before the state.
+// Failure links and merged hits, breadth first so that a state's suffix is
+// done before the state.
+void TrieBuilder::linkFailures(TrieTables& t, const Placement& at) const {
+    std::vector<TrieTables::Out>& out = t.out;
+    std::vector<TrieTables::In>& in = t.in;
+    auto next = [&](State s, std::uint32_t cls) {
+        const State c = out[s].base + cls;
+        return in[c].check == s ? c : noState;
+    };
     std::vector<Hit> own, merged;
-    for (std::size_t level = 1; level + 1 < levels.size(); ++level) {
+    for (std::size_t level = 1; level + 1 < at.levels.size(); ++level) {
         const auto depth = static_cast<std::int64_t>(level);
-        for (std::size_t k = levels[level]; k < levels[level + 1]; ++k) {
-            const State t = slotOf[order[k]];
-            const State q = in[t].check;
-            const std::uint32_t cls = t - out[q].base;
+        for (std::size_t k = at.levels[level]; k < at.levels[level + 1]; ++k) {
+            const State s = at.slotOf[at.order[k]];
+            const State q = in[s].check;
+            const std::uint32_t cls = s - out[q].base;
             State fail = FlatTrie::root;
             if (q != FlatTrie::root) {
                 for (State f = out[q].fail;; f = out[f].fail) {
-                    if (const State g = trie->next(f, cls); g != noState) {
+                    if (const State g = next(f, cls); g != noState) {
                         fail = g;
                         break;
                     }
                     if (f == FlatTrie::root) break;
                 }
             }
-            out[t].fail = fail;
-            std::span<const Score> scores = trie->lists_[trie->slotLists_[t]];
+            out[s].fail = fail;
+            std::span<const Score> scores = t.lists[t.slotLists[s]];
             if (!scores.empty())
-                trie->reach_ =
-                    std::max(trie->reach_, static_cast<std::int64_t>(scores.size()) - depth);
+                t.reach = std::max(t.reach, static_cast<std::int64_t>(scores.size()) - depth);
             own.clear();
             for (std::size_t j = 0; j < scores.size(); ++j)
                 if (scores[j] > 0)
                     own.push_back({static_cast<std::int32_t>(static_cast<std::int64_t>(j) - depth),
                                    scores[j]});
             if (own.empty()) {
-                in[t].hits = in[fail].hits;
+                in[s].hits = in[fail].hits;
             } else {
-                mergeHits(own, trie->hitLists_[in[fail].hits], merged);
-                in[t].hits = trie->hitLists_.intern(merged);
+                mergeHits(own, t.hitLists[in[fail].hits], merged);
+                in[s].hits = t.hitLists.intern(merged);
             }
         }
     }
-    trie->hitLists_.shrink();
-    trie->packHits();
-    trie->packed_ = trie->packed_ && !trie->rootScored();
-    trie->states_ = n;
-    trie->dotClass_ = trie->classOf(U'.');
-    trie->afterDot_ =
-        FlatTrie::advance(trie->out_.data(), trie->in_.data(), FlatTrie::root, trie->dotClass_);
-    return trie;
+    t.hitLists.shrink();
 }
 
-void FlatTrie::packHits() {
-    packed_ = true;
-    for (std::uint32_t id = 0; packed_ && hitLists_.valid(id); ++id) {
-        const std::span<const Hit> hits = hitLists_[id];
-        HitPack pack{};
+// Each hit list as the bytes of 16 gaps, if every list fits.
+void TrieBuilder::packHits(TrieTables& t) {
+    t.packed = t.slotLists[FlatTrie::root] == 0;
+    for (std::uint32_t id = 0; t.packed && t.hitLists.valid(id); ++id) {
+        const std::span<const Hit> hits = t.hitLists[id];
+        TrieTables::HitPack pack{};
         const std::int32_t start = hits.empty() ? 0 : hits.front().rel;
         for (const Hit& h : hits) {
             // A well-formed pattern scores no gap past its end (rel <= 0).
             if (h.rel > 0 || h.rel - start >= 16 || h.value > 255)
-                packed_ = false;
+                t.packed = false;
             else
                 pack.values[h.rel - start] = static_cast<std::uint8_t>(h.value);
         }
-        packs_.push_back(pack);
-        packStart_.push_back(start);
+        t.packs.push_back(pack);
+        t.packStart.push_back(start);
     }
-    if (!packed_) {
-        packs_.clear();
-        packStart_.clear();
+    if (t.packed) {
+        t.hitLists = {}; // the packs say the same
+    } else {
+        t.packs.clear();
+        t.packStart.clear();
     }
-    packs_.shrink_to_fit();
-    packStart_.shrink_to_fit();
+    t.packs.shrink_to_fit();
+    t.packStart.shrink_to_fit();
 }
+
+// The automaton as rows, for a packed trie whose slots fit 16 bits, whose
+// hit ids fit TrieTables::hitBits and whose rows take at most 1 MiB. A
+// state with children gets a row of its own: its failure state's row with
+// its own children written over it. A state without children steps exactly
+// as its failure state does, and shares that row.
+void TrieBuilder::buildRows(TrieTables& t, const Placement& at) const {
+    const std::size_t width = t.codes.size();
+    std::size_t parents = 0;
+    for (const Node& node : nodes_)
+        parents += node.firstChild != 0 ? 1 : 0;
+    if (!t.packed || t.out.size() > 0x10000 || t.packs.size() > (1u << TrieTables::hitBits) ||
+        std::max<std::size_t>(parents, 1) * width > (std::size_t{1} << 19))
+        return;
+    t.rows.reserve(std::max<std::size_t>(parents, 1) * width);
+    t.rows.assign(width, FlatTrie::root); // the root's row, until its children are written
+    t.states.assign(t.out.size(), 0);
+    for (const std::uint32_t u : at.order) {
+        const Node& node = nodes_[u];
+        const State s = at.slotOf[u];
+        std::size_t row = 0;
+        if (s != FlatTrie::root) row = t.states[t.out[s].fail] >> TrieTables::hitBits;
+        if (node.firstChild != 0) {
+            if (s != FlatTrie::root) {
+                const std::size_t from = row;
+                row = t.rows.size();
+                t.rows.resize(row + width);
+                std::copy_n(t.rows.begin() + static_cast<std::ptrdiff_t>(from), width,
+                            t.rows.begin() + static_cast<std::ptrdiff_t>(row));
+            }
+            for (std::uint32_t c = node.firstChild; c != 0; c = nodes_[c].nextSibling) {
+                const State child = at.slotOf[c];
+                t.rows[row + (child - t.out[s].base)] = static_cast<std::uint16_t>(child);
+            }
+        }
+        t.states[s] = static_cast<std::uint32_t>(row << TrieTables::hitBits) | t.in[s].hits;
+    }
+}
+
+FlatTrie::FlatTrie(TrieTables tables) : t_(std::move(tables)), id_(nextId()) {}
 
 const FlatTrie::Index& FlatTrie::index() const {
     return index_.get([this] {
         Index index;
-        const std::size_t size = in_.size();
+        const std::size_t size = t_.in.size();
         // Children by slot, each list in ascending order of class (which is
         // the order of their slots).
         index.begin.assign(size + 1, 0);
         for (std::size_t t = 1; t < size; ++t)
-            if (in_[t].check != noState) ++index.begin[in_[t].check + 1];
+            if (t_.in[t].check != noState) ++index.begin[t_.in[t].check + 1];
         for (std::size_t s = 0; s < size; ++s)
             index.begin[s + 1] += index.begin[s];
         index.states.resize(index.begin[size]);
         std::vector<std::uint32_t> fill(index.begin.begin(), index.begin.end() - 1);
         for (std::size_t t = 1; t < size; ++t)
-            if (in_[t].check != noState) index.states[fill[in_[t].check]++] = static_cast<State>(t);
+            if (t_.in[t].check != noState)
+                index.states[fill[t_.in[t].check]++] = static_cast<State>(t);
         // Depths, from the root down.
         index.depth.assign(size, 0);
         std::vector<State> level{root}, next;
@@ -393,11 +463,13 @@ const FlatTrie::Index& FlatTrie::index() const {
 }
 
 std::size_t FlatTrie::bytes() const noexcept {
-    return sizeof(*this) + classes_.bytes() + codes_.capacity() * sizeof(char32_t) +
-           out_.capacity() * sizeof(Out) + in_.capacity() * sizeof(In) +
-           slotLists_.capacity() * sizeof(std::uint32_t) +
-           (index_.peek() ? index_.peek()->bytes() : 0) + lists_.bytes() + hitLists_.bytes() +
-           packs_.capacity() * sizeof(HitPack) + packStart_.capacity() * sizeof(std::int32_t);
+    return sizeof(*this) + t_.classes.bytes() + t_.codes.capacity() * sizeof(char32_t) +
+           t_.out.capacity() * sizeof(Out) + t_.in.capacity() * sizeof(In) +
+           t_.slotLists.capacity() * sizeof(std::uint32_t) +
+           (index_.peek() ? index_.peek()->bytes() : 0) + t_.lists.bytes() + t_.hitLists.bytes() +
+           t_.packs.capacity() * sizeof(HitPack) + t_.packStart.capacity() * sizeof(std::int32_t) +
+           t_.rows.capacity() * sizeof(std::uint16_t) +
+           t_.states.capacity() * sizeof(std::uint32_t);
 }
 
 } // namespace Text::Sillabor::detail

@@ -67,6 +67,63 @@ struct NoClass {
     constexpr std::uint32_t operator()(char32_t) const noexcept { return 0; }
 };
 
+/// Everything a FlatTrie reads, as TrieBuilder makes it: a plain value that
+/// the trie takes over whole.
+///
+/// Characters are first mapped to dense classes (1..A, in ascending order of
+/// code; 0 for characters that no pattern has), then the child of state s by
+/// class c is the slot base(s) + c, if that slot's check names s. On top of
+/// the trie sit the failure links of a pattern-matching automaton and, per
+/// state, the merged scores of every pattern that ends there. Where the trie
+/// is small enough, the automaton is also kept as a table of rows that gives
+/// every step directly, failures included.
+struct TrieTables {
+    // Each slot is kept in two halves, so that a step reads one pair of the
+    // state it leaves and one of the state it enters.
+    struct Out {
+        std::uint32_t base; // children at base + class
+        State fail;         // the state of the longest proper suffix in the trie
+    };
+    struct In {
+        State check;        // the parent; noState for free slots and the root
+        std::uint32_t hits; // id of the merged hits of this state and its suffixes
+    };
+    // The hits of a record of hitLists, as the byte values of 16 gaps from
+    // j + 1 + start on.
+    struct alignas(16) HitPack {
+        std::uint8_t values[16];
+    };
+    /// In `states`, a slot's hit id takes the low `hitBits` bits and the
+    /// offset of its row the rest.
+    static constexpr unsigned hitBits = 12;
+
+    CodeTable<std::uint32_t, NoClass> classes;
+    std::vector<char32_t> codes; // class -> code; codes[0] unused
+    std::vector<Out> out;
+    std::vector<In> in;
+    std::vector<std::uint32_t> slotLists; // per slot: id of its score list
+    ListPool<Score> lists;
+    ListPool<Hit> hitLists;     // per hit id, unless `packed`
+    std::vector<HitPack> packs; // per hit id, when `packed`
+    std::vector<std::int32_t> packStart;
+    // The automaton as rows, when the trie is packed and small enough: the
+    // step from slot s by class c goes to rows[row(s) + c], where states[s]
+    // holds row(s) and the hit id of s. A state without children shares the
+    // row of its failure state; class 0 leads to the root from everywhere.
+    std::vector<std::uint16_t> rows;
+    std::vector<std::uint32_t> states;
+    // The largest (score list length - depth) over the scored states.
+    std::int64_t reach = std::numeric_limits<std::int64_t>::min();
+    bool packed = false;        // every hit list fits a HitPack, and the root has no scores
+    std::uint32_t dotClass = 0; // the class of "."
+    State afterDot = 0;         // the state after a leading "."
+    std::size_t stateCount = 1; // slots in use
+};
+
+/// Whether a FlatTrie keeps its automaton as rows: wherever they fit (the
+/// rule), or never (to test the other form against them).
+enum class Rows { whereTheyFit, never };
+
 /// A mutable trie to build a FlatTrie from. Node 0 is the root.
 class TrieBuilder {
 public:
@@ -86,7 +143,7 @@ public:
     std::size_t size() const noexcept { return nodes_.size(); }
     void reserve(std::size_t nodes) { nodes_.reserve(nodes); }
 
-    std::shared_ptr<const FlatTrie> build() const;
+    std::shared_ptr<const FlatTrie> build(Rows rows = Rows::whereTheyFit) const;
 
 private:
     // Nodes with more children than this find them through `wide_`, so that
@@ -102,31 +159,43 @@ private:
         std::uint32_t children : 31 = 0;
         std::uint32_t unordered : 1 = 0; // children not added in ascending order
     };
+    // Where placement put the nodes.
+    struct Placement {
+        std::vector<State> slotOf;        // node -> slot
+        std::vector<std::uint32_t> order; // nodes, breadth first
+        std::vector<std::size_t> levels;  // where each depth begins in `order`, and its end
+    };
+    // The phases of `build`, in order.
+    void gatherClasses(TrieTables& t) const;
+    Placement place(TrieTables& t) const;
+    void placeScores(TrieTables& t, const Placement& at) const;
+    void linkFailures(TrieTables& t, const Placement& at) const;
+    static void packHits(TrieTables& t);
+    void buildRows(TrieTables& t, const Placement& at) const;
+
     std::vector<Node> nodes_;
     ListPool<Score> lists_;
     std::unordered_map<std::uint64_t, std::uint32_t> wide_; // (parent, label) -> child
 };
 
-/// A pattern trie packed into a double array. Characters are first mapped to
-/// dense classes (1..A, in ascending order of code; 0 for characters that no
-/// pattern has), then the child of state s by class c is the slot
-/// base(s) + c, if that slot's check names s. On top of the trie sit the
-/// failure links of a pattern-matching automaton and, per state, the merged
-/// scores of every pattern that ends there, so that a word is scored in one
-/// pass over its characters.
+/// A pattern trie packed into a double array (see TrieTables), read-only.
 class FlatTrie : public std::enable_shared_from_this<FlatTrie> {
 public:
     static constexpr State root = 0;
 
-    std::uint32_t classOf(char32_t c) const noexcept { return classes_(c); }
+    explicit FlatTrie(TrieTables tables);
+    FlatTrie(const FlatTrie&) = delete;
+    FlatTrie& operator=(const FlatTrie&) = delete;
+
+    std::uint32_t classOf(char32_t c) const noexcept { return t_.classes(c); }
 
     /// The child of `s` by class `cls` (1..A), or noState.
     State next(State s, std::uint32_t cls) const noexcept {
-        const State t = out_[s].base + cls;
-        return in_[t].check == s ? t : noState;
+        const State t = t_.out[s].base + cls;
+        return t_.in[t].check == s ? t : noState;
     }
 
-    std::span<const Score> scores(State s) const noexcept { return lists_[slotLists_[s]]; }
+    std::span<const Score> scores(State s) const noexcept { return t_.lists[t_.slotLists[s]]; }
     /// The children of s, ascending by class. The index behind this is built
     /// on its first use: lookups never need it.
     std::span<const State> children(State s) const {
@@ -135,7 +204,7 @@ public:
     }
     /// The character on the edge into `child`.
     char32_t label(State child) const noexcept {
-        return codes_[child - out_[in_[child].check].base];
+        return t_.codes[child - t_.out[t_.in[child].check].base];
     }
 
     /// Runs the automaton over the classes `cls[0..m)` of a bracketed word
@@ -144,8 +213,8 @@ public:
     /// path of the trie.
     template <class At>
     void walk(const std::uint32_t* cls, std::size_t m, At&& at) const {
-        const Out* const out = out_.data();
-        const In* const in = in_.data();
+        const Out* const out = t_.out.data();
+        const In* const in = t_.in.data();
         State q = root;
         for (std::size_t j = 0; j < m; ++j) {
             q = advance(out, in, q, cls[j]);
@@ -157,111 +226,100 @@ public:
     /// pattern ending at position j puts there, q being the state `walk`
     /// reached after j. The root's own scores are not included.
     void scoreGapsAt(std::size_t j, State q, std::size_t last, Score* gaps) const noexcept {
-        if (const std::uint32_t h = in_[q].hits; h != 0) {
-            for (const Hit& hit : hitLists_[h]) {
-                const std::size_t p = j + 1 + static_cast<std::size_t>(hit.rel);
-                if (p > last) break;
-                gaps[p] = std::max(gaps[p], hit.value);
-            }
+        const std::uint32_t h = t_.in[q].hits;
+        if (h == 0) return;
+        if (t_.packed) {
+            // The hit lists were given up for their packs.
+            const std::uint8_t* values = t_.packs[h].values;
+            const std::size_t from = j + 1 + static_cast<std::size_t>(t_.packStart[h]);
+            for (std::size_t k = 0; k < 16 && from + k <= last; ++k)
+                gaps[from + k] = std::max<Score>(gaps[from + k], values[k]);
+            return;
+        }
+        for (const Hit& hit : t_.hitLists[h]) {
+            const std::size_t p = j + 1 + static_cast<std::size_t>(hit.rel);
+            if (p > last) break;
+            gaps[p] = std::max(gaps[p], hit.value);
         }
     }
-
-    /// The classes of the normalised forms of the characters below U+0100,
-    /// under the character map numbered `mapId` whose normaliser is
-    /// `normalise`: made on first use and kept with the trie, for the first
-    /// map it is used with; null for any other map.
-    struct LatinClasses {
-        std::uint64_t mapId;
-        std::uint32_t classes[256];
-    };
-    template <class Normalise>
-    const LatinClasses* latinClasses(std::uint64_t mapId, Normalise normalise) const {
-        LatinClasses* known = latin_.load(std::memory_order_acquire);
-        if (!known) {
-            auto made = std::make_unique<LatinClasses>();
-            made->mapId = mapId;
-            for (char32_t c = 0; c < 256; ++c)
-                made->classes[c] = classOf(normalise(c));
-            if (latin_.compare_exchange_strong(known, made.get(), std::memory_order_acq_rel))
-                return made.release();
-        }
-        return known->mapId == mapId ? known : nullptr;
-    }
-
-    FlatTrie() = default;
-    FlatTrie(const FlatTrie&) = delete;
-    FlatTrie& operator=(const FlatTrie&) = delete;
-    ~FlatTrie() { delete latin_.load(std::memory_order_relaxed); }
 
     /// Whether markGaps can score words: every state's merged scores lie on
     /// the 16 gaps up to the end of the match and between 1 and 255 (true of
     /// every pattern file), and the root has no scores.
-    bool packed() const noexcept { return packed_; }
+    bool packed() const noexcept { return t_.packed; }
 
-    /// The fast form of scoreGapsAt over a whole word, for packed tries, on the bracketed word
-    /// of n characters whose class of character i is `classAt(i)`: raises the
-    /// bytes `gaps[0..n + 2]` the same way, where `gaps` has room for n + 18
-    /// bytes (those past n + 2 are scratch).
+    /// The fast form of scoreGapsAt over a whole word, for packed tries, on
+    /// the bracketed word of n characters whose class of character i is
+    /// `classAt(i)`: raises the bytes `gaps[0..n + 2]` the same way, where
+    /// `gaps` has room for n + 18 bytes (those past n + 2 are scratch).
     template <class ClassAt>
     void markGaps(std::size_t n, ClassAt classAt, std::uint8_t* gaps) const noexcept {
-        // Everything the loop reads is a local: the 16-byte stores may alias
+        // Everything the loops read is a local: the 16-byte stores may alias
         // any memory, and would otherwise force reloads.
-        const Out* const out = out_.data();
-        const In* const in = in_.data();
-        const HitPack* const packs = packs_.data();
-        const std::int32_t* const starts = packStart_.data();
+        const HitPack* const packs = t_.packs.data();
+        const std::int32_t* const starts = t_.packStart.data();
         auto mark = [packs, starts, gaps](std::size_t j, std::uint32_t h) {
             if (h != 0)
                 maxBytes(gaps + (j + 1 + static_cast<std::size_t>(starts[h])), packs[h].values);
         };
+        const std::uint32_t dot = t_.dotClass;
+        if (!t_.rows.empty()) {
+            // One row read and one state read a step, whatever the failures.
+            constexpr std::uint32_t hitMask = (1u << TrieTables::hitBits) - 1;
+            const std::uint16_t* const rows = t_.rows.data();
+            const std::uint32_t* const states = t_.states.data();
+            std::uint32_t s = states[t_.afterDot];
+            mark(0, s & hitMask);
+            for (std::size_t i = 0; i < n; ++i) {
+                s = states[rows[(s >> TrieTables::hitBits) + classAt(i)]];
+                mark(i + 1, s & hitMask);
+            }
+            s = states[rows[(s >> TrieTables::hitBits) + dot]];
+            mark(n + 1, s & hitMask);
+            return;
+        }
+        const Out* const out = t_.out.data();
+        const In* const in = t_.in.data();
         // The leading "." always leads to the same state.
-        State q = afterDot_;
+        State q = t_.afterDot;
         mark(0, in[q].hits);
         for (std::size_t i = 0; i < n; ++i) {
             q = advance(out, in, q, classAt(i));
             mark(i + 1, in[q].hits);
         }
-        q = advance(out, in, q, dotClass_);
+        q = advance(out, in, q, dot);
         mark(n + 1, in[q].hits);
     }
 
-    State fail(State s) const noexcept { return out_[s].fail; }
+    State fail(State s) const noexcept { return t_.out[s].fail; }
     /// The largest (score list length - depth) over the scored states: how far
     /// past the end of a match a score can reach (1 for well-formed patterns).
-    std::int64_t reach() const noexcept { return reach_; }
+    std::int64_t reach() const noexcept { return t_.reach; }
     /// The number of characters on the path to s.
     std::size_t depth(State s) const { return index().depth[s]; }
 
     /// True for the trie of no patterns: a root without scores or children.
-    bool empty() const noexcept { return states_ == 1 && !rootScored(); }
+    bool empty() const noexcept { return t_.stateCount == 1 && !rootScored(); }
     /// The number of states, the root included.
-    std::size_t stateCount() const noexcept { return states_; }
+    std::size_t stateCount() const noexcept { return t_.stateCount; }
+    /// Whether the automaton is kept as rows (small packed tries).
+    bool hasRows() const noexcept { return !t_.rows.empty(); }
 
     /// True when the root carries scores (a pattern without letters).
-    bool rootScored() const noexcept { return slotLists_[root] != 0; }
+    bool rootScored() const noexcept { return t_.slotLists[root] != 0; }
+
+    /// A number that no other trie of this process has, to key caches by.
+    std::uint64_t id() const noexcept { return id_; }
 
     /// Bytes held by this trie, for memory accounting.
     std::size_t bytes() const noexcept;
 
 private:
-    friend class TrieBuilder;
-    void packHits();
-    CodeTable<std::uint32_t, NoClass> classes_;
-    std::vector<char32_t> codes_; // class -> code; codes_[0] unused
-    // Each slot is kept in two halves, so that a step reads one pair of the
-    // state it leaves and one of the state it enters.
-    struct Out {
-        std::uint32_t base; // children at base + class
-        State fail;         // the state of the longest proper suffix in the trie
-    };
-    struct In {
-        State check;        // the parent; noState for free slots and the root
-        std::uint32_t hits; // id of the merged hits of this state and its suffixes
-    };
-    std::vector<Out> out_;
-    std::vector<In> in_;
-    std::vector<std::uint32_t> slotLists_; // per slot: id of its score list
-    std::int64_t reach_ = std::numeric_limits<std::int64_t>::min(); // see reach()
+    using Out = TrieTables::Out;
+    using In = TrieTables::In;
+    using HitPack = TrieTables::HitPack;
+    TrieTables t_;
+    std::uint64_t id_;
     // What only reading a trie's structure, or scoring past the end of a
     // word, needs: built on first use.
     struct Index {
@@ -275,20 +333,6 @@ private:
     };
     const Index& index() const;
     OnceCell<Index> index_;
-    ListPool<Score> lists_;
-    ListPool<Hit> hitLists_;
-    // The hits of each record of hitLists_, as the byte values of 16 gaps from
-    // j + 1 + start on.
-    struct alignas(16) HitPack {
-        std::uint8_t values[16];
-    };
-    std::vector<HitPack> packs_;
-    std::vector<std::int32_t> packStart_;
-    bool packed_ = false;
-    std::uint32_t dotClass_ = 0;                        // the class of "."
-    State afterDot_ = root;                             // the state after a leading "."
-    std::size_t states_ = 1;                            // slots in use
-    mutable std::atomic<LatinClasses*> latin_{nullptr}; // owned
 
     // The automaton's step from q by class c: the child, or the child of the
     // longest suffix that has one, or the root. Class 0 (a character no

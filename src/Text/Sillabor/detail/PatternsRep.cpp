@@ -63,7 +63,7 @@ PatternChildren childrenOf(const Cursor& c) {
 
 // Packs the trie under `top` into a FlatTrie, depth first with an explicit
 // stack, so that no depth of trie can exhaust the call stack.
-std::shared_ptr<const FlatTrie> pack(const Cursor& top) {
+std::shared_ptr<const FlatTrie> pack(const Cursor& top, Rows rows) {
     TrieBuilder builder;
     std::vector<std::pair<Cursor, std::uint32_t>> stack{{top, 0}};
     while (!stack.empty()) {
@@ -73,7 +73,7 @@ std::shared_ptr<const FlatTrie> pack(const Cursor& top) {
         for (std::size_t i = 0; i < cursor.childCount(); ++i)
             stack.emplace_back(cursor.child(i), builder.addChild(node, cursor.label(i)));
     }
-    return builder.build();
+    return builder.build(rows);
 }
 
 NodeRep::~NodeRep() {

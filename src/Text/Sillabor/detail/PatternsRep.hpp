@@ -93,7 +93,7 @@ class Cursor;
 /// The children of a node, as values that share its storage.
 PatternChildren childrenOf(const Cursor& c);
 /// The trie under `top`, packed into an automaton.
-std::shared_ptr<const FlatTrie> pack(const Cursor& top);
+std::shared_ptr<const FlatTrie> pack(const Cursor& top, Rows rows = Rows::whereTheyFit);
 
 /// Whether a deferred trie has been built (always true for other tries).
 bool isBuilt(const Patterns& p) noexcept;
