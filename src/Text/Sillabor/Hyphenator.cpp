@@ -13,6 +13,7 @@
 #include <emmintrin.h>
 #endif
 #include <limits>
+#include <optional>
 #include <stdexcept>
 
 namespace Text::Sillabor {
@@ -23,6 +24,9 @@ constexpr std::size_t unbounded = std::numeric_limits<std::size_t>::max();
 
 // n < lm + rm, without overflow for any minima.
 bool shorterThanMinima(std::size_t n, std::ptrdiff_t lm, std::ptrdiff_t rm) {
+    constexpr std::ptrdiff_t small = std::ptrdiff_t{1} << 30;
+    if (lm >= 0 && rm >= 0 && lm < small && rm < small) // the usual minima, quickly
+        return n < static_cast<std::size_t>(lm + rm);
     std::ptrdiff_t sum = 0;
     if (__builtin_add_overflow(lm, rm, &sum)) return lm > 0; // beyond any length, or below zero
     return sum > 0 && n < static_cast<std::size_t>(sum);
@@ -43,11 +47,16 @@ bool odd(Score s) noexcept {
     return s % 2 != 0;
 }
 
-// Zeroes `size` bytes, 16 at a time (the buffers have room for that).
+// Zeroes `size` bytes, at least 33, 16 at a time (the buffers have room for
+// that).
 void clearBytes(std::uint8_t* bytes, std::size_t size) noexcept {
 #if defined(__SSE2__)
-    for (std::size_t k = 0; k < size; k += 16)
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(bytes + k), _mm_setzero_si128());
+    const __m128i zero = _mm_setzero_si128();
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(bytes), zero);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(bytes + 16), zero);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(bytes + 32), zero);
+    for (std::size_t k = 48; k < size; k += 16)
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(bytes + k), zero);
 #else
     std::fill(bytes, bytes + size, std::uint8_t{0});
 #endif
@@ -59,14 +68,19 @@ std::size_t oddPositions(const std::uint8_t* bytes, std::size_t from, std::size_
                          std::size_t* out) noexcept {
     std::size_t count = 0;
 #if defined(__SSE2__)
-    for (std::size_t base = from; base < to; base += 16) {
-        // The low bit of each byte, moved to its top bit, gathered as a mask.
+    // The low bit of each of the 16 bytes from `base`, as a mask.
+    auto oddBits = [bytes](std::size_t base) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + base));
-        auto mask = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_slli_epi16(v, 7)));
-        if (to - base < 16) mask &= (1u << (to - base)) - 1;
+        return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_slli_epi16(v, 7)));
+    };
+    auto emit = [&count, out](std::size_t base, std::uint32_t mask) {
         for (; mask != 0; mask &= mask - 1)
             out[count++] = base + static_cast<std::size_t>(std::countr_zero(mask));
-    }
+    };
+    std::size_t base = from;
+    for (; base + 16 <= to; base += 16)
+        emit(base, oddBits(base));
+    if (base < to) emit(base, oddBits(base) & ((1u << (to - base)) - 1));
 #else
     for (std::size_t i = from; i < to; ++i)
         if (bytes[i] & 1) out[count++] = i;
@@ -140,6 +154,67 @@ inline void markWord(const FlatTrie& trie, ByMap normalise, std::u32string_view 
         marks);
 }
 
+// The packed trie of the patterns and the table of the exceptions of `h`,
+// through the workspace's cache where it keeps one.
+[[gnu::noinline]] const FlatTrie& resolveTrie(const Hyphenator& h, TableCache& cache) {
+    const FlatTrie& trie = packedTrie(h.hyphenatorPatterns);
+    cache.patterns = {PatternsAccess::rep(h.hyphenatorPatterns), &trie};
+    return trie;
+}
+inline const FlatTrie& trieOf(const Hyphenator& h, Workspace& ws) {
+    if (!ws.cache) return packedTrie(h.hyphenatorPatterns);
+    const Resolved<FlatTrie>& known = ws.cache->patterns;
+    if (known.table && PatternsAccess::rep(h.hyphenatorPatterns).get() == known.key.get())
+        return *known.table;
+    return resolveTrie(h, *ws.cache);
+}
+
+[[gnu::noinline]] const TableRep* resolveExceptions(const Hyphenator& h, TableCache& cache) {
+    const TableRep* table = ExceptionsAccess::tableRep(h.hyphenatorExceptions);
+    cache.exceptions = {ExceptionsAccess::rep(h.hyphenatorExceptions), table};
+    return table;
+}
+inline const TableRep* exceptionsOf(const Hyphenator& h, Workspace& ws) {
+    if (!ws.cache) return ExceptionsAccess::tableRep(h.hyphenatorExceptions);
+    const Resolved<TableRep>& known = ws.cache->exceptions;
+    if (known.key && ExceptionsAccess::rep(h.hyphenatorExceptions).get() == known.key.get())
+        return known.table;
+    return resolveExceptions(h, *ws.cache);
+}
+
+// The word, normalised, in the workspace.
+template <class Normalise>
+std::u32string_view normalised(std::u32string_view word, Normalise normalise, Workspace& ws) {
+    char32_t* out = ws.word.get(word.size());
+    for (std::size_t i = 0; i < word.size(); ++i)
+        out[i] = normalise(word[i]);
+    return {out, word.size()};
+}
+
+// The breaks the exceptions give the word, written to `breaks`, if they hold
+// it. Out of line: few words get this far.
+template <class Normalise>
+[[gnu::noinline]] std::optional<std::size_t>
+exceptionBreaks(const Hyphenator& h, const TableRep& exceptions, std::u32string_view word,
+                Normalise normalise, Workspace& ws, std::size_t* breaks) {
+    if (const auto scores = exceptions.find(normalised(word, normalise, ws)))
+        return breaksFromScores(*scores, word.size(), h.hyphenatorLeftMin, h.hyphenatorRightMin,
+                                word, breaks);
+    return std::nullopt;
+}
+
+// The breaks from the complete score list: for minima that let the gap
+// before the first or after the last character through, a pattern without
+// letters, or scores that do not fit in a byte.
+template <class Normalise>
+[[gnu::noinline]] std::size_t generalBreaks(const Hyphenator& h, std::u32string_view word,
+                                            Normalise normalise, Workspace& ws,
+                                            std::size_t* breaks) {
+    const Scores s = lookupPattern(normalised(word, normalise, ws), h.hyphenatorPatterns);
+    return breaksFromScores(s, word.size(), h.hyphenatorLeftMin, h.hyphenatorRightMin, word,
+                            breaks);
+}
+
 template <class Normalise>
 std::span<const std::size_t> breaksOf(const Hyphenator& h, std::u32string_view word,
                                       Normalise normalise, Workspace& ws) {
@@ -148,54 +223,43 @@ std::span<const std::size_t> breaksOf(const Hyphenator& h, std::u32string_view w
     const std::ptrdiff_t rm = h.hyphenatorRightMin;
     std::size_t* breaks = ws.breaks.get(n);
 
-    // The normalised word, made only when something needs all of it.
-    const char32_t* normal = nullptr;
-    auto normalised = [&] {
-        if (!normal) {
-            char32_t* out = ws.word.get(n);
-            for (std::size_t i = 0; i < n; ++i)
-                out[i] = normalise(word[i]);
-            normal = out;
-        }
-        return std::u32string_view(normal, n);
-    };
-
     // Exceptions first: most words are ruled out by length, first and last
     // character before the word is normalised or hashed.
-    if (const TableRep* exceptions = ExceptionsAccess::tableRep(h.hyphenatorExceptions);
+    if (const TableRep* exceptions = exceptionsOf(h, ws);
         exceptions && exceptions->mayHave(n, normalise(word.front()), normalise(word.back()))) {
-        if (const auto scores = exceptions->find(normalised()))
-            return {breaks, breaksFromScores(*scores, n, lm, rm, word, breaks)};
+        if (const auto count = exceptionBreaks(h, *exceptions, word, normalise, ws, breaks))
+            return {breaks, *count};
     }
 
-    const FlatTrie& trie = packedTrie(h.hyphenatorPatterns);
-    if (lm < 1 || rm < 1 || !trie.packed()) {
-        // Minima that let the gap before the first or after the last character
-        // through, a pattern without letters, or scores that do not fit in a
-        // byte need the complete score list.
-        const Scores s = lookupPattern(normalised(), h.hyphenatorPatterns);
-        return {breaks, breaksFromScores(s, n, lm, rm, word, breaks)};
-    }
+    const FlatTrie& trie = trieOf(h, ws);
+    if (lm < 1 || rm < 1 || !trie.packed()) [[unlikely]]
+        return {breaks, generalBreaks(h, word, normalise, ws, breaks)};
 
     // The usual case: score the bracketed word in one pass, normalising and
     // classifying each character as the walk reaches it. Only gaps between
     // two characters of the word are read, where the raw score is at least
     // 0, so the positive scores are all that matters.
-    // Room for n + 19 bytes of marks, and slack for whole 16-byte steps.
-    std::uint8_t* marks = ws.marks.get(n + 34);
-    clearBytes(marks, n + 19);
-    if (normal) {
-        const FlatTrie* t = &trie;
-        trie.markGaps(
-            n, [t, normal](std::size_t i) { return t->classOf(normal[i]); }, marks);
-    } else {
-        markWord(trie, normalise, word, marks);
-    }
+    // Room for n + 19 bytes of marks, 16 before them and slack for whole
+    // 16-byte steps.
+    std::uint8_t* marks = ws.marks.get(n + 50) + 16;
+    clearBytes(marks - 16, n + 35);
+    markWord(trie, normalise, word, marks);
     // A break may follow character i for lm - 1 <= i <= n - rm - 1; the gap
     // after character i is gap i + 2 of the bracketed word.
-    const std::size_t count = oddPositions(marks + 2, static_cast<std::size_t>(lm) - 1,
-                                           n - static_cast<std::size_t>(rm), breaks);
-    return {breaks, count};
+    const auto from = static_cast<std::size_t>(lm) - 1;
+    const std::size_t to = n - static_cast<std::size_t>(rm);
+#if defined(__SSE2__)
+    if (to - from <= 16) { // one block of 16 gaps: most words
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(marks + 2 + from));
+        auto mask = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_slli_epi16(v, 7))) &
+                    ((1u << (to - from)) - 1);
+        std::size_t count = 0;
+        for (; mask != 0; mask &= mask - 1)
+            breaks[count++] = from + static_cast<std::size_t>(std::countr_zero(mask));
+        return {breaks, count};
+    }
+#endif
+    return {breaks, oddPositions(marks + 2, from, to, breaks)};
 }
 
 } // namespace
@@ -227,14 +291,19 @@ std::vector<std::u32string> hyphenate(const Hyphenator& h, std::u32string_view w
     return pieces;
 }
 
-BreakFinder::BreakFinder() : workspace_(std::make_unique<detail::Workspace>()) {}
+BreakFinder::BreakFinder() : workspace_(std::make_unique<detail::Workspace>()) {
+    workspace_->cache = std::make_unique<detail::TableCache>();
+}
 BreakFinder::BreakFinder(BreakFinder&&) noexcept = default;
 BreakFinder& BreakFinder::operator=(BreakFinder&&) noexcept = default;
 BreakFinder::~BreakFinder() = default;
 
 std::span<const std::size_t> BreakFinder::operator()(const Hyphenator& h,
                                                      std::u32string_view word) {
-    if (!workspace_) workspace_ = std::make_unique<detail::Workspace>(); // moved from
+    if (!workspace_) { // moved from
+        workspace_ = std::make_unique<detail::Workspace>();
+        workspace_->cache = std::make_unique<detail::TableCache>();
+    }
     return detail::findBreaks(h, word, *workspace_);
 }
 

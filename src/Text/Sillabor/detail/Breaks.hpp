@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -34,14 +35,34 @@ private:
     std::vector<T> heap_;
 };
 
+class FlatTrie;
+class TableRep;
+
+/// The tables of a hyphenator's patterns or exceptions, resolved (deferred
+/// tables built, a subtrie packed), kept for the next word with the same
+/// ones. The cache holds the value's representation, so that its address
+/// cannot be taken by another while it is kept.
+template <class Table>
+struct Resolved {
+    std::shared_ptr<const void> key;
+    const Table* table = nullptr;
+};
+struct TableCache {
+    Resolved<FlatTrie> patterns;
+    Resolved<TableRep> exceptions;
+};
+
 /// What finding the breaks of one word needs besides the hyphenator. Words of
 /// up to `inlineChars` characters need no heap memory at all; a longer word
 /// grows the workspace once, and the workspace keeps that size.
 struct Workspace {
     static constexpr std::size_t inlineChars = 48;
     Buffer<char32_t, inlineChars> word;           // the normalised word
-    Buffer<std::uint8_t, inlineChars + 34> marks; // the bracketed word's gap scores, and slack
+    Buffer<std::uint8_t, inlineChars + 50> marks; // the bracketed word's gap scores, and slack
     Buffer<std::size_t, inlineChars> breaks;      // the result
+    // For workspaces that serve many words (BreakFinder, running text): the
+    // last hyphenator's tables.
+    std::unique_ptr<TableCache> cache;
 };
 
 /// The positions i, ascending, such that a break falls right after character

@@ -37,10 +37,6 @@ CharMap CharMap::fromText(std::u32string_view text) {
 CharNormaliser::CharNormaliser(std::function<CharMap()> builder)
     : map_(std::make_shared<const Deferred<CharMap>>(std::move(builder))) {}
 
-const CharMap& CharNormaliser::map() const {
-    return map_->get();
-}
-
 bool CharNormaliser::built() const noexcept {
     return map_->peek() != nullptr;
 }

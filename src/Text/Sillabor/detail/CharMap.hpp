@@ -66,7 +66,7 @@ public:
     explicit CharNormaliser(std::function<CharMap()> builder);
     char32_t operator()(char32_t c) const { return map()(c); }
     /// The map, built if this is the first use.
-    const CharMap& map() const;
+    const CharMap& map() const { return map_->get(); }
     /// Whether the map has been built.
     bool built() const noexcept;
 

@@ -233,6 +233,9 @@ struct DeferredExceptionsRep final : ExceptionsRep {
 };
 
 struct ExceptionsAccess {
+    static const std::shared_ptr<const ExceptionsRep>& rep(const Exceptions& d) noexcept {
+        return d.rep_;
+    }
     /// The words of `d`, built on first use if deferred; null when empty.
     /// Quick when `d` is not deferred or has been built. Valid while `d`
     /// lives.

@@ -363,13 +363,18 @@ void TrieBuilder::linkFailures(TrieTables& t, const Placement& at) const {
     t.hitLists.shrink();
 }
 
-// Each hit list as the bytes of 16 gaps, if every list fits.
+// Each hit list as the bytes of 16 gaps, if every list fits: the 16 that
+// end at its match where all lists fit those, else from its first hit on.
 void TrieBuilder::packHits(TrieTables& t) {
     t.packed = t.slotLists[FlatTrie::root] == 0;
+    t.windowed = true;
+    for (std::uint32_t id = 1; t.hitLists.valid(id); ++id)
+        if (t.hitLists[id].front().rel < TrieTables::windowStart) t.windowed = false;
     for (std::uint32_t id = 0; t.packed && t.hitLists.valid(id); ++id) {
         const std::span<const Hit> hits = t.hitLists[id];
         TrieTables::HitPack pack{};
-        const std::int32_t start = hits.empty() ? 0 : hits.front().rel;
+        std::int32_t start = hits.empty() ? 0 : hits.front().rel;
+        if (t.windowed) start = TrieTables::windowStart;
         for (const Hit& h : hits) {
             // A well-formed pattern scores no gap past its end (rel <= 0).
             if (h.rel > 0 || h.rel - start >= 16 || h.value > 255)
@@ -380,6 +385,7 @@ void TrieBuilder::packHits(TrieTables& t) {
         t.packs.push_back(pack);
         t.packStart.push_back(start);
     }
+    t.windowed = t.windowed && t.packed;
     if (t.packed) {
         t.hitLists = {}; // the packs say the same
     } else {
@@ -390,7 +396,7 @@ void TrieBuilder::packHits(TrieTables& t) {
     t.packStart.shrink_to_fit();
 }
 
-// The automaton as rows, for a packed trie whose slots fit 16 bits, whose
+// The automaton as rows, for a windowed trie whose slots fit 16 bits, whose
 // hit ids fit TrieTables::hitBits and whose rows take at most 1 MiB. A
 // state with children gets a row of its own: its failure state's row with
 // its own children written over it. A state without children steps exactly
@@ -400,7 +406,7 @@ void TrieBuilder::buildRows(TrieTables& t, const Placement& at) const {
     std::size_t parents = 0;
     for (const Node& node : nodes_)
         parents += node.firstChild != 0 ? 1 : 0;
-    if (!t.packed || t.out.size() > 0x10000 || t.packs.size() > (1u << TrieTables::hitBits) ||
+    if (!t.windowed || t.out.size() > 0x10000 || t.packs.size() > (1u << TrieTables::hitBits) ||
         std::max<std::size_t>(parents, 1) * width > (std::size_t{1} << 19))
         return;
     t.rows.reserve(std::max<std::size_t>(parents, 1) * width);

@@ -89,13 +89,15 @@ struct TrieTables {
         std::uint32_t hits; // id of the merged hits of this state and its suffixes
     };
     // The hits of a record of hitLists, as the byte values of 16 gaps from
-    // j + 1 + start on.
+    // j + 1 + start on. Where every list fits the 16 gaps that end at its
+    // match, every start is `windowStart`.
     struct alignas(16) HitPack {
         std::uint8_t values[16];
     };
     /// In `states`, a slot's hit id takes the low `hitBits` bits and the
     /// offset of its row the rest.
     static constexpr unsigned hitBits = 12;
+    static constexpr std::int32_t windowStart = -15;
 
     CodeTable<std::uint32_t, NoClass> classes;
     std::vector<char32_t> codes; // class -> code; codes[0] unused
@@ -115,6 +117,7 @@ struct TrieTables {
     // The largest (score list length - depth) over the scored states.
     std::int64_t reach = std::numeric_limits<std::int64_t>::min();
     bool packed = false;        // every hit list fits a HitPack, and the root has no scores
+    bool windowed = false;      // packed, with every start at windowStart
     std::uint32_t dotClass = 0; // the class of "."
     State afterDot = 0;         // the state after a leading "."
     std::size_t stateCount = 1; // slots in use
@@ -230,10 +233,15 @@ public:
         if (h == 0) return;
         if (t_.packed) {
             // The hit lists were given up for their packs.
+            // (A pack may start before the word: its first bytes are zero.)
             const std::uint8_t* values = t_.packs[h].values;
-            const std::size_t from = j + 1 + static_cast<std::size_t>(t_.packStart[h]);
-            for (std::size_t k = 0; k < 16 && from + k <= last; ++k)
-                gaps[from + k] = std::max<Score>(gaps[from + k], values[k]);
+            const auto from = static_cast<std::ptrdiff_t>(j) + 1 + t_.packStart[h];
+            for (std::ptrdiff_t k = 0; k < 16; ++k) {
+                const std::ptrdiff_t p = from + k;
+                if (values[k] == 0) continue;
+                if (static_cast<std::size_t>(p) > last) break;
+                gaps[p] = std::max<Score>(gaps[p], values[k]);
+            }
             return;
         }
         for (const Hit& hit : t_.hitLists[h]) {
@@ -251,7 +259,8 @@ public:
     /// The fast form of scoreGapsAt over a whole word, for packed tries, on
     /// the bracketed word of n characters whose class of character i is
     /// `classAt(i)`: raises the bytes `gaps[0..n + 2]` the same way, where
-    /// `gaps` has room for n + 18 bytes (those past n + 2 are scratch).
+    /// `gaps` has room for n + 18 bytes and 16 before it (those past n + 2
+    /// and before 0 are scratch).
     template <class ClassAt>
     void markGaps(std::size_t n, ClassAt classAt, std::uint8_t* gaps) const noexcept {
         // Everything the loops read is a local: the 16-byte stores may alias
@@ -270,10 +279,30 @@ public:
             const std::uint32_t* const states = t_.states.data();
             std::uint32_t s = states[t_.afterDot];
             mark(0, s & hitMask);
-            for (std::size_t i = 0; i < n; ++i) {
+            // Every pack starts at the same gap relative to its match, and
+            // hit id 0 has a pack of zeros: marking it changes nothing, and
+            // costs less than a branch that the word's letters decide.
+            std::uint8_t* const window = gaps + 1 + TrieTables::windowStart;
+            auto markAny = [packs, window](std::size_t j, std::uint32_t h) {
+                maxBytes(window + j, packs[h].values);
+            };
+            auto step = [&](std::size_t i) {
                 s = states[rows[(s >> TrieTables::hitBits) + classAt(i)]];
-                mark(i + 1, s & hitMask);
+                markAny(i + 1, s & hitMask);
+            };
+            std::size_t i = 0;
+            for (; i + 4 <= n; i += 4) { // four at a time: a quarter of the loop's own steps
+                step(i);
+                step(i + 1);
+                step(i + 2);
+                step(i + 3);
             }
+            if (i + 2 <= n) {
+                step(i);
+                step(i + 1);
+                i += 2;
+            }
+            if (i < n) step(i);
             s = states[rows[(s >> TrieTables::hitBits) + dot]];
             mark(n + 1, s & hitMask);
             return;
