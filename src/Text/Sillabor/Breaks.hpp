@@ -24,6 +24,11 @@ struct Workspace;
 
 /// Finds where `hyphenate` would cut a word, as positions: i is in the result
 /// when a piece ends with character i. One finder serves one thread at a time.
+///
+/// A finder remembers the packed patterns and the exceptions of the last
+/// hyphenator it served, so that the next word with the same ones skips
+/// finding them; it holds a reference to them until it serves a hyphenator
+/// with others, or is destroyed.
 class SILLABOR_API BreakFinder {
 public:
     BreakFinder();

@@ -76,7 +76,9 @@ void CodeClasses::set(char32_t c, CharClass k) {
 }
 
 WordStream::WordStream(const TextOptions& options)
-    : options_(options), limit_(2 * std::min(options.longestWord, longestLimit) + 64) {}
+    : options_(options), limit_(2 * std::min(options.longestWord, longestLimit) + 64) {
+    workspace_.cache = std::make_unique<TableCache>(); // a text has many words
+}
 
 void WordStream::setSpeller(const Speller* speller) {
     speller_ = speller;
