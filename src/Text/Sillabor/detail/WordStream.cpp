@@ -85,35 +85,19 @@ void WordStream::setSpeller(const Speller* speller) {
     classes_ = speller ? &classesOf(speller->letters) : nullptr;
 }
 
+// The text is read as a stream of events, each handed to one small method:
+// the end of a sequence that the last piece cut off (finishCarry), a run of
+// ASCII letters (asciiRun), and any other character (put). Bytes that no
+// event needs to see (white space between chunks, the rest of an address)
+// are not copied one by one: from `direct` on they go out in one piece when
+// something else must be written or the text ends.
 void WordStream::text(std::string_view bytes, std::uint64_t offset, std::string& out) {
     if (!speller_) { // nothing to hyphenate: the bytes go as they are
         out.append(bytes);
         return;
     }
-    std::size_t i = 0;
-    if (!carry_.empty()) {
-        // Complete the sequence the last piece ended in.
-        const std::size_t need = sequenceLength(static_cast<unsigned char>(carry_[0]));
-        const std::size_t take = std::min(need - carry_.size(), bytes.size());
-        carry_.append(bytes.substr(0, take));
-        i = take;
-        if (carry_.size() < need) return;
-        const std::uint64_t at = carryOffset_;
-        Decoded d{};
-        try {
-            d = decodeStrict(carry_, 0);
-        } catch (const InvalidUtf8& e) {
-            carry_.clear();
-            boundary(out);
-            throw InvalidUtf8(at, e.problem());
-        }
-        const std::string raw = std::move(carry_);
-        carry_.clear();
-        put(d.c, (*classes_)(d.c), raw, out, false);
-    }
-    // Bytes from `direct` on go to the output as they are (white space
-    // between chunks, the rest of an address), in one piece when something
-    // else must be written or the text ends.
+    std::size_t i = carry_.empty() ? 0 : finishCarry(bytes, out);
+    if (i == bytes.size() && !carry_.empty()) return; // still cut off
     std::size_t direct = i;
     const CodeClasses& classes = *classes_;
     while (i < bytes.size()) {
@@ -132,36 +116,8 @@ void WordStream::text(std::string_view bytes, std::uint64_t offset, std::string&
                 carryOffset_ = offset + i;
                 return;
             }
-        }
-        if (d.c < 0x80 && mode_ == Mode::Chunk && !afterAt_) {
-            // A run of ASCII letters, taken in one go: letters change nothing
-            // that finds addresses, unless they follow an '@'.
-            std::size_t j = i;
-            std::uint32_t small = 0, capitals = 0;
-            for (; j < bytes.size() && static_cast<unsigned char>(bytes[j]) < 0x80; ++j) {
-                const CharClass k = classes(static_cast<unsigned char>(bytes[j]));
-                if (!isLetterClass(k)) break;
-                small |= k == CharClass::Small;
-                capitals += k == CharClass::Capital;
-            }
-            if (j > i && chars_.empty() && !rebased_ && j < bytes.size() &&
-                classes(static_cast<unsigned char>(bytes[j])) == CharClass::Delimiter) {
-                // The most common chunk: one ASCII word between white space.
-                // It cannot be an address, and goes out straight from here.
-                out.append(bytes.substr(direct, i - direct));
-                writeAsciiWord(bytes.substr(i, j - i), small != 0, capitals, out);
-                direct = i = j;
-                continue;
-            }
-            if (j > i && chars_.size() + (j - i) < limit_) {
-                if (chars_.empty()) out.append(bytes.substr(direct, i - direct));
-                if (!inWord_) {
-                    const auto index = static_cast<std::uint32_t>(chars_.size());
-                    const auto first = static_cast<std::uint32_t>(pending_.size());
-                    word_ = Word{index, index, first, first, false, false, 0};
-                    inWord_ = true;
-                }
-                appendLetters(bytes.substr(i, j - i), small != 0, capitals, classes);
+        } else if (mode_ == Mode::Chunk && !afterAt_) {
+            if (const std::size_t j = asciiRun(bytes, i, direct, out); j != i) {
                 direct = i = j;
                 continue;
             }
@@ -179,6 +135,60 @@ void WordStream::text(std::string_view bytes, std::uint64_t offset, std::string&
         i += d.length;
     }
     out.append(bytes.substr(direct));
+}
+
+std::size_t WordStream::finishCarry(std::string_view bytes, std::string& out) {
+    const std::size_t need = sequenceLength(static_cast<unsigned char>(carry_[0]));
+    const std::size_t take = std::min(need - carry_.size(), bytes.size());
+    carry_.append(bytes.substr(0, take));
+    if (carry_.size() < need) return take;
+    const std::uint64_t at = carryOffset_;
+    Decoded d{};
+    try {
+        d = decodeStrict(carry_, 0);
+    } catch (const InvalidUtf8& e) {
+        carry_.clear();
+        boundary(out);
+        throw InvalidUtf8(at, e.problem());
+    }
+    const std::string raw = std::move(carry_);
+    carry_.clear();
+    put(d.c, (*classes_)(d.c), raw, out, false);
+    return take;
+}
+
+std::size_t WordStream::asciiRun(std::string_view bytes, std::size_t i, std::size_t direct,
+                                 std::string& out) {
+    // Letters change nothing that finds addresses, unless they follow an
+    // '@', so a run of them is taken in one go.
+    const CodeClasses& classes = *classes_;
+    std::size_t j = i;
+    std::uint32_t small = 0, capitals = 0;
+    for (; j < bytes.size() && static_cast<unsigned char>(bytes[j]) < 0x80; ++j) {
+        const CharClass k = classes(static_cast<unsigned char>(bytes[j]));
+        if (!isLetterClass(k)) break;
+        small |= k == CharClass::Small;
+        capitals += k == CharClass::Capital;
+    }
+    if (j == i) return i;
+    if (chars_.empty() && !rebased_ && j < bytes.size() &&
+        classes(static_cast<unsigned char>(bytes[j])) == CharClass::Delimiter) {
+        // The most common chunk: one ASCII word between white space. It
+        // cannot be an address, and goes out straight from here.
+        out.append(bytes.substr(direct, i - direct));
+        writeAsciiWord(bytes.substr(i, j - i), small != 0, capitals, out);
+        return j;
+    }
+    if (chars_.size() + (j - i) >= limit_) return i; // one character at a time, to overflow
+    if (chars_.empty()) out.append(bytes.substr(direct, i - direct));
+    if (!inWord_) {
+        const auto index = static_cast<std::uint32_t>(chars_.size());
+        const auto first = static_cast<std::uint32_t>(pending_.size());
+        word_ = Word{index, index, first, first, false, false, 0};
+        inWord_ = true;
+    }
+    appendLetters(bytes.substr(i, j - i), small != 0, capitals, classes);
+    return j;
 }
 
 void WordStream::appendLetters(std::string_view run, bool small, std::uint32_t capitals,

@@ -106,6 +106,14 @@ private:
         std::uint32_t capitals;
     };
 
+    // Completes the sequence the last piece ended in with the first bytes of
+    // `bytes`, and puts it once it is whole; returns how many bytes it took.
+    std::size_t finishCarry(std::string_view bytes, std::string& out);
+    // Takes the run of ASCII letters at `i`, whose bytes from `direct` on are
+    // not written yet: writes it out if it is a whole chunk, else adds it to
+    // the word being read. Returns where the run ends; `i` if it took none.
+    std::size_t asciiRun(std::string_view bytes, std::size_t i, std::size_t direct,
+                         std::string& out);
     // One character whose bytes are `raw`: a UTF-8 sequence, or, if `whole`,
     // bytes of any other form that are never to be cut.
     void put(char32_t c, CharClass k, std::string_view raw, std::string& out, bool whole);
