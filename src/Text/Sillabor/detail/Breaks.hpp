@@ -36,7 +36,7 @@ private:
 };
 
 class FlatTrie;
-class TableRep;
+struct TableRep;
 
 /// The tables of a hyphenator's patterns or exceptions, resolved (deferred
 /// tables built, a subtrie packed), kept for the next word with the same
