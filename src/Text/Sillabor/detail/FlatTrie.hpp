@@ -269,7 +269,7 @@ public:
         const std::int32_t* const starts = t_.packStart.data();
         auto mark = [packs, starts, gaps](std::size_t j, std::uint32_t h) {
             if (h != 0)
-                maxBytes(gaps + (j + 1 + static_cast<std::size_t>(starts[h])), packs[h].values);
+                maxBytes(gaps + (static_cast<std::ptrdiff_t>(j) + 1 + starts[h]), packs[h].values);
         };
         const std::uint32_t dot = t_.dotClass;
         if (!t_.rows.empty()) {
