@@ -24,9 +24,6 @@ constexpr std::size_t unbounded = std::numeric_limits<std::size_t>::max();
 
 // n < lm + rm, without overflow for any minima.
 bool shorterThanMinima(std::size_t n, std::ptrdiff_t lm, std::ptrdiff_t rm) {
-    constexpr std::ptrdiff_t small = std::ptrdiff_t{1} << 30;
-    if (lm >= 0 && rm >= 0 && lm < small && rm < small) // the usual minima, quickly
-        return n < static_cast<std::size_t>(lm + rm);
     std::ptrdiff_t sum = 0;
     if (__builtin_add_overflow(lm, rm, &sum)) return lm > 0; // beyond any length, or below zero
     return sum > 0 && n < static_cast<std::size_t>(sum);
