@@ -160,4 +160,32 @@ TEST(PatternForms, RowsStepAsTheFailureLinksDo) {
                     .hasRows());
 }
 
+TEST(PatternForms, HitsBeyondTheWindowScoreAsTheReferenceDoes) {
+    // A pattern that scores a gap more than 16 before the end of its match,
+    // or scores above 255, keeps hit lists: no windowed packs, no rows.
+    using Text::Sillabor::detail::packedTrie;
+    Random random(41);
+    constexpr std::u32string_view letters = U"ab.\u00e9";
+    for (int round = 0; round < 100; ++round) {
+        std::u32string text = random.patternText(letters, 1 + random.below(40), 6);
+        std::u32string longOne = U"9";
+        for (std::size_t n = 17 + random.below(8); n-- > 0;)
+            longOne += letters[random.below(2)];
+        text += longOne + U"\n";
+        const Patterns t = parsePatterns(text);
+        ASSERT_FALSE(packedTrie(t).hasRows()) << utf8(text);
+        const sillabor_reference::Trie reference(text);
+        for (int k = 0; k < 20; ++k) {
+            const std::u32string w = random.word(U"ab\u00e9x", 30);
+            ASSERT_EQ(lookupPattern(w, t), reference.lookup(w)) << utf8(text) << utf8(w);
+        }
+    }
+    const Patterns big(Scores{}, {{U'a', Patterns(Scores{0, 300}, {})}});
+    for (int i = 0; i < 1000 && !nodeOf(big).packed.peek(); ++i)
+        ASSERT_EQ(lookupPattern(U"axa", big), (Scores{0, 300, 0}));
+    ASSERT_NE(nodeOf(big).packed.peek(), nullptr);
+    EXPECT_FALSE(packedTrie(big).hasRows());
+    EXPECT_EQ(lookupPattern(U"axa", big), (Scores{0, 300, 0}));
+}
+
 } // namespace

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <bit>
 #include <cassert>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
 
@@ -27,8 +28,14 @@ std::uint64_t hashList(std::span<const T> list) noexcept {
     std::uint64_t h = list.size();
     for (const T& x : list)
         h = mix(h, hashItem(x));
-    h ^= h >> 29;
-    return h * 0xFF51AFD7ED558CCDULL ^ (h >> 32);
+    // The final mix of MurmurHash3, so that the low bits, which pick the
+    // bucket, depend on the high bits of the items too: a multiplication
+    // alone never brings those down.
+    h ^= h >> 33;
+    h *= 0xFF51AFD7ED558CCDULL;
+    h ^= h >> 33;
+    h *= 0xC4CEB9FE1A85EC53ULL;
+    return h ^ (h >> 33);
 }
 
 // Trie ids count up from 1 across the process.
@@ -163,6 +170,55 @@ private:
     std::vector<std::uint64_t> bits_;
 };
 
+// Distinct packs, each named by its index in `packs`; 0 is the pack of
+// zeros. Two 64-bit halves make a pack's hash and its comparison.
+class PackPool {
+public:
+    using HitPack = TrieTables::HitPack;
+    explicit PackPool(std::vector<HitPack>& packs) : packs_(packs), index_(64, 0) {
+        packs_.assign(1, HitPack{});
+    }
+    std::uint32_t intern(const HitPack& pack) {
+        if (2 * packs_.size() > index_.size()) grow();
+        const auto [lo, hi] = halves(pack);
+        const std::size_t mask = index_.size() - 1;
+        for (std::size_t i = hash(lo, hi) & mask;; i = (i + 1) & mask) {
+            const std::uint32_t id = index_[i];
+            if (id == 0) {
+                index_[i] = checkedId(packs_.size());
+                packs_.push_back(pack);
+                return index_[i];
+            }
+            if (halves(packs_[id]) == std::pair{lo, hi}) return id;
+        }
+    }
+
+private:
+    static std::pair<std::uint64_t, std::uint64_t> halves(const HitPack& p) noexcept {
+        std::uint64_t lo, hi;
+        std::memcpy(&lo, p.values, 8);
+        std::memcpy(&hi, p.values + 8, 8);
+        return {lo, hi};
+    }
+    static std::size_t hash(std::uint64_t lo, std::uint64_t hi) noexcept {
+        std::uint64_t h = (lo ^ std::rotl(hi, 29)) * 0x9E3779B97F4A7C15ULL;
+        return static_cast<std::size_t>(h ^ (h >> 31) ^ (hi >> 40));
+    }
+    void grow() {
+        index_.assign(index_.size() * 2, 0);
+        const std::size_t mask = index_.size() - 1;
+        for (std::uint32_t id = 1; id < packs_.size(); ++id) {
+            const auto [lo, hi] = halves(packs_[id]);
+            std::size_t i = hash(lo, hi) & mask;
+            while (index_[i] != 0)
+                i = (i + 1) & mask;
+            index_[i] = id;
+        }
+    }
+    std::vector<HitPack>& packs_;
+    std::vector<std::uint32_t> index_;
+};
+
 // Merges two hit lists sorted by `rel`, keeping the larger value where both
 // have the same gap.
 void mergeHits(std::span<const Hit> a, std::span<const Hit> b, std::vector<Hit>& out) {
@@ -192,9 +248,19 @@ std::shared_ptr<const FlatTrie> TrieBuilder::build(Rows rows) const {
     gatherClasses(t);
     const Placement at = place(t);
     placeScores(t, at);
-    linkFailures(t, at);
-    packHits(t);
-    if (rows == Rows::whereTheyFit) buildRows(t, at);
+    // Most tries are windowed: their hits go straight into packs. The rest
+    // keep hit lists, and packs where those fit.
+    const bool withRows = rows == Rows::whereTheyFit && rowsFit(t, at);
+    if (t.slotLists[FlatTrie::root] != 0 || !linkFailures(t, at, Hits::windowed, withRows)) {
+        t.rows = {};
+        t.states = {};
+        linkFailures(t, at, Hits::listed, false);
+        packHits(t);
+    }
+    if (!t.windowed || t.packs.size() > (std::size_t{1} << TrieTables::hitBits)) {
+        t.rows = {};
+        t.states = {};
+    }
     return std::make_shared<const FlatTrie>(std::move(t));
 }
 
@@ -247,10 +313,11 @@ TrieBuilder::Placement TrieBuilder::place(TrieTables& t) const {
     std::vector<TrieTables::In>& in = t.in;
     const TrieTables::Out freeOut{0, FlatTrie::root};
     const TrieTables::In freeIn{noState, 0};
-    out.reserve(n + n / 8 + alphabet + 1);
-    in.reserve(out.capacity());
-    out.assign(1, freeOut);
-    in.assign(1, freeIn);
+    // The arrays start at a slot per node and an eighth more, which fits the
+    // tries of the pattern files, and grow by half when a placement runs past
+    // them.
+    out.assign(n + n / 8 + alphabet + 1, freeOut);
+    in.assign(out.size(), freeIn);
     SlotMap map;
     map.use(0);
     std::size_t firstFree = 1;
@@ -263,6 +330,7 @@ TrieBuilder::Placement TrieBuilder::place(TrieTables& t) const {
         if (k == at.levels.back()) at.levels.push_back(at.order.size());
         const Node& node = nodes_[at.order[k]];
         if (node.firstChild == 0) continue;
+        ++at.parents;
         kids.clear();
         for (std::uint32_t c = node.firstChild; c != 0; c = nodes_[c].nextSibling)
             kids.emplace_back(t.classes(nodes_[c].label), c);
@@ -276,8 +344,9 @@ TrieBuilder::Placement TrieBuilder::place(TrieTables& t) const {
         const State parent = at.slotOf[at.order[k]];
         out[parent].base = checkedId(b);
         maxBase = std::max(maxBase, b);
-        if (out.size() < b + kids.back().first + 1) {
-            out.resize(b + kids.back().first + 1, freeOut);
+        const std::size_t end = b + kids.back().first + 1;
+        if (end > out.size()) {
+            out.resize(std::max(end, out.size() + out.size() / 2), freeOut);
             in.resize(out.size(), freeIn);
         }
         for (const auto& [cls, c] : kids) {
@@ -290,16 +359,18 @@ TrieBuilder::Placement TrieBuilder::place(TrieTables& t) const {
         // Searches start at the first free slot, but never far behind the last
         // used one: a hole that no node has fitted for long is given up, so
         // that searches do not rescan the full slots around it.
-        frontier = std::max(frontier, b + kids.back().first + 1);
+        frontier = std::max(frontier, end);
         firstFree = map.nextFree(std::max(firstFree, frontier > window ? frontier - window : 1));
     }
     // Every base + class must land inside the array, leaves (base 0) included.
-    const std::size_t size = std::max(out.size(), maxBase + alphabet + 1);
+    const std::size_t size = std::max(frontier, maxBase + alphabet + 1);
     checkedId(size);
     out.resize(size, freeOut);
     in.resize(size, freeIn);
-    out.shrink_to_fit();
-    in.shrink_to_fit();
+    if (out.capacity() - size > size / 8) { // a copy costs less than keeping much spare
+        out.shrink_to_fit();
+        in.shrink_to_fit();
+    }
     t.stateCount = n;
     t.dotClass = t.classes(U'.');
     const State afterDot = t.out[FlatTrie::root].base + t.dotClass;
@@ -317,26 +388,71 @@ void TrieBuilder::placeScores(TrieTables& t, const Placement& at) const {
         t.slotLists[at.slotOf[u]] = nodes_[u].list;
 }
 
+// Whether the rows of the automaton can be built, as far as placement tells:
+// every slot fits 16 bits and the rows take at most 1 MiB. (The hits must
+// also fit, which only the failure links tell.)
+bool TrieBuilder::rowsFit(const TrieTables& t, const Placement& at) {
+    return t.out.size() <= 0x10000 &&
+           std::max<std::size_t>(at.parents, 1) * t.codes.size() <= (std::size_t{1} << 19);
+}
+
 // Failure links and merged hits, breadth first so that a state's suffix is
 // done before the state.
-void TrieBuilder::linkFailures(TrieTables& t, const Placement& at) const {
+//
+// With `rows`, the automaton's rows are built in the same pass, and they give
+// each failure link in one read: the failure state of s, the child of q by c,
+// is the step from q's failure state by c, whose row is finished since it is
+// shallower than s. A state with children gets its own row: its failure
+// state's row with its own children written over it. A state without
+// children steps exactly as its failure state does, and shares that row.
+// Without rows, the failure link is found by walking q's failure chain.
+//
+// The merged hits of a state are either a hit list (`Hits::listed`) or,
+// where every pattern scores only the 16 gaps up to the end of its match with
+// values up to 255, a pack (`Hits::windowed`): the failure state's pack
+// raised by the state's own scores. A windowed pass returns false, having
+// left the tables to be done again, at the first score that does not fit.
+bool TrieBuilder::linkFailures(TrieTables& t, const Placement& at, Hits form, bool rows) const {
     std::vector<TrieTables::Out>& out = t.out;
     std::vector<TrieTables::In>& in = t.in;
-    auto next = [&](State s, std::uint32_t cls) {
-        const State c = out[s].base + cls;
-        return in[c].check == s ? c : noState;
+    const std::size_t width = t.codes.size();
+    constexpr unsigned hitBits = TrieTables::hitBits;
+    auto rowOf = [&t](State s) -> std::size_t { return t.states[s] >> hitBits; };
+    // Writes the children of node u, at slot s, into the row at `row`.
+    auto writeChildren = [&](std::uint32_t u, State s, std::size_t row) {
+        for (std::uint32_t c = nodes_[u].firstChild; c != 0; c = nodes_[c].nextSibling) {
+            const State child = at.slotOf[c];
+            t.rows[row + (child - out[s].base)] = static_cast<std::uint16_t>(child);
+        }
     };
+    std::size_t rowsUsed = width; // the root's row comes first
+    if (rows) {
+        // One row per state with children (the root's included, children or
+        // not), written in place: the vector is never grown row by row.
+        t.rows.assign(std::max<std::size_t>(at.parents, 1) * width, FlatTrie::root);
+        t.states.assign(out.size(), 0);
+        writeChildren(0, FlatTrie::root, 0);
+    }
     std::vector<Hit> own, merged;
+    t.hitLists = {};
+    std::vector<TrieTables::HitPack> packs;
+    PackPool packPool(packs);
     for (std::size_t level = 1; level + 1 < at.levels.size(); ++level) {
         const auto depth = static_cast<std::int64_t>(level);
         for (std::size_t k = at.levels[level]; k < at.levels[level + 1]; ++k) {
-            const State s = at.slotOf[at.order[k]];
+            const std::uint32_t u = at.order[k];
+            const State s = at.slotOf[u];
             const State q = in[s].check;
             const std::uint32_t cls = s - out[q].base;
             State fail = FlatTrie::root;
-            if (q != FlatTrie::root) {
+            if (q == FlatTrie::root) {
+                // Depth 1: the failure is the root.
+            } else if (rows) {
+                fail = t.rows[rowOf(out[q].fail) + cls];
+            } else {
                 for (State f = out[q].fail;; f = out[f].fail) {
-                    if (const State g = next(f, cls); g != noState) {
+                    const State g = out[f].base + cls;
+                    if (in[g].check == f) {
                         fail = g;
                         break;
                     }
@@ -347,20 +463,60 @@ void TrieBuilder::linkFailures(TrieTables& t, const Placement& at) const {
             std::span<const Score> scores = t.lists[t.slotLists[s]];
             if (!scores.empty())
                 t.reach = std::max(t.reach, static_cast<std::int64_t>(scores.size()) - depth);
-            own.clear();
-            for (std::size_t j = 0; j < scores.size(); ++j)
-                if (scores[j] > 0)
-                    own.push_back({static_cast<std::int32_t>(static_cast<std::int64_t>(j) - depth),
-                                   scores[j]});
-            if (own.empty()) {
-                in[s].hits = in[fail].hits;
+            in[s].hits = in[fail].hits;
+            if (form == Hits::windowed) {
+                TrieTables::HitPack pack = packs[in[fail].hits];
+                bool raised = false;
+                for (std::size_t j = 0; j < scores.size(); ++j) {
+                    if (scores[j] <= 0) continue;
+                    const std::int64_t k =
+                        static_cast<std::int64_t>(j) - depth - TrieTables::windowStart;
+                    if (k < 0 || k > -TrieTables::windowStart || scores[j] > 255) return false;
+                    std::uint8_t& v = pack.values[k];
+                    v = std::max(v, static_cast<std::uint8_t>(scores[j]));
+                    raised = true;
+                }
+                if (raised) in[s].hits = packPool.intern(pack);
             } else {
-                mergeHits(own, t.hitLists[in[fail].hits], merged);
-                in[s].hits = t.hitLists.intern(merged);
+                own.clear();
+                for (std::size_t j = 0; j < scores.size(); ++j)
+                    if (scores[j] > 0)
+                        own.push_back(
+                            {static_cast<std::int32_t>(static_cast<std::int64_t>(j) - depth),
+                             scores[j]});
+                if (!own.empty()) {
+                    mergeHits(own, t.hitLists[in[fail].hits], merged);
+                    in[s].hits = t.hitLists.intern(merged);
+                }
             }
+            if (!rows) continue;
+            if (in[s].hits >> hitBits != 0) {
+                // Too many distinct hits for a row's state word: no rows.
+                rows = false;
+                t.rows = {};
+                t.states = {};
+                continue;
+            }
+            std::size_t row = rowOf(fail);
+            if (nodes_[u].firstChild != 0) {
+                const std::size_t from = row;
+                row = rowsUsed;
+                rowsUsed += width;
+                std::copy_n(t.rows.data() + from, width, t.rows.data() + row);
+                writeChildren(u, s, row);
+            }
+            t.states[s] = static_cast<std::uint32_t>(row << hitBits) | in[s].hits;
         }
     }
-    t.hitLists.shrink();
+    if (form == Hits::listed) {
+        t.hitLists.shrink();
+        return true;
+    }
+    t.packed = t.windowed = true;
+    packs.shrink_to_fit();
+    t.packs = std::move(packs);
+    t.packStart.assign(t.packs.size(), TrieTables::windowStart);
+    return true;
 }
 
 // Each hit list as the bytes of 16 gaps, if every list fits: the 16 that
@@ -394,44 +550,6 @@ void TrieBuilder::packHits(TrieTables& t) {
     }
     t.packs.shrink_to_fit();
     t.packStart.shrink_to_fit();
-}
-
-// The automaton as rows, for a windowed trie whose slots fit 16 bits, whose
-// hit ids fit TrieTables::hitBits and whose rows take at most 1 MiB. A
-// state with children gets a row of its own: its failure state's row with
-// its own children written over it. A state without children steps exactly
-// as its failure state does, and shares that row.
-void TrieBuilder::buildRows(TrieTables& t, const Placement& at) const {
-    const std::size_t width = t.codes.size();
-    std::size_t parents = 0;
-    for (const Node& node : nodes_)
-        parents += node.firstChild != 0 ? 1 : 0;
-    if (!t.windowed || t.out.size() > 0x10000 || t.packs.size() > (1u << TrieTables::hitBits) ||
-        std::max<std::size_t>(parents, 1) * width > (std::size_t{1} << 19))
-        return;
-    t.rows.reserve(std::max<std::size_t>(parents, 1) * width);
-    t.rows.assign(width, FlatTrie::root); // the root's row, until its children are written
-    t.states.assign(t.out.size(), 0);
-    for (const std::uint32_t u : at.order) {
-        const Node& node = nodes_[u];
-        const State s = at.slotOf[u];
-        std::size_t row = 0;
-        if (s != FlatTrie::root) row = t.states[t.out[s].fail] >> TrieTables::hitBits;
-        if (node.firstChild != 0) {
-            if (s != FlatTrie::root) {
-                const std::size_t from = row;
-                row = t.rows.size();
-                t.rows.resize(row + width);
-                std::copy_n(t.rows.begin() + static_cast<std::ptrdiff_t>(from), width,
-                            t.rows.begin() + static_cast<std::ptrdiff_t>(row));
-            }
-            for (std::uint32_t c = node.firstChild; c != 0; c = nodes_[c].nextSibling) {
-                const State child = at.slotOf[c];
-                t.rows[row + (child - t.out[s].base)] = static_cast<std::uint16_t>(child);
-            }
-        }
-        t.states[s] = static_cast<std::uint32_t>(row << TrieTables::hitBits) | t.in[s].hits;
-    }
 }
 
 FlatTrie::FlatTrie(TrieTables tables) : t_(std::move(tables)), id_(nextId()) {}

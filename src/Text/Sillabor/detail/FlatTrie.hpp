@@ -93,6 +93,7 @@ struct TrieTables {
     // match, every start is `windowStart`.
     struct alignas(16) HitPack {
         std::uint8_t values[16];
+        friend bool operator==(const HitPack&, const HitPack&) = default;
     };
     /// In `states`, a slot's hit id takes the low `hitBits` bits and the
     /// offset of its row the rest.
@@ -167,14 +168,16 @@ private:
         std::vector<State> slotOf;        // node -> slot
         std::vector<std::uint32_t> order; // nodes, breadth first
         std::vector<std::size_t> levels;  // where each depth begins in `order`, and its end
+        std::size_t parents = 0;          // nodes with children
     };
     // The phases of `build`, in order.
     void gatherClasses(TrieTables& t) const;
     Placement place(TrieTables& t) const;
     void placeScores(TrieTables& t, const Placement& at) const;
-    void linkFailures(TrieTables& t, const Placement& at) const;
+    static bool rowsFit(const TrieTables& t, const Placement& at);
+    enum class Hits { windowed, listed };
+    bool linkFailures(TrieTables& t, const Placement& at, Hits form, bool rows) const;
     static void packHits(TrieTables& t);
-    void buildRows(TrieTables& t, const Placement& at) const;
 
     std::vector<Node> nodes_;
     ListPool<Score> lists_;
