@@ -21,23 +21,43 @@ namespace detail {
 struct PatternParser::Impl {
     TrieBuilder builder;
     Scores scores;
-    std::u32string letters, previous;
+    std::u32string previous;            // the letters of the line before
     std::vector<std::uint32_t> path{0}; // the nodes of `previous`, from the root
 
+    // One pass over the line: its letters follow the path of the line before
+    // while they agree with it, and the rest are new nodes, or nodes that an
+    // earlier line made under the point where the two lines part.
     template <class Char>
     void add(std::basic_string_view<Char> line) {
-        lettersInto(line, letters);
-        const std::size_t common = static_cast<std::size_t>(
-            std::mismatch(letters.begin(), letters.end(), previous.begin(), previous.end()).first -
-            letters.begin());
-        path.resize(common + 1);
-        for (std::size_t k = common; k < letters.size(); ++k)
-            path.push_back(builder.child(path.back(), letters[k]));
+        std::size_t depth = 0; // letters so far
+        bool parted = false;
+        bool fresh = false; // the node is new, so it has no children to search
+        for (const Char ch : line) {
+            const auto c = static_cast<char32_t>(ch);
+            if (isDigit(c)) continue;
+            if (!parted) {
+                if (depth < previous.size() && previous[depth] == c) {
+                    ++depth;
+                    continue;
+                }
+                parted = true;
+                previous.resize(depth);
+                path.resize(depth + 1);
+            }
+            const std::uint32_t node =
+                fresh ? builder.addChild(path.back(), c) : builder.child(path.back(), c, fresh);
+            previous.push_back(c);
+            path.push_back(node);
+            ++depth;
+        }
+        if (!parted) {
+            previous.resize(depth);
+            path.resize(depth + 1);
+        }
         if (!builder.hasScores(path.back())) {
             scoreInto(line, scores);
             builder.setScores(path.back(), scores);
         }
-        std::swap(letters, previous);
     }
 };
 

@@ -92,15 +92,22 @@ std::uint64_t edgeKey(std::uint32_t parent, char32_t label) noexcept {
 } // namespace
 
 std::uint32_t TrieBuilder::child(std::uint32_t parent, char32_t label) {
+    bool added = false;
+    return child(parent, label, added);
+}
+
+std::uint32_t TrieBuilder::child(std::uint32_t parent, char32_t label, bool& added) {
     const Node& p = nodes_[parent];
-    if (p.lastChild == 0 || (!p.unordered && nodes_[p.lastChild].label < label))
-        return addChild(parent, label);
-    if (p.children > narrow) {
-        if (auto it = wide_.find(edgeKey(parent, label)); it != wide_.end()) return it->second;
-    } else {
-        for (std::uint32_t c = p.firstChild; c != 0; c = nodes_[c].nextSibling)
-            if (nodes_[c].label == label) return c;
+    added = false;
+    if (p.lastChild != 0 && (p.unordered || !(nodes_[p.lastChild].label < label))) {
+        if (p.children > narrow) {
+            if (auto it = wide_.find(edgeKey(parent, label)); it != wide_.end()) return it->second;
+        } else {
+            for (std::uint32_t c = p.firstChild; c != 0; c = nodes_[c].nextSibling)
+                if (nodes_[c].label == label) return c;
+        }
     }
+    added = true;
     return addChild(parent, label);
 }
 
@@ -201,8 +208,10 @@ private:
         return {lo, hi};
     }
     static std::size_t hash(std::uint64_t lo, std::uint64_t hi) noexcept {
-        std::uint64_t h = (lo ^ std::rotl(hi, 29)) * 0x9E3779B97F4A7C15ULL;
-        return static_cast<std::size_t>(h ^ (h >> 31) ^ (hi >> 40));
+        std::uint64_t h = lo ^ (hi * 0x9E3779B97F4A7C15ULL);
+        h ^= h >> 33;
+        h *= 0xFF51AFD7ED558CCDULL;
+        return static_cast<std::size_t>(h ^ (h >> 33));
     }
     void grow() {
         index_.assign(index_.size() * 2, 0);

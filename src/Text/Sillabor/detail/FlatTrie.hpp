@@ -136,6 +136,8 @@ public:
     /// The child of `parent` by `label`, added if it is not there. Children
     /// added in ascending order of label are appended without a search.
     std::uint32_t child(std::uint32_t parent, char32_t label);
+    /// The same, and whether it was added.
+    std::uint32_t child(std::uint32_t parent, char32_t label, bool& added);
     /// Adds a child that `parent` does not have yet.
     std::uint32_t addChild(std::uint32_t parent, char32_t label);
 
