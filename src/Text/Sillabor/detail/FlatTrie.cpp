@@ -314,9 +314,11 @@ TrieBuilder::Placement TrieBuilder::place(TrieTables& t) const {
     const std::size_t n = nodes_.size();
     const std::size_t alphabet = t.codes.size() - 1;
     Placement at;
-    at.slotOf.assign(n, 0);
     at.order.reserve(n);
     at.order.push_back(0);
+    at.slots.reserve(n);
+    at.slots.push_back(FlatTrie::root);
+    at.firstKid.reserve(n + 1);
     at.levels = {0, 1};
     std::vector<TrieTables::Out>& out = t.out;
     std::vector<TrieTables::In>& in = t.in;
@@ -337,6 +339,7 @@ TrieBuilder::Placement TrieBuilder::place(TrieTables& t) const {
     std::vector<std::uint32_t> offsets;
     for (std::size_t k = 0; k < at.order.size(); ++k) {
         if (k == at.levels.back()) at.levels.push_back(at.order.size());
+        at.firstKid.push_back(static_cast<std::uint32_t>(at.order.size()));
         const Node& node = nodes_[at.order[k]];
         if (node.firstChild == 0) continue;
         ++at.parents;
@@ -350,7 +353,7 @@ TrieBuilder::Placement TrieBuilder::place(TrieTables& t) const {
             offsets.push_back(kid.first - first);
         const std::size_t p = map.fit(std::max<std::size_t>(firstFree, first), offsets);
         const std::size_t b = p - first;
-        const State parent = at.slotOf[at.order[k]];
+        const State parent = at.slots[k];
         out[parent].base = checkedId(b);
         maxBase = std::max(maxBase, b);
         const std::size_t end = b + kids.back().first + 1;
@@ -362,8 +365,8 @@ TrieBuilder::Placement TrieBuilder::place(TrieTables& t) const {
             const std::size_t slot = b + cls;
             map.use(slot);
             in[slot].check = parent;
-            at.slotOf[c] = checkedId(slot);
             at.order.push_back(c);
+            at.slots.push_back(checkedId(slot));
         }
         // Searches start at the first free slot, but never far behind the last
         // used one: a hole that no node has fitted for long is given up, so
@@ -371,6 +374,7 @@ TrieBuilder::Placement TrieBuilder::place(TrieTables& t) const {
         frontier = std::max(frontier, end);
         firstFree = map.nextFree(std::max(firstFree, frontier > window ? frontier - window : 1));
     }
+    at.firstKid.push_back(static_cast<std::uint32_t>(at.order.size()));
     // Every base + class must land inside the array, leaves (base 0) included.
     const std::size_t size = std::max(frontier, maxBase + alphabet + 1);
     checkedId(size);
@@ -393,8 +397,8 @@ void TrieBuilder::placeScores(TrieTables& t, const Placement& at) const {
     t.lists = lists_;
     t.lists.shrink();
     t.slotLists.assign(t.out.size(), 0);
-    for (std::size_t u = 0; u < nodes_.size(); ++u)
-        t.slotLists[at.slotOf[u]] = nodes_[u].list;
+    for (std::size_t k = 0; k < at.order.size(); ++k)
+        t.slotLists[at.slots[k]] = nodes_[at.order[k]].list;
 }
 
 // Whether the rows of the automaton can be built, as far as placement tells:
@@ -427,10 +431,10 @@ bool TrieBuilder::linkFailures(TrieTables& t, const Placement& at, Hits form, bo
     const std::size_t width = t.codes.size();
     constexpr unsigned hitBits = TrieTables::hitBits;
     auto rowOf = [&t](State s) -> std::size_t { return t.states[s] >> hitBits; };
-    // Writes the children of node u, at slot s, into the row at `row`.
-    auto writeChildren = [&](std::uint32_t u, State s, std::size_t row) {
-        for (std::uint32_t c = nodes_[u].firstChild; c != 0; c = nodes_[c].nextSibling) {
-            const State child = at.slotOf[c];
+    // Writes the children of the k-th state, at slot s, into the row at `row`.
+    auto writeChildren = [&](std::size_t k, State s, std::size_t row) {
+        for (std::size_t i = at.firstKid[k]; i < at.firstKid[k + 1]; ++i) {
+            const State child = at.slots[i];
             t.rows[row + (child - out[s].base)] = static_cast<std::uint16_t>(child);
         }
     };
@@ -449,8 +453,7 @@ bool TrieBuilder::linkFailures(TrieTables& t, const Placement& at, Hits form, bo
     for (std::size_t level = 1; level + 1 < at.levels.size(); ++level) {
         const auto depth = static_cast<std::int64_t>(level);
         for (std::size_t k = at.levels[level]; k < at.levels[level + 1]; ++k) {
-            const std::uint32_t u = at.order[k];
-            const State s = at.slotOf[u];
+            const State s = at.slots[k];
             const State q = in[s].check;
             const std::uint32_t cls = s - out[q].base;
             State fail = FlatTrie::root;
@@ -507,12 +510,12 @@ bool TrieBuilder::linkFailures(TrieTables& t, const Placement& at, Hits form, bo
                 continue;
             }
             std::size_t row = rowOf(fail);
-            if (nodes_[u].firstChild != 0) {
+            if (at.firstKid[k + 1] != at.firstKid[k]) {
                 const std::size_t from = row;
                 row = rowsUsed;
                 rowsUsed += width;
                 std::copy_n(t.rows.data() + from, width, t.rows.data() + row);
-                writeChildren(u, s, row);
+                writeChildren(k, s, row);
             }
             t.states[s] = static_cast<std::uint32_t>(row << hitBits) | in[s].hits;
         }

@@ -167,10 +167,13 @@ private:
     };
     // Where placement put the nodes.
     struct Placement {
-        std::vector<State> slotOf;        // node -> slot
         std::vector<std::uint32_t> order; // nodes, breadth first
-        std::vector<std::size_t> levels;  // where each depth begins in `order`, and its end
-        std::size_t parents = 0;          // nodes with children
+        std::vector<State> slots;         // the slot of each node of `order`
+        // Where the children of each node of `order` begin in it (they are
+        // contiguous), and one past the last node.
+        std::vector<std::uint32_t> firstKid;
+        std::vector<std::size_t> levels; // where each depth begins in `order`, and its end
+        std::size_t parents = 0;         // nodes with children
     };
     // The phases of `build`, in order.
     void gatherClasses(TrieTables& t) const;
