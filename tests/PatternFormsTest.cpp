@@ -50,23 +50,33 @@ TEST(PatternForms, TheNodeFormScoresAsTheReferenceDoes) {
         }
     }
     // Scores that are not digits (letterless, negative, reaching far past
-    // the word): the node form against the packed form of the same trie.
+    // the word, or a list shorter than its pattern): the node form against
+    // the packed form of the same trie.
+    const std::u32string words[] = {U"", U"a", U"bx", U"ab", U"xab", U"bbbbbb", U"xcdx", U"cdcd"};
+    auto onNodesThenPacked = [&words](const Patterns& p) {
+        std::vector<Scores> onNodes;
+        for (const auto& w : words) {
+            const Patterns fresh(p.scores(), p.children()); // its first lookup
+            onNodes.push_back(lookupPattern(w, fresh));
+            EXPECT_EQ(nodeOf(fresh).packed.peek(), nullptr);
+        }
+        for (int i = 0; i < 1000 && !nodeOf(p).packed.peek(); ++i)
+            (void)lookupPattern(U"ab", p);
+        EXPECT_NE(nodeOf(p).packed.peek(), nullptr);
+        for (std::size_t i = 0; i < std::size(words); ++i)
+            EXPECT_EQ(lookupPattern(words[i], p), onNodes[i]) << utf8(words[i]);
+        return onNodes;
+    };
     const Patterns odd(Scores{0, 0, 0, 3},
                        {{U'a', Patterns(Scores{-1, -2, -3, -4}, {})},
                         {U'.', Patterns(Scores{}, {{U'b', Patterns(Scores{5, 0, 0, 0, 7}, {})}})}});
-    const std::u32string words[] = {U"", U"a", U"bx", U"ab", U"xab", U"bbbbbb"};
-    std::vector<Scores> onNodes;
-    for (const auto& w : words) {
-        const Patterns fresh(odd.scores(), odd.children()); // its first lookup
-        onNodes.push_back(lookupPattern(w, fresh));
-        ASSERT_EQ(nodeOf(fresh).packed.peek(), nullptr);
-    }
-    EXPECT_EQ(onNodes[1], (Scores{0, 0, 3, 3, 3}));
-    for (int i = 0; i < 1000 && !nodeOf(odd).packed.peek(); ++i)
-        (void)lookupPattern(U"ab", odd);
-    ASSERT_NE(nodeOf(odd).packed.peek(), nullptr);
-    for (std::size_t i = 0; i < std::size(words); ++i)
-        EXPECT_EQ(lookupPattern(words[i], odd), onNodes[i]) << utf8(words[i]);
+    EXPECT_EQ(onNodesThenPacked(odd)[1], (Scores{0, 0, 3, 3, 3}));
+    const Patterns shortLists(Scores{},
+                              {{U'a', Patterns(Scores{4}, {})},
+                               {U'c', Patterns(Scores{}, {{U'd', Patterns(Scores{0, 2}, {})}})}});
+    const std::vector<Scores> shortScores = onNodesThenPacked(shortLists);
+    EXPECT_EQ(shortScores[6], (Scores{0, 0, 2, 0}));
+    EXPECT_EQ(shortScores[3], (Scores{4, 0}));
 }
 
 TEST(PatternForms, ATrieIsPackedOnlyOnceItsLookupsPayForIt) {

@@ -450,6 +450,29 @@ bool TrieBuilder::linkFailures(TrieTables& t, const Placement& at, Hits form, bo
     t.hitLists = {};
     std::vector<TrieTables::HitPack> packs;
     PackPool packPool(packs);
+    // Each score list laid over the 16 gaps that end with it: the own pack of
+    // a state whose list is one longer than its depth, as a pattern line
+    // makes it. `tailKind` tells whether the list has a positive score (0: no,
+    // 1: yes, and it fits there, 2: it does not fit; a state reads it score
+    // by score).
+    std::vector<TrieTables::HitPack> tails;
+    std::vector<std::uint8_t> tailKind;
+    if (form == Hits::windowed) {
+        for (std::uint32_t id = 0; t.lists.valid(id); ++id) {
+            const std::span<const Score> list = t.lists[id];
+            TrieTables::HitPack tail{};
+            std::uint8_t kind = 0;
+            for (std::size_t j = 0; j < list.size() && kind != 2; ++j) {
+                if (list[j] <= 0) continue;
+                const auto gap =
+                    static_cast<std::ptrdiff_t>(j + 16) - static_cast<std::ptrdiff_t>(list.size());
+                kind = gap < 0 || list[j] > 255 ? 2 : 1;
+                if (kind == 1) tail.values[gap] = static_cast<std::uint8_t>(list[j]);
+            }
+            tails.push_back(tail);
+            tailKind.push_back(kind);
+        }
+    }
     for (std::size_t level = 1; level + 1 < at.levels.size(); ++level) {
         const auto depth = static_cast<std::int64_t>(level);
         for (std::size_t k = at.levels[level]; k < at.levels[level + 1]; ++k) {
@@ -472,23 +495,29 @@ bool TrieBuilder::linkFailures(TrieTables& t, const Placement& at, Hits form, bo
                 }
             }
             out[s].fail = fail;
-            std::span<const Score> scores = t.lists[t.slotLists[s]];
+            const std::uint32_t list = t.slotLists[s];
+            std::span<const Score> scores = t.lists[list];
             if (!scores.empty())
                 t.reach = std::max(t.reach, static_cast<std::int64_t>(scores.size()) - depth);
             in[s].hits = in[fail].hits;
             if (form == Hits::windowed) {
                 TrieTables::HitPack pack = packs[in[fail].hits];
-                bool raised = false;
-                for (std::size_t j = 0; j < scores.size(); ++j) {
-                    if (scores[j] <= 0) continue;
-                    const std::int64_t k =
-                        static_cast<std::int64_t>(j) - depth - TrieTables::windowStart;
-                    if (k < 0 || k > -TrieTables::windowStart || scores[j] > 255) return false;
-                    std::uint8_t& v = pack.values[k];
-                    v = std::max(v, static_cast<std::uint8_t>(scores[j]));
-                    raised = true;
+                const std::uint8_t kind = tailKind[list];
+                if (kind == 1 && static_cast<std::int64_t>(scores.size()) == depth + 1) {
+                    for (std::size_t i = 0; i < 16; ++i)
+                        pack.values[i] = std::max(pack.values[i], tails[list].values[i]);
+                } else if (kind != 0) {
+                    for (std::size_t j = 0; j < scores.size(); ++j) {
+                        if (scores[j] <= 0) continue;
+                        const std::int64_t gap =
+                            static_cast<std::int64_t>(j) - depth - TrieTables::windowStart;
+                        if (gap < 0 || gap > -TrieTables::windowStart || scores[j] > 255)
+                            return false;
+                        std::uint8_t& v = pack.values[gap];
+                        v = std::max(v, static_cast<std::uint8_t>(scores[j]));
+                    }
                 }
-                if (raised) in[s].hits = packPool.intern(pack);
+                if (kind != 0) in[s].hits = packPool.intern(pack);
             } else {
                 own.clear();
                 for (std::size_t j = 0; j < scores.size(); ++j)
