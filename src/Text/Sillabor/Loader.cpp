@@ -28,7 +28,7 @@ std::string readBytes(const FileLookup& lookup, Language language, std::string_v
 // The patterns of a language, parsed a line at a time from the decompressed
 // bytes, so that the decoded text never exists in full.
 Patterns readPatterns(const FileLookup& lookup, Language language) {
-    const std::string bytes = readBytes(lookup, language, ".pat.txt.gz");
+    std::string bytes = readBytes(lookup, language, ".pat.txt.gz");
     PatternParser parser(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')));
     std::u32string line;
     forEachLine(std::string_view(bytes), [&](std::string_view raw) {
@@ -42,6 +42,7 @@ Patterns readPatterns(const FileLookup& lookup, Language language) {
             parser.line(line);
         }
     });
+    bytes = std::string(); // the text is done with before the trie is packed
     return parser.finish();
 }
 

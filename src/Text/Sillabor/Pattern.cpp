@@ -29,7 +29,7 @@ Patterns makeChain(std::u32string_view letters, Scores scores) {
         for (char32_t c : letters)
             node = builder.addChild(node, c);
         builder.setScores(node, scores);
-        return makeFlat(builder.build());
+        return makeFlat(std::move(builder).build());
     }
     Patterns chain = makeNode(std::move(scores), {});
     for (std::size_t i = letters.size(); i-- > 0;)

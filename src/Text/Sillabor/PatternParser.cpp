@@ -74,7 +74,7 @@ void PatternParser::line(std::string_view asciiLine) {
 }
 
 Patterns PatternParser::finish() {
-    return makeFlat(impl_->builder.build());
+    return makeFlat(std::move(impl_->builder).build());
 }
 
 } // namespace detail

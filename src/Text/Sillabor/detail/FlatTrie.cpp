@@ -252,11 +252,16 @@ void mergeHits(std::span<const Hit> a, std::span<const Hit> b, std::vector<Hit>&
 
 } // namespace
 
-std::shared_ptr<const FlatTrie> TrieBuilder::build(Rows rows) const {
+std::shared_ptr<const FlatTrie> TrieBuilder::build(Rows rows) && {
     TrieTables t;
     gatherClasses(t);
-    const Placement at = place(t);
+    Placement at = place(t);
     placeScores(t, at);
+    t.lists = std::move(lists_);
+    t.lists.shrink();
+    nodes_ = {};
+    wide_ = {};
+    at.order = {};
     // Most tries are windowed: their hits go straight into packs. The rest
     // keep hit lists, and packs where those fit.
     const bool withRows = rows == Rows::whereTheyFit && rowsFit(t, at);
@@ -394,8 +399,6 @@ TrieBuilder::Placement TrieBuilder::place(TrieTables& t) const {
 
 // The score list of each slot.
 void TrieBuilder::placeScores(TrieTables& t, const Placement& at) const {
-    t.lists = lists_;
-    t.lists.shrink();
     t.slotLists.assign(t.out.size(), 0);
     for (std::size_t k = 0; k < at.order.size(); ++k)
         t.slotLists[at.slots[k]] = nodes_[at.order[k]].list;

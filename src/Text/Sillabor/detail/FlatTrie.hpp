@@ -149,7 +149,10 @@ public:
     std::size_t size() const noexcept { return nodes_.size(); }
     void reserve(std::size_t nodes) { nodes_.reserve(nodes); }
 
-    std::shared_ptr<const FlatTrie> build(Rows rows = Rows::whereTheyFit) const;
+    /// The packed trie. Building consumes the builder, whose memory goes back
+    /// as soon as the phases no longer need it, before the largest tables
+    /// are made.
+    std::shared_ptr<const FlatTrie> build(Rows rows = Rows::whereTheyFit) &&;
 
 private:
     // Nodes with more children than this find them through `wide_`, so that
@@ -167,7 +170,7 @@ private:
     };
     // Where placement put the nodes.
     struct Placement {
-        std::vector<std::uint32_t> order; // nodes, breadth first
+        std::vector<std::uint32_t> order; // nodes, breadth first (until the scores are placed)
         std::vector<State> slots;         // the slot of each node of `order`
         // Where the children of each node of `order` begin in it (they are
         // contiguous), and one past the last node.

@@ -73,7 +73,7 @@ std::shared_ptr<const FlatTrie> pack(const Cursor& top, Rows rows) {
         for (std::size_t i = 0; i < cursor.childCount(); ++i)
             stack.emplace_back(cursor.child(i), builder.addChild(node, cursor.label(i)));
     }
-    return builder.build(rows);
+    return std::move(builder).build(rows);
 }
 
 NodeRep::~NodeRep() {
