@@ -31,10 +31,16 @@ Patterns readPatterns(const FileLookup& lookup, Language language) {
     std::string bytes = readBytes(lookup, language, ".pat.txt.gz");
     PatternParser parser(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')));
     std::u32string line;
+    unsigned char high = 0; // the whole file first: most are ASCII
+    for (char b : bytes)
+        high |= static_cast<unsigned char>(b);
+    const bool ascii = high < 0x80;
     forEachLine(std::string_view(bytes), [&](std::string_view raw) {
-        unsigned char high = 0;
-        for (char b : raw)
-            high |= static_cast<unsigned char>(b);
+        if (!ascii) {
+            high = 0;
+            for (char b : raw)
+                high |= static_cast<unsigned char>(b);
+        }
         if (high < 0x80) {
             parser.line(raw); // ASCII: bytes are code points
         } else {

@@ -377,7 +377,8 @@ TrieBuilder::Placement TrieBuilder::place(TrieTables& t) const {
         // used one: a hole that no node has fitted for long is given up, so
         // that searches do not rescan the full slots around it.
         frontier = std::max(frontier, end);
-        firstFree = map.nextFree(std::max(firstFree, frontier > window ? frontier - window : 1));
+        const std::size_t from = std::max(firstFree, frontier > window ? frontier - window : 1);
+        if (from != firstFree || map.used(firstFree)) firstFree = map.nextFree(from);
     }
     at.firstKid.push_back(static_cast<std::uint32_t>(at.order.size()));
     // Every base + class must land inside the array, leaves (base 0) included.
