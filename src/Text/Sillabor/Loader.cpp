@@ -29,12 +29,17 @@ std::string readBytes(const FileLookup& lookup, Language language, std::string_v
 // bytes, so that the decoded text never exists in full.
 Patterns readPatterns(const FileLookup& lookup, Language language) {
     std::string bytes = readBytes(lookup, language, ".pat.txt.gz");
-    PatternParser parser(static_cast<std::size_t>(std::count(bytes.begin(), bytes.end(), '\n')));
-    std::u32string line;
-    unsigned char high = 0; // the whole file first: most are ASCII
-    for (char b : bytes)
+    // The whole file first, in one pass: its lines, and whether it is ASCII
+    // (most are).
+    std::size_t lines = 0;
+    unsigned char high = 0;
+    for (char b : bytes) {
+        lines += b == '\n' ? 1 : 0;
         high |= static_cast<unsigned char>(b);
+    }
     const bool ascii = high < 0x80;
+    PatternParser parser(lines);
+    std::u32string line;
     forEachLine(std::string_view(bytes), [&](std::string_view raw) {
         if (!ascii) {
             high = 0;
