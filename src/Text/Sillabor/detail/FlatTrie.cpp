@@ -91,11 +91,6 @@ std::uint64_t edgeKey(std::uint32_t parent, char32_t label) noexcept {
 }
 } // namespace
 
-std::uint32_t TrieBuilder::child(std::uint32_t parent, char32_t label) {
-    bool added = false;
-    return child(parent, label, added);
-}
-
 std::uint32_t TrieBuilder::child(std::uint32_t parent, char32_t label, bool& added) {
     const Node& p = nodes_[parent];
     added = false;

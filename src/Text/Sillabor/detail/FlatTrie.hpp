@@ -93,7 +93,6 @@ struct TrieTables {
     // match, every start is `windowStart`.
     struct alignas(16) HitPack {
         std::uint8_t values[16];
-        friend bool operator==(const HitPack&, const HitPack&) = default;
     };
     /// In `states`, a slot's hit id takes the low `hitBits` bits and the
     /// offset of its row the rest.
@@ -133,10 +132,9 @@ class TrieBuilder {
 public:
     TrieBuilder();
 
-    /// The child of `parent` by `label`, added if it is not there. Children
-    /// added in ascending order of label are appended without a search.
-    std::uint32_t child(std::uint32_t parent, char32_t label);
-    /// The same, and whether it was added.
+    /// The child of `parent` by `label`, added (and `added` set) if it is not
+    /// there. Children added in ascending order of label are appended
+    /// without a search.
     std::uint32_t child(std::uint32_t parent, char32_t label, bool& added);
     /// Adds a child that `parent` does not have yet.
     std::uint32_t addChild(std::uint32_t parent, char32_t label);
