@@ -30,23 +30,24 @@ std::string readBytes(const FileLookup& lookup, Language language, std::string_v
 Patterns readPatterns(const FileLookup& lookup, Language language) {
     std::string bytes = readBytes(lookup, language, ".pat.txt.gz");
     // The whole file first, in one pass: its lines, and whether it is ASCII
-    // (most are).
+    // (most are; the others are looked at line by line).
     std::size_t lines = 0;
     unsigned char high = 0;
     for (char b : bytes) {
         lines += b == '\n' ? 1 : 0;
         high |= static_cast<unsigned char>(b);
     }
-    const bool ascii = high < 0x80;
+    const bool asciiFile = high < 0x80;
+    auto ascii = [](std::string_view text) {
+        unsigned char bits = 0;
+        for (char b : text)
+            bits |= static_cast<unsigned char>(b);
+        return bits < 0x80;
+    };
     PatternParser parser(lines);
     std::u32string line;
     forEachLine(std::string_view(bytes), [&](std::string_view raw) {
-        if (!ascii) {
-            high = 0;
-            for (char b : raw)
-                high |= static_cast<unsigned char>(b);
-        }
-        if (high < 0x80) {
+        if (asciiFile || ascii(raw)) {
             parser.line(raw); // ASCII: bytes are code points
         } else {
             decodeUtf8Lenient(raw, line);

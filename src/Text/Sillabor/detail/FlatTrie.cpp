@@ -23,19 +23,22 @@ std::uint64_t hashItem(const Hit& h) noexcept {
     return mix(static_cast<std::uint64_t>(h.rel), static_cast<std::uint64_t>(h.value));
 }
 
-template <class T>
-std::uint64_t hashList(std::span<const T> list) noexcept {
-    std::uint64_t h = list.size();
-    for (const T& x : list)
-        h = mix(h, hashItem(x));
-    // The final mix of MurmurHash3, so that the low bits, which pick the
-    // bucket, depend on the high bits of the items too: a multiplication
-    // alone never brings those down.
+// The final mix of MurmurHash3, so that the low bits, which pick a bucket,
+// depend on the high bits too: a multiplication alone never brings those down.
+std::uint64_t mixBits(std::uint64_t h) noexcept {
     h ^= h >> 33;
     h *= 0xFF51AFD7ED558CCDULL;
     h ^= h >> 33;
     h *= 0xC4CEB9FE1A85EC53ULL;
     return h ^ (h >> 33);
+}
+
+template <class T>
+std::uint64_t hashList(std::span<const T> list) noexcept {
+    std::uint64_t h = list.size();
+    for (const T& x : list)
+        h = mix(h, hashItem(x));
+    return mixBits(h);
 }
 
 // Trie ids count up from 1 across the process.
@@ -203,10 +206,7 @@ private:
         return {lo, hi};
     }
     static std::size_t hash(std::uint64_t lo, std::uint64_t hi) noexcept {
-        std::uint64_t h = lo ^ (hi * 0x9E3779B97F4A7C15ULL);
-        h ^= h >> 33;
-        h *= 0xFF51AFD7ED558CCDULL;
-        return static_cast<std::size_t>(h ^ (h >> 33));
+        return static_cast<std::size_t>(mixBits(lo ^ (hi * 0x9E3779B97F4A7C15ULL)));
     }
     void grow() {
         index_.assign(index_.size() * 2, 0);
@@ -257,18 +257,15 @@ std::shared_ptr<const FlatTrie> TrieBuilder::build(Rows rows) && {
     nodes_ = {};
     wide_ = {};
     at.order = {};
-    // Most tries are windowed: their hits go straight into packs. The rest
-    // keep hit lists, and packs where those fit.
+    // Most tries are windowed: their hits go straight into packs, and they
+    // may have rows. The rest keep hit lists, and packs where those fit, but
+    // no rows: a failed windowed pass leaves its rows to be dropped.
     const bool withRows = rows == Rows::whereTheyFit && rowsFit(t, at);
     if (t.slotLists[FlatTrie::root] != 0 || !linkFailures(t, at, Hits::windowed, withRows)) {
         t.rows = {};
         t.states = {};
         linkFailures(t, at, Hits::listed, false);
         packHits(t);
-    }
-    if (!t.windowed || t.packs.size() > (std::size_t{1} << TrieTables::hitBits)) {
-        t.rows = {};
-        t.states = {};
     }
     return std::make_shared<const FlatTrie>(std::move(t));
 }
