@@ -145,8 +145,9 @@ TEST(PatternForms, RowsStepAsTheFailureLinksDo) {
         const Patterns t = parsePatterns(text);
         const FlatTrie& byRows = Text::Sillabor::detail::packedTrie(t);
         const auto byLinks = Text::Sillabor::detail::pack(Cursor(t), Rows::never);
-        ASSERT_FALSE(byLinks->hasRows());
+        ASSERT_FALSE(byLinks->rowsPlanned());
         ASSERT_TRUE(byRows.packed()) << utf8(text);
+        byRows.makeRows();
         withRows += byRows.hasRows();
         for (int k = 0; k < 30; ++k) {
             const std::u32string w = random.word(U"abc\u00e9x", 16);
@@ -164,10 +165,26 @@ TEST(PatternForms, RowsStepAsTheFailureLinksDo) {
     // A trie too large for rows steps by its links.
     EXPECT_FALSE(Text::Sillabor::detail::packedTrie(
                      languageHyphenator(Language::Hungarian).hyphenatorPatterns)
-                     .hasRows());
-    EXPECT_TRUE(Text::Sillabor::detail::packedTrie(
-                    languageHyphenator(Language::English_US).hyphenatorPatterns)
-                    .hasRows());
+                     .rowsPlanned());
+}
+
+TEST(PatternForms, RowsAreMadeOnceEnoughWordsHaveBeenMarked) {
+    // A first use pays for the trie and its links only; the rows come once
+    // the links have marked enough words to be worth replacing.
+    using Text::Sillabor::detail::FlatTrie;
+    const Hyphenator h = loadHyphenator(Language::English_US);
+    const std::vector<std::u32string> expected = hyphenate(h, U"typesetting");
+    const FlatTrie& trie = Text::Sillabor::detail::packedTrie(h.hyphenatorPatterns);
+    ASSERT_TRUE(trie.rowsPlanned());
+    std::uint64_t words = 1;
+    for (; words < FlatTrie::rowsAfterWords; ++words) {
+        ASSERT_FALSE(trie.hasRows()) << words;
+        ASSERT_EQ(hyphenate(h, U"typesetting"), expected);
+    }
+    EXPECT_TRUE(trie.hasRows());
+    const std::size_t withRows = trie.bytes();
+    EXPECT_EQ(hyphenate(h, U"typesetting"), expected);
+    EXPECT_EQ(trie.bytes(), withRows);
 }
 
 TEST(PatternForms, HitsBeyondTheWindowScoreAsTheReferenceDoes) {

@@ -24,7 +24,7 @@ namespace {
 Patterns makeChain(std::u32string_view letters, Scores scores) {
     if (letters.size() > 32) {
         detail::TrieBuilder builder;
-        builder.reserve(letters.size() + 1);
+        builder.reserve(letters.size() + 1, 1);
         std::uint32_t node = 0;
         for (char32_t c : letters)
             node = builder.addChild(node, c);

@@ -62,7 +62,7 @@ struct PatternParser::Impl {
 };
 
 PatternParser::PatternParser(std::size_t expectedLines) : impl_(std::make_unique<Impl>()) {
-    impl_->builder.reserve(expectedLines * 2 + 1);
+    impl_->builder.reserve(expectedLines * 2 + 1, expectedLines);
 }
 PatternParser::~PatternParser() = default;
 

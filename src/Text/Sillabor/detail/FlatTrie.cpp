@@ -55,20 +55,30 @@ std::uint32_t checkedId(std::size_t n) {
 } // namespace
 
 template <class T>
+void ListPool<T>::reserve(std::size_t lists) {
+    if (index_.size() < 2 * (lists + 1)) rehash(std::bit_ceil(2 * (lists + 1)));
+}
+
+// Re-seats every id in an index of `size` buckets.
+template <class T>
+void ListPool<T>::rehash(std::size_t size) {
+    const std::size_t count = offsets_.size() - 1;
+    index_.assign(size, 0);
+    for (std::uint32_t id = 1; id < count; ++id) {
+        std::size_t i = hashList((*this)[id]) & (size - 1);
+        while (index_[i] != 0)
+            i = (i + 1) & (size - 1);
+        index_[i] = id;
+    }
+}
+
+template <class T>
 std::uint32_t ListPool<T>::intern(std::span<const T> list) {
     if (list.empty()) return 0;
     const std::size_t count = offsets_.size() - 1; // lists so far, the empty one included
-    if (index_.size() < 2 * (count + 1)) {
-        // Grow to keep the load under one half, and re-seat every id.
-        std::size_t size = std::max<std::size_t>(16, std::bit_ceil(4 * (count + 1)));
-        index_.assign(size, 0);
-        for (std::uint32_t id = 1; id < count; ++id) {
-            std::size_t i = hashList((*this)[id]) & (size - 1);
-            while (index_[i] != 0)
-                i = (i + 1) & (size - 1);
-            index_[i] = id;
-        }
-    }
+    // Grow to keep the load under one half.
+    if (index_.size() < 2 * (count + 1))
+        rehash(std::max<std::size_t>(16, std::bit_ceil(4 * (count + 1))));
     const std::size_t mask = index_.size() - 1;
     std::size_t i = hashList(list) & mask;
     while (index_[i] != 0) {
@@ -259,12 +269,11 @@ std::shared_ptr<const FlatTrie> TrieBuilder::build(Rows rows) && {
     at.order = {};
     // Most tries are windowed: their hits go straight into packs, and they
     // may have rows. The rest keep hit lists, and packs where those fit, but
-    // no rows: a failed windowed pass leaves its rows to be dropped.
-    const bool withRows = rows == Rows::whereTheyFit && rowsFit(t, at);
-    if (t.slotLists[FlatTrie::root] != 0 || !linkFailures(t, at, Hits::windowed, withRows)) {
-        t.rows = {};
-        t.states = {};
-        linkFailures(t, at, Hits::listed, false);
+    // no rows.
+    if (t.slotLists[FlatTrie::root] == 0 && linkFailures(t, at, Hits::windowed)) {
+        t.rowsPlanned = rows == Rows::whereTheyFit && rowsFit(t);
+    } else {
+        linkFailures(t, at, Hits::listed);
         packHits(t);
     }
     return std::make_shared<const FlatTrie>(std::move(t));
@@ -315,7 +324,6 @@ TrieBuilder::Placement TrieBuilder::place(TrieTables& t) const {
     at.order.push_back(0);
     at.slots.reserve(n);
     at.slots.push_back(FlatTrie::root);
-    at.firstKid.reserve(n + 1);
     at.levels = {0, 1};
     std::vector<TrieTables::Out>& out = t.out;
     std::vector<TrieTables::In>& in = t.in;
@@ -336,10 +344,9 @@ TrieBuilder::Placement TrieBuilder::place(TrieTables& t) const {
     std::vector<std::uint32_t> offsets;
     for (std::size_t k = 0; k < at.order.size(); ++k) {
         if (k == at.levels.back()) at.levels.push_back(at.order.size());
-        at.firstKid.push_back(static_cast<std::uint32_t>(at.order.size()));
         const Node& node = nodes_[at.order[k]];
         if (node.firstChild == 0) continue;
-        ++at.parents;
+        ++t.parents;
         kids.clear();
         for (std::uint32_t c = node.firstChild; c != 0; c = nodes_[c].nextSibling)
             kids.emplace_back(t.classes(nodes_[c].label), c);
@@ -348,7 +355,8 @@ TrieBuilder::Placement TrieBuilder::place(TrieTables& t) const {
         offsets.clear();
         for (const auto& kid : kids)
             offsets.push_back(kid.first - first);
-        const std::size_t p = map.fit(std::max<std::size_t>(firstFree, first), offsets);
+        // A parent's base is never 0, which marks the leaves.
+        const std::size_t p = map.fit(std::max<std::size_t>(firstFree, first + 1), offsets);
         const std::size_t b = p - first;
         const State parent = at.slots[k];
         out[parent].base = checkedId(b);
@@ -372,7 +380,6 @@ TrieBuilder::Placement TrieBuilder::place(TrieTables& t) const {
         const std::size_t from = std::max(firstFree, frontier > window ? frontier - window : 1);
         if (from != firstFree || map.used(firstFree)) firstFree = map.nextFree(from);
     }
-    at.firstKid.push_back(static_cast<std::uint32_t>(at.order.size()));
     // Every base + class must land inside the array, leaves (base 0) included.
     const std::size_t size = std::max(frontier, maxBase + alphabet + 1);
     checkedId(size);
@@ -397,51 +404,26 @@ void TrieBuilder::placeScores(TrieTables& t, const Placement& at) const {
         t.slotLists[at.slots[k]] = nodes_[at.order[k]].list;
 }
 
-// Whether the rows of the automaton can be built, as far as placement tells:
-// every slot fits 16 bits and the rows take at most 1 MiB. (The hits must
-// also fit, which only the failure links tell.)
-bool TrieBuilder::rowsFit(const TrieTables& t, const Placement& at) {
-    return t.out.size() <= 0x10000 &&
-           std::max<std::size_t>(at.parents, 1) * t.codes.size() <= (std::size_t{1} << 19);
+// Whether the rows of a windowed automaton can be made: every slot fits 16
+// bits, every hit id the bits beside a row's offset, and the rows take at
+// most 1 MiB.
+bool TrieBuilder::rowsFit(const TrieTables& t) {
+    return t.out.size() <= 0x10000 && t.packs.size() <= (std::size_t{1} << TrieTables::hitBits) &&
+           std::max<std::size_t>(t.parents, 1) * t.codes.size() <= (std::size_t{1} << 19);
 }
 
 // Failure links and merged hits, breadth first so that a state's suffix is
-// done before the state.
-//
-// With `rows`, the automaton's rows are built in the same pass, and they give
-// each failure link in one read: the failure state of s, the child of q by c,
-// is the step from q's failure state by c, whose row is finished since it is
-// shallower than s. A state with children gets its own row: its failure
-// state's row with its own children written over it. A state without
-// children steps exactly as its failure state does, and shares that row.
-// Without rows, the failure link is found by walking q's failure chain.
+// done before the state. The failure state of s, the child of q by c, is
+// found by walking q's failure chain for the first state with a child by c.
 //
 // The merged hits of a state are either a hit list (`Hits::listed`) or,
 // where every pattern scores only the 16 gaps up to the end of its match with
 // values up to 255, a pack (`Hits::windowed`): the failure state's pack
 // raised by the state's own scores. A windowed pass returns false, having
 // left the tables to be done again, at the first score that does not fit.
-bool TrieBuilder::linkFailures(TrieTables& t, const Placement& at, Hits form, bool rows) const {
+bool TrieBuilder::linkFailures(TrieTables& t, const Placement& at, Hits form) const {
     std::vector<TrieTables::Out>& out = t.out;
     std::vector<TrieTables::In>& in = t.in;
-    const std::size_t width = t.codes.size();
-    constexpr unsigned hitBits = TrieTables::hitBits;
-    auto rowOf = [&t](State s) -> std::size_t { return t.states[s] >> hitBits; };
-    // Writes the children of the k-th state, at slot s, into the row at `row`.
-    auto writeChildren = [&](std::size_t k, State s, std::size_t row) {
-        for (std::size_t i = at.firstKid[k]; i < at.firstKid[k + 1]; ++i) {
-            const State child = at.slots[i];
-            t.rows[row + (child - out[s].base)] = static_cast<std::uint16_t>(child);
-        }
-    };
-    std::size_t rowsUsed = width; // the root's row comes first
-    if (rows) {
-        // One row per state with children (the root's included, children or
-        // not), written in place: the vector is never grown row by row.
-        t.rows.assign(std::max<std::size_t>(at.parents, 1) * width, FlatTrie::root);
-        t.states.assign(out.size(), 0);
-        writeChildren(0, FlatTrie::root, 0);
-    }
     std::vector<Hit> own, merged;
     t.hitLists = {};
     std::vector<TrieTables::HitPack> packs;
@@ -476,11 +458,7 @@ bool TrieBuilder::linkFailures(TrieTables& t, const Placement& at, Hits form, bo
             const State q = in[s].check;
             const std::uint32_t cls = s - out[q].base;
             State fail = FlatTrie::root;
-            if (q == FlatTrie::root) {
-                // Depth 1: the failure is the root.
-            } else if (rows) {
-                fail = t.rows[rowOf(out[q].fail) + cls];
-            } else {
+            if (q != FlatTrie::root) { // at depth 1 the failure is the root
                 for (State f = out[q].fail;; f = out[f].fail) {
                     const State g = out[f].base + cls;
                     if (in[g].check == f) {
@@ -526,23 +504,6 @@ bool TrieBuilder::linkFailures(TrieTables& t, const Placement& at, Hits form, bo
                     in[s].hits = t.hitLists.intern(merged);
                 }
             }
-            if (!rows) continue;
-            if (in[s].hits >> hitBits != 0) {
-                // Too many distinct hits for a row's state word: no rows.
-                rows = false;
-                t.rows = {};
-                t.states = {};
-                continue;
-            }
-            std::size_t row = rowOf(fail);
-            if (at.firstKid[k + 1] != at.firstKid[k]) {
-                const std::size_t from = row;
-                row = rowsUsed;
-                rowsUsed += width;
-                std::copy_n(t.rows.data() + from, width, t.rows.data() + row);
-                writeChildren(k, s, row);
-            }
-            t.states[s] = static_cast<std::uint32_t>(row << hitBits) | in[s].hits;
         }
     }
     if (form == Hits::listed) {
@@ -629,8 +590,60 @@ std::size_t FlatTrie::bytes() const noexcept {
            t_.slotLists.capacity() * sizeof(std::uint32_t) +
            (index_.peek() ? index_.peek()->bytes() : 0) + t_.lists.bytes() + t_.hitLists.bytes() +
            t_.packs.capacity() * sizeof(HitPack) + t_.packStart.capacity() * sizeof(std::int32_t) +
-           t_.rows.capacity() * sizeof(std::uint16_t) +
-           t_.states.capacity() * sizeof(std::uint32_t);
+           (rows_.peek() ? rows_.peek()->bytes() : 0);
+}
+
+void FlatTrie::makeRows() const {
+    if (t_.rowsPlanned) rows_.get([this] { return buildRows(); });
+}
+
+void FlatTrie::makeRowsQuietly() const noexcept {
+    try {
+        makeRows();
+    } catch (...) {
+        // Out of memory: the failure links still step correctly.
+    }
+}
+
+// The rows, breadth first from the root's, so that each state's failure state
+// (which is shallower) has its row before the state. A state with children
+// gets its own row: its failure state's row with its children written over
+// it. A leaf steps as its failure state does, and shares that row.
+FlatTrie::RowTable FlatTrie::buildRows() const {
+    const std::size_t width = t_.codes.size();
+    const Out* const out = t_.out.data();
+    const In* const in = t_.in.data();
+    RowTable table;
+    table.rows.resize(std::max<std::size_t>(t_.parents, 1) * width);
+    table.states.assign(t_.out.size(), 0);
+    std::uint16_t* const rows = table.rows.data();
+    std::uint32_t* const states = table.states.data();
+    std::vector<State> queue;
+    queue.reserve(t_.stateCount);
+    queue.push_back(root);
+    std::size_t used = 0;
+    for (std::size_t k = 0; k < queue.size(); ++k) {
+        const State s = queue[k];
+        const Out o = out[s];
+        std::size_t row = states[o.fail] >> TrieTables::hitBits;
+        if (s == root || o.base != 0) {
+            std::uint16_t* const to = rows + used;
+            const std::uint16_t* const from = rows + row;
+            for (std::uint32_t c = 0; c < width; ++c) {
+                const State child = o.base + c;
+                if (c != 0 && in[child].check == s) {
+                    to[c] = static_cast<std::uint16_t>(child);
+                    queue.push_back(child);
+                } else {
+                    to[c] = s == root ? static_cast<std::uint16_t>(root) : from[c];
+                }
+            }
+            row = used;
+            used += width;
+        }
+        states[s] = static_cast<std::uint32_t>(row << TrieTables::hitBits) | in[s].hits;
+    }
+    return table;
 }
 
 } // namespace Text::Sillabor::detail

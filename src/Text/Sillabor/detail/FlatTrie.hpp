@@ -32,6 +32,8 @@ class ListPool {
 public:
     ListPool() : offsets_{0, 0} {}
     std::uint32_t intern(std::span<const T> list);
+    /// Room to intern `lists` distinct lists without growing the index.
+    void reserve(std::size_t lists);
     bool valid(std::uint32_t id) const noexcept { return id + 1 < offsets_.size(); }
     std::span<const T> operator[](std::uint32_t id) const noexcept {
         return {items_.data() + offsets_[id], items_.data() + offsets_[id + 1]};
@@ -47,6 +49,7 @@ public:
     }
 
 private:
+    void rehash(std::size_t size);
     std::vector<T> items_;
     std::vector<std::uint32_t> offsets_; // list id -> start in items_; one more for the end
     std::vector<std::uint32_t> index_;   // open addressing over ids, for interning
@@ -108,12 +111,8 @@ struct TrieTables {
     ListPool<Hit> hitLists;     // per hit id, unless `packed`
     std::vector<HitPack> packs; // per hit id, when `packed`
     std::vector<std::int32_t> packStart;
-    // The automaton as rows, when the trie is packed and small enough: the
-    // step from slot s by class c goes to rows[row(s) + c], where states[s]
-    // holds row(s) and the hit id of s. A state without children shares the
-    // row of its failure state; class 0 leads to the root from everywhere.
-    std::vector<std::uint16_t> rows;
-    std::vector<std::uint32_t> states;
+    std::size_t parents = 0;  // states with children; a leaf's base is 0, a parent's never
+    bool rowsPlanned = false; // whether the automaton may be kept as rows (see FlatTrie::Rows)
     // The largest (score list length - depth) over the scored states.
     std::int64_t reach = std::numeric_limits<std::int64_t>::min();
     bool packed = false;        // every hit list fits a HitPack, and the root has no scores
@@ -123,7 +122,7 @@ struct TrieTables {
     std::size_t stateCount = 1; // slots in use
 };
 
-/// Whether a FlatTrie keeps its automaton as rows: wherever they fit (the
+/// Whether a FlatTrie may keep its automaton as rows: wherever they fit (the
 /// rule), or never (to test the other form against them).
 enum class Rows { whereTheyFit, never };
 
@@ -145,7 +144,11 @@ public:
     void setList(std::uint32_t node, std::uint32_t list) noexcept { nodes_[node].list = list; }
     bool hasScores(std::uint32_t node) const noexcept { return nodes_[node].list != 0; }
     std::size_t size() const noexcept { return nodes_.size(); }
-    void reserve(std::size_t nodes) { nodes_.reserve(nodes); }
+    /// Room for `nodes` nodes and `lists` distinct score lists.
+    void reserve(std::size_t nodes, std::size_t lists) {
+        nodes_.reserve(nodes);
+        lists_.reserve(lists);
+    }
 
     /// The packed trie. Building consumes the builder, whose memory goes back
     /// as soon as the phases no longer need it, before the largest tables
@@ -170,19 +173,15 @@ private:
     struct Placement {
         std::vector<std::uint32_t> order; // nodes, breadth first (until the scores are placed)
         std::vector<State> slots;         // the slot of each node of `order`
-        // Where the children of each node of `order` begin in it (they are
-        // contiguous), and one past the last node.
-        std::vector<std::uint32_t> firstKid;
-        std::vector<std::size_t> levels; // where each depth begins in `order`, and its end
-        std::size_t parents = 0;         // nodes with children
+        std::vector<std::size_t> levels;  // where each depth begins in `order`, and its end
     };
     // The phases of `build`, in order.
     void gatherClasses(TrieTables& t) const;
     Placement place(TrieTables& t) const;
     void placeScores(TrieTables& t, const Placement& at) const;
-    static bool rowsFit(const TrieTables& t, const Placement& at);
+    static bool rowsFit(const TrieTables& t);
     enum class Hits { windowed, listed };
-    bool linkFailures(TrieTables& t, const Placement& at, Hits form, bool rows) const;
+    bool linkFailures(TrieTables& t, const Placement& at, Hits form) const;
     static void packHits(TrieTables& t);
 
     std::vector<Node> nodes_;
@@ -281,11 +280,11 @@ public:
                 maxBytes(gaps + (static_cast<std::ptrdiff_t>(j) + 1 + starts[h]), packs[h].values);
         };
         const std::uint32_t dot = t_.dotClass;
-        if (!t_.rows.empty()) {
+        if (const RowTable* const table = rows_.peek()) {
             // One row read and one state read a step, whatever the failures.
             constexpr std::uint32_t hitMask = (1u << TrieTables::hitBits) - 1;
-            const std::uint16_t* const rows = t_.rows.data();
-            const std::uint32_t* const states = t_.states.data();
+            const std::uint16_t* const rows = table->rows.data();
+            const std::uint32_t* const states = table->states.data();
             std::uint32_t s = states[t_.afterDot];
             mark(0, s & hitMask);
             // Every pack starts at the same gap relative to its match, and
@@ -316,6 +315,7 @@ public:
             mark(n + 1, s & hitMask);
             return;
         }
+        if (t_.rowsPlanned) countWordWithoutRows();
         const Out* const out = t_.out.data();
         const In* const in = t_.in.data();
         // The leading "." always leads to the same state.
@@ -340,8 +340,18 @@ public:
     bool empty() const noexcept { return t_.stateCount == 1 && !rootScored(); }
     /// The number of states, the root included.
     std::size_t stateCount() const noexcept { return t_.stateCount; }
-    /// Whether the automaton is kept as rows (small packed tries).
-    bool hasRows() const noexcept { return !t_.rows.empty(); }
+    /// Whether the automaton may be kept as rows (small packed tries), and
+    /// whether it is: the rows are made once `rowsAfterWords` words have been
+    /// marked without them, or by `makeRows`.
+    bool rowsPlanned() const noexcept { return t_.rowsPlanned; }
+    bool hasRows() const noexcept { return rows_.peek() != nullptr; }
+    /// Makes the rows now, if they are planned and not made yet.
+    void makeRows() const;
+    /// Words marked by the failure links before the rows are made: enough to
+    /// spare a caller who marks a few words the cost of the rows (about as
+    /// much as the rest of the trie's build), and few enough that a caller
+    /// who marks many soon has the faster steps.
+    static constexpr std::uint64_t rowsAfterWords = 1000;
 
     /// True when the root carries scores (a pattern without letters).
     bool rootScored() const noexcept { return t_.slotLists[root] != 0; }
@@ -371,6 +381,29 @@ private:
     };
     const Index& index() const;
     OnceCell<Index> index_;
+
+    // The automaton as rows, for a packed trie small enough: the step from
+    // slot s by class c goes to rows[row(s) + c], where states[s] holds
+    // row(s) and the hit id of s. A state without children shares the row of
+    // its failure state; class 0 leads to the root from everywhere.
+    struct RowTable {
+        std::vector<std::uint16_t> rows;
+        std::vector<std::uint32_t> states;
+        std::size_t bytes() const noexcept {
+            return rows.capacity() * sizeof(std::uint16_t) +
+                   states.capacity() * sizeof(std::uint32_t);
+        }
+    };
+    RowTable buildRows() const;
+    OnceCell<RowTable> rows_;
+    mutable std::atomic<std::uint64_t> wordsWithoutRows_{0};
+    // Counts a word marked without rows, and makes the rows at the
+    // `rowsAfterWords`-th; a failure to make them leaves the links in use.
+    void countWordWithoutRows() const noexcept {
+        if (wordsWithoutRows_.fetch_add(1, std::memory_order_relaxed) + 1 == rowsAfterWords)
+            makeRowsQuietly();
+    }
+    void makeRowsQuietly() const noexcept;
 
     // The automaton's step from q by class c: the child, or the child of the
     // longest suffix that has one, or the root. Class 0 (a character no
