@@ -9,6 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 namespace {
 
 using namespace sillabor_test;
@@ -185,6 +188,31 @@ TEST(PatternForms, RowsAreMadeOnceEnoughWordsHaveBeenMarked) {
     const std::size_t withRows = trie.bytes();
     EXPECT_EQ(hyphenate(h, U"typesetting"), expected);
     EXPECT_EQ(trie.bytes(), withRows);
+}
+
+TEST(PatternForms, ThreadsThatCrossTheRowThresholdAgree) {
+    // Four threads score words on one fresh trie while one of them makes the
+    // rows: every word is cut the same way before, during and after.
+    const Hyphenator h = loadHyphenator(Language::English_US);
+    const Hyphenator other = loadHyphenator(Language::English_US);
+    const std::vector<std::u32string> words{U"typesetting", U"encyclopedia", U"algorithmically",
+                                            U"representation", U"hyphenation"};
+    std::vector<std::vector<std::u32string>> expected;
+    for (const std::u32string& w : words)
+        expected.push_back(hyphenate(other, w));
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> threads;
+    for (std::size_t t = 0; t < 4; ++t)
+        threads.emplace_back([&, t] {
+            for (std::size_t i = 0; i < 600; ++i) {
+                const std::size_t k = (i + t) % words.size();
+                if (hyphenate(h, words[k]) != expected[k]) wrong.fetch_add(1);
+            }
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(wrong.load(), 0);
+    EXPECT_TRUE(Text::Sillabor::detail::packedTrie(h.hyphenatorPatterns).hasRows());
 }
 
 TEST(PatternForms, HitsBeyondTheWindowScoreAsTheReferenceDoes) {
