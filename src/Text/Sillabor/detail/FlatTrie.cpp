@@ -628,15 +628,14 @@ FlatTrie::RowTable FlatTrie::buildRows() const {
         std::size_t row = states[o.fail] >> TrieTables::hitBits;
         if (s == root || o.base != 0) {
             std::uint16_t* const to = rows + used;
-            const std::uint16_t* const from = rows + row;
-            for (std::uint32_t c = 0; c < width; ++c) {
-                const State child = o.base + c;
-                if (c != 0 && in[child].check == s) {
-                    to[c] = static_cast<std::uint16_t>(child);
-                    queue.push_back(child);
-                } else {
-                    to[c] = s == root ? static_cast<std::uint16_t>(root) : from[c];
-                }
+            if (s == root)
+                std::fill_n(to, width, static_cast<std::uint16_t>(root));
+            else
+                std::copy_n(rows + row, width, to);
+            for (std::uint32_t c = 1; c < width; ++c) {
+                if (in[o.base + c].check != s) continue;
+                to[c] = static_cast<std::uint16_t>(o.base + c);
+                queue.push_back(o.base + c);
             }
             row = used;
             used += width;
