@@ -52,6 +52,20 @@ std::uint32_t checkedId(std::size_t n) {
     return static_cast<std::uint32_t>(n);
 }
 
+// Refills an open-addressing index of `size` buckets (a power of two; 0
+// marks an empty one) with the ids 1..count - 1, each at the first free
+// bucket from its hash on.
+template <class HashOf>
+void reseat(std::vector<std::uint32_t>& index, std::size_t size, std::size_t count, HashOf hashOf) {
+    index.assign(size, 0);
+    for (std::uint32_t id = 1; id < count; ++id) {
+        std::size_t i = hashOf(id) & (size - 1);
+        while (index[i] != 0)
+            i = (i + 1) & (size - 1);
+        index[i] = id;
+    }
+}
+
 } // namespace
 
 template <class T>
@@ -59,17 +73,10 @@ void ListPool<T>::reserve(std::size_t lists) {
     if (index_.size() < 2 * (lists + 1)) rehash(std::bit_ceil(2 * (lists + 1)));
 }
 
-// Re-seats every id in an index of `size` buckets.
 template <class T>
 void ListPool<T>::rehash(std::size_t size) {
-    const std::size_t count = offsets_.size() - 1;
-    index_.assign(size, 0);
-    for (std::uint32_t id = 1; id < count; ++id) {
-        std::size_t i = hashList((*this)[id]) & (size - 1);
-        while (index_[i] != 0)
-            i = (i + 1) & (size - 1);
-        index_[i] = id;
-    }
+    reseat(index_, size, offsets_.size() - 1,
+           [this](std::uint32_t id) { return hashList((*this)[id]); });
 }
 
 template <class T>
@@ -219,15 +226,10 @@ private:
         return static_cast<std::size_t>(mixBits(lo ^ (hi * 0x9E3779B97F4A7C15ULL)));
     }
     void grow() {
-        index_.assign(index_.size() * 2, 0);
-        const std::size_t mask = index_.size() - 1;
-        for (std::uint32_t id = 1; id < packs_.size(); ++id) {
+        reseat(index_, index_.size() * 2, packs_.size(), [this](std::uint32_t id) {
             const auto [lo, hi] = halves(packs_[id]);
-            std::size_t i = hash(lo, hi) & mask;
-            while (index_[i] != 0)
-                i = (i + 1) & mask;
-            index_[i] = id;
-        }
+            return hash(lo, hi);
+        });
     }
     std::vector<HitPack>& packs_;
     std::vector<std::uint32_t> index_;

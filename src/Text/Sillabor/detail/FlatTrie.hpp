@@ -112,7 +112,7 @@ struct TrieTables {
     std::vector<HitPack> packs; // per hit id, when `packed`
     std::vector<std::int32_t> packStart;
     std::size_t parents = 0;  // states with children; a leaf's base is 0, a parent's never
-    bool rowsPlanned = false; // whether the automaton may be kept as rows (see FlatTrie::Rows)
+    bool rowsPlanned = false; // whether FlatTrie may make rows (see FlatTrie::rowsPlanned)
     // The largest (score list length - depth) over the scored states.
     std::int64_t reach = std::numeric_limits<std::int64_t>::min();
     bool packed = false;        // every hit list fits a HitPack, and the root has no scores
