@@ -125,6 +125,23 @@ TEST(PatternForms, ALargeTrieWithCharactersBeyondTheBasicPlane) {
     }
 }
 
+namespace {
+
+// The classes of the characters of w in `trie`.
+auto classes(const Text::Sillabor::detail::FlatTrie& trie, const std::u32string& w) {
+    return [&trie, &w](std::size_t i) { return trie.classOf(w[i]); };
+}
+
+// The marks of the bracketed w's gaps, 0 .. w.size() + 2, by the failure links.
+std::vector<std::uint8_t> marks(const Text::Sillabor::detail::FlatTrie& trie,
+                                const std::u32string& w) {
+    std::vector<std::uint8_t> gaps(16 + w.size() + 18, 0);
+    trie.markGaps(w.size(), classes(trie, w), gaps.data() + 16);
+    return {gaps.begin() + 16, gaps.begin() + 16 + static_cast<std::ptrdiff_t>(w.size()) + 3};
+}
+
+} // namespace
+
 TEST(PatternForms, RowsStepAsTheFailureLinksDo) {
     using Text::Sillabor::detail::Cursor;
     using Text::Sillabor::detail::FlatTrie;
@@ -153,15 +170,18 @@ TEST(PatternForms, RowsStepAsTheFailureLinksDo) {
         byRows.makeRows();
         withRows += byRows.hasRows();
         for (int k = 0; k < 30; ++k) {
-            const std::u32string w = random.word(U"abc\u00e9x", 16);
-            auto marks = [&w](const FlatTrie& trie) {
-                std::vector<std::uint8_t> gaps(16 + w.size() + 18, 0);
-                trie.markGaps(
-                    w.size(), [&](std::size_t i) { return trie.classOf(w[i]); }, gaps.data() + 16);
-                return std::vector<std::uint8_t>(gaps.begin() + 16,
-                                                 gaps.begin() + 16 + w.size() + 3);
-            };
-            ASSERT_EQ(marks(byRows), marks(*byLinks)) << utf8(w);
+            // Up to the longest word the rows take, and one past it.
+            const std::u32string w = random.word(U"abc\u00e9x", FlatTrie::maskedLength + 1);
+            const std::vector<std::uint8_t> expected = marks(*byLinks, w);
+            std::uint64_t odd = 0;
+            const bool masked = byRows.oddGaps(w.size(), classes(byRows, w), odd);
+            ASSERT_EQ(masked, w.size() <= FlatTrie::maskedLength) << utf8(w);
+            if (masked) {
+                for (std::size_t p = 0; p < expected.size(); ++p)
+                    ASSERT_EQ((odd >> p) & 1, expected[p] & 1u) << utf8(w) << ", gap " << p;
+                ASSERT_EQ(odd >> expected.size(), 0u) << utf8(w);
+            }
+            ASSERT_EQ(marks(byRows, w), expected) << utf8(w);
         }
     }
     EXPECT_EQ(withRows, 200u);
@@ -169,6 +189,37 @@ TEST(PatternForms, RowsStepAsTheFailureLinksDo) {
     EXPECT_FALSE(Text::Sillabor::detail::packedTrie(
                      languageHyphenator(Language::Hungarian).hyphenatorPatterns)
                      .rowsPlanned());
+}
+
+// The rows take the four lowest gaps of their window at once, which only
+// holds where no pack scores its first three: no pattern of more than 12
+// characters. A trie with a longer one plans no rows, and cuts words as its
+// links mark them.
+TEST(PatternForms, RowsArePlannedOnlyWhereNoPatternIsLongerThanTwelve) {
+    using namespace Text::Sillabor::detail;
+    const std::u32string word = U"xabcdefghijklmx";
+    const std::pair<std::u32string_view, bool> cases[] = {
+        {U"1abcdefghijkl1\nc1d\n", true},
+        {U"1abcdefghijklm1\nc1d\n", false},
+    };
+    for (const auto& [text, planned] : cases) {
+        const Patterns t = parsePatterns(text);
+        const FlatTrie& trie = packedTrie(t);
+        EXPECT_EQ(trie.rowsPlanned(), planned) << utf8(text);
+        trie.makeRows();
+        EXPECT_EQ(trie.hasRows(), planned) << utf8(text);
+        std::uint64_t odd = 0;
+        EXPECT_EQ(trie.oddGaps(word.size(), classes(trie, word), odd), planned) << utf8(text);
+        const std::vector<std::uint8_t> expected = marks(trie, word);
+        std::vector<std::size_t> cuts;
+        for (std::size_t i = 0; i + 1 < word.size(); ++i)
+            if (expected[i + 2] % 2 == 1) cuts.push_back(i);
+        ASSERT_EQ(cuts, (std::vector<std::size_t>{0, 3, planned ? 12u : 13u})) << utf8(text);
+        const Hyphenator h{[](char32_t c) { return c; }, t, Exceptions{}, 1, 1};
+        BreakFinder find;
+        const auto found = find(h, word);
+        EXPECT_EQ(std::vector<std::size_t>(found.begin(), found.end()), cuts) << utf8(text);
+    }
 }
 
 TEST(PatternForms, RowsAreMadeOnceEnoughWordsHaveBeenMarked) {

@@ -124,31 +124,54 @@ struct ByFunction {
     char32_t operator()(char32_t c) const { return (*f)(c); }
 };
 
-// Scores the word with a classifier that normalises each character and
-// takes its class; for the loader's maps, by a table of classes of
-// normalised Latin-1 characters that the map keeps for its trie.
+// The class of character i of a word: normalised, then classed; for the
+// loader's maps, by a table of classes of normalised Latin-1 characters that
+// the map keeps for the trie.
+template <class Normalise>
+struct ClassAt {
+    const FlatTrie* trie;
+    Normalise normalise;
+    const char32_t* word;
+    std::uint32_t operator()(std::size_t i) const { return trie->classOf(normalise(word[i])); }
+};
+struct LatinClassAt {
+    const FlatTrie* trie;
+    ByMap normalise;
+    const char32_t* word;
+    const std::uint32_t* latin;
+    std::uint32_t operator()(std::size_t i) const noexcept {
+        const char32_t c = word[i];
+        return c < 256 ? latin[c] : trie->classOf(normalise(c));
+    }
+};
+
+// The marks of the word's gaps (see FlatTrie::markGaps), and the mask of its
+// odd gaps where FlatTrie::oddGaps applies.
 template <class Normalise>
 void markWord(const FlatTrie& trie, Normalise normalise, std::u32string_view word,
               std::uint8_t* marks) {
-    trie.markGaps(
-        word.size(),
-        [t = &trie, normalise, w = word.data()](std::size_t i) {
-            return t->classOf(normalise(w[i]));
-        },
-        marks);
+    trie.markGaps(word.size(), ClassAt<Normalise>{&trie, normalise, word.data()}, marks);
+}
+template <class Normalise>
+bool oddGapsOfWord(const FlatTrie& trie, Normalise normalise, std::u32string_view word,
+                   std::uint64_t& odd) {
+    return trie.oddGaps(word.size(), ClassAt<Normalise>{&trie, normalise, word.data()}, odd);
+}
+const std::uint32_t* latinClasses(const FlatTrie& trie, ByMap normalise) {
+    return normalise.map->latinClasses(trie.id(), [&trie](char32_t c) { return trie.classOf(c); });
 }
 inline void markWord(const FlatTrie& trie, ByMap normalise, std::u32string_view word,
                      std::uint8_t* marks) {
-    const std::uint32_t* classes =
-        normalise.map->latinClasses(trie.id(), [&trie](char32_t c) { return trie.classOf(c); });
-    if (!classes) return markWord<ByMap&>(trie, normalise, word, marks);
-    trie.markGaps(
-        word.size(),
-        [t = &trie, normalise, w = word.data(), classes](std::size_t i) {
-            const char32_t c = w[i];
-            return c < 256 ? classes[c] : t->classOf(normalise(c));
-        },
-        marks);
+    if (const std::uint32_t* latin = latinClasses(trie, normalise))
+        trie.markGaps(word.size(), LatinClassAt{&trie, normalise, word.data(), latin}, marks);
+    else
+        markWord<ByMap&>(trie, normalise, word, marks);
+}
+[[gnu::always_inline]] inline bool oddGapsOfWord(const FlatTrie& trie, ByMap normalise,
+                                                 std::u32string_view word, std::uint64_t& odd) {
+    if (const std::uint32_t* latin = latinClasses(trie, normalise))
+        return trie.oddGaps(word.size(), LatinClassAt{&trie, normalise, word.data(), latin}, odd);
+    return oddGapsOfWord<ByMap&>(trie, normalise, word, odd);
 }
 
 // The packed trie of the patterns and the table of the exceptions of `h`,
@@ -236,15 +259,26 @@ std::span<const std::size_t> breaksOf(const Hyphenator& h, std::u32string_view w
     // classifying each character as the walk reaches it. Only gaps between
     // two characters of the word are read, where the raw score is at least
     // 0, so the positive scores are all that matters.
-    // Room for n + 19 bytes of marks, 16 before them and slack for whole
-    // 16-byte steps.
-    std::uint8_t* marks = ws.marks.get(n + 50) + 16;
-    clearBytes(marks - 16, n + 35);
-    markWord(trie, normalise, word, marks);
     // A break may follow character i for lm - 1 <= i <= n - rm - 1; the gap
     // after character i is gap i + 2 of the bracketed word.
     const auto from = static_cast<std::size_t>(lm) - 1;
     const std::size_t to = n - static_cast<std::size_t>(rm);
+    // Short words on a trie that has made its rows come back as a mask of
+    // odd gaps.
+    std::uint64_t odd = 0;
+    if (n <= FlatTrie::maskedLength && trie.hasRows() &&
+        oddGapsOfWord(trie, normalise, word, odd)) {
+        std::uint64_t mask = (odd >> (from + 2)) & ((std::uint64_t{1} << (to - from)) - 1);
+        std::size_t count = 0;
+        for (; mask != 0; mask &= mask - 1)
+            breaks[count++] = from + static_cast<std::size_t>(std::countr_zero(mask));
+        return {breaks, count};
+    }
+    // The rest as marks in the workspace: room for n + 19 bytes, 16 before
+    // them and slack for whole 16-byte steps.
+    std::uint8_t* const marks = ws.marks.get(n + 50) + 16;
+    clearBytes(marks - 16, n + 35);
+    markWord(trie, normalise, word, marks);
 #if defined(__SSE2__)
     if (to - from <= 16) { // one block of 16 gaps: most words
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(marks + 2 + from));

@@ -407,10 +407,16 @@ void TrieBuilder::placeScores(TrieTables& t, const Placement& at) const {
 }
 
 // Whether the rows of a windowed automaton can be made: every slot fits 16
-// bits, every hit id the bits beside a row's offset, and the rows take at
-// most 1 MiB.
+// bits; the rows take at most 1 MiB, so that a row's offset (below 2^19) and
+// twice a hit id (below 2^13) share 32 bits; and no pack scores its first
+// three gaps (no pattern is longer than 12 characters), so that
+// FlatTrie::oddGaps may take four gaps at a time.
 bool TrieBuilder::rowsFit(const TrieTables& t) {
-    return t.out.size() <= 0x10000 && t.packs.size() <= (std::size_t{1} << TrieTables::hitBits) &&
+    const bool quarters = std::all_of(t.packs.begin(), t.packs.end(), [](const auto& pack) {
+        return pack.values[0] == 0 && pack.values[1] == 0 && pack.values[2] == 0;
+    });
+    return quarters && t.out.size() <= 0x10000 &&
+           t.packs.size() <= (std::size_t{1} << TrieTables::hitBits) &&
            std::max<std::size_t>(t.parents, 1) * t.codes.size() <= (std::size_t{1} << 19);
 }
 
@@ -627,7 +633,7 @@ FlatTrie::RowTable FlatTrie::buildRows() const {
     for (std::size_t k = 0; k < queue.size(); ++k) {
         const State s = queue[k];
         const Out o = out[s];
-        std::size_t row = states[o.fail] >> TrieTables::hitBits;
+        std::size_t row = states[o.fail] >> RowTable::rowShift;
         if (s == root || o.base != 0) {
             std::uint16_t* const to = rows + used;
             if (s == root)
@@ -642,7 +648,7 @@ FlatTrie::RowTable FlatTrie::buildRows() const {
             row = used;
             used += width;
         }
-        states[s] = static_cast<std::uint32_t>(row << TrieTables::hitBits) | in[s].hits;
+        states[s] = static_cast<std::uint32_t>(row << RowTable::rowShift) | in[s].hits << 1;
     }
     return table;
 }

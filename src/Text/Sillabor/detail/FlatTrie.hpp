@@ -97,8 +97,8 @@ struct TrieTables {
     struct alignas(16) HitPack {
         std::uint8_t values[16];
     };
-    /// In `states`, a slot's hit id takes the low `hitBits` bits and the
-    /// offset of its row the rest.
+    /// Hit ids of tries with rows fit in this many bits (see
+    /// FlatTrie::RowTable).
     static constexpr unsigned hitBits = 12;
     static constexpr std::int32_t windowStart = -15;
 
@@ -264,14 +264,16 @@ public:
     /// every pattern file), and the root has no scores.
     bool packed() const noexcept { return t_.packed; }
 
-    /// The fast form of scoreGapsAt over a whole word, for packed tries, on
-    /// the bracketed word of n characters whose class of character i is
+    /// The form of scoreGapsAt over a whole word, for packed tries, on the
+    /// bracketed word of n characters whose class of character i is
     /// `classAt(i)`: raises the bytes `gaps[0..n + 2]` the same way, where
     /// `gaps` has room for n + 18 bytes and 16 before it (those past n + 2
-    /// and before 0 are scratch).
+    /// and before 0 are scratch). It steps by the failure links; `oddGaps`
+    /// is faster where it applies.
     template <class ClassAt>
     void markGaps(std::size_t n, ClassAt classAt, std::uint8_t* gaps) const noexcept {
-        // Everything the loops read is a local: the 16-byte stores may alias
+        if (t_.rowsPlanned && !rows_.peek()) countWordWithoutRows();
+        // Everything the loop reads is a local: the 16-byte stores may alias
         // any memory, and would otherwise force reloads.
         const HitPack* const packs = t_.packs.data();
         const std::int32_t* const starts = t_.packStart.data();
@@ -279,43 +281,6 @@ public:
             if (h != 0)
                 maxBytes(gaps + (static_cast<std::ptrdiff_t>(j) + 1 + starts[h]), packs[h].values);
         };
-        const std::uint32_t dot = t_.dotClass;
-        if (const RowTable* const table = rows_.peek()) {
-            // One row read and one state read a step, whatever the failures.
-            constexpr std::uint32_t hitMask = (1u << TrieTables::hitBits) - 1;
-            const std::uint16_t* const rows = table->rows.data();
-            const std::uint32_t* const states = table->states.data();
-            std::uint32_t s = states[t_.afterDot];
-            mark(0, s & hitMask);
-            // Every pack starts at the same gap relative to its match, and
-            // hit id 0 has a pack of zeros: marking it changes nothing, and
-            // costs less than a branch that the word's letters decide.
-            std::uint8_t* const window = gaps + 1 + TrieTables::windowStart;
-            auto markAny = [packs, window](std::size_t j, std::uint32_t h) {
-                maxBytes(window + j, packs[h].values);
-            };
-            auto step = [&](std::size_t i) {
-                s = states[rows[(s >> TrieTables::hitBits) + classAt(i)]];
-                markAny(i + 1, s & hitMask);
-            };
-            std::size_t i = 0;
-            for (; i + 4 <= n; i += 4) { // four at a time: a quarter of the loop's own steps
-                step(i);
-                step(i + 1);
-                step(i + 2);
-                step(i + 3);
-            }
-            if (i + 2 <= n) {
-                step(i);
-                step(i + 1);
-                i += 2;
-            }
-            if (i < n) step(i);
-            s = states[rows[(s >> TrieTables::hitBits) + dot]];
-            mark(n + 1, s & hitMask);
-            return;
-        }
-        if (t_.rowsPlanned) countWordWithoutRows();
         const Out* const out = t_.out.data();
         const In* const in = t_.in.data();
         // The leading "." always leads to the same state.
@@ -325,26 +290,109 @@ public:
             q = advance(out, in, q, classAt(i));
             mark(i + 1, in[q].hits);
         }
-        q = advance(out, in, q, dot);
+        q = advance(out, in, q, t_.dotClass);
         mark(n + 1, in[q].hits);
     }
 
-    State fail(State s) const noexcept { return t_.out[s].fail; }
+    /// Words of up to this many characters can be scored by `oddGaps`.
+    static constexpr std::size_t maskedLength = 47;
+
+    /// The fast form of markGaps, for a trie that has made its rows and a
+    /// word of up to `maskedLength` characters: sets bit p of `odd` where the
+    /// mark of gap p (0 <= p <= n + 2) is odd, and returns true. Returns
+    /// false, having done nothing, where it does not apply.
+    template <class ClassAt>
+    bool oddGaps(std::size_t n, ClassAt classAt, std::uint64_t& odd) const noexcept {
+#if defined(__SSE2__)
+        const RowTable* const table = rows_.peek();
+        if (!table || n > maskedLength) return false;
+        // One row read and one state read a step, whatever the failures.
+        const auto* const packBytes = reinterpret_cast<const std::uint8_t*>(t_.packs.data());
+        const std::uint16_t* const rows = table->rows.data();
+        const std::uint32_t* const states = table->states.data();
+        // Rows are only made for windowed tries: the match that ends at
+        // position j raises gaps j - 14 .. j + 1 to its pack (hit id 0 has a
+        // pack of zeros, and raising by it costs less than a branch that the
+        // word's letters decide). Those 16 gaps stay in a register, which
+        // moves on one gap a step. No pack of a trie with rows raises its
+        // first three gaps, so after position j the lowest four are final: every
+        // fourth position they go to `bits`, where bit b stands for gap
+        // b - 14. Nothing is stored, and nothing waits for a store.
+        __m128i window = _mm_setzero_si128();
+        std::uint64_t bits = 0;
+        auto raise = [&window, packBytes](std::uint32_t state) {
+            const std::size_t pack = (state & RowTable::packMask) * RowTable::packScale;
+            window = _mm_max_epu8(
+                window, _mm_load_si128(reinterpret_cast<const __m128i*>(packBytes + pack)));
+        };
+        auto oddBits = [&window] {
+            return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_slli_epi16(window, 7)));
+        };
+        auto moveOn = [&window] { window = _mm_srli_si128(window, 1); };
+        std::uint32_t s = states[t_.afterDot];
+        auto step = [&](std::size_t i) { // to position i + 1
+            s = states[rows[(s >> RowTable::rowShift) + classAt(i)]];
+            raise(s);
+        };
+        raise(s);
+        moveOn();
+        std::size_t i = 0;
+        for (; i + 4 <= n; i += 4) {
+            step(i);
+            moveOn();
+            step(i + 1);
+            moveOn();
+            step(i + 2);
+            moveOn();
+            step(i + 3);
+            bits |= std::uint64_t{oddBits() & 0xF} << (i + 4); // gaps i - 10 .. i - 7
+            moveOn();
+        }
+        for (; i < n; ++i) {
+            step(i);
+            moveOn();
+        }
+        raise(states[rows[(s >> RowTable::rowShift) + t_.dotClass]]);
+        // The last window, gaps n - 13 .. n + 2, all final.
+        bits |= std::uint64_t{oddBits()} << (n + 1);
+        odd = bits >> 14;
+        return true;
+#else
+        (void)n, (void)classAt, (void)odd;
+        return false;
+#endif
+    }
+
+    State fail(State s) const noexcept {
+        return t_.out[s].fail;
+    }
     /// The largest (score list length - depth) over the scored states: how far
     /// past the end of a match a score can reach (1 for well-formed patterns).
-    std::int64_t reach() const noexcept { return t_.reach; }
+    std::int64_t reach() const noexcept {
+        return t_.reach;
+    }
     /// The number of characters on the path to s.
-    std::size_t depth(State s) const { return index().depth[s]; }
+    std::size_t depth(State s) const {
+        return index().depth[s];
+    }
 
     /// True for the trie of no patterns: a root without scores or children.
-    bool empty() const noexcept { return t_.stateCount == 1 && !rootScored(); }
+    bool empty() const noexcept {
+        return t_.stateCount == 1 && !rootScored();
+    }
     /// The number of states, the root included.
-    std::size_t stateCount() const noexcept { return t_.stateCount; }
+    std::size_t stateCount() const noexcept {
+        return t_.stateCount;
+    }
     /// Whether the automaton may be kept as rows (small packed tries), and
     /// whether it is: the rows are made once `rowsAfterWords` words have been
     /// marked without them, or by `makeRows`.
-    bool rowsPlanned() const noexcept { return t_.rowsPlanned; }
-    bool hasRows() const noexcept { return rows_.peek() != nullptr; }
+    bool rowsPlanned() const noexcept {
+        return t_.rowsPlanned;
+    }
+    bool hasRows() const noexcept {
+        return rows_.peek() != nullptr;
+    }
     /// Makes the rows now, if they are planned and not made yet.
     void makeRows() const;
     /// Words marked by the failure links before the rows are made: enough to
@@ -354,10 +402,14 @@ public:
     static constexpr std::uint64_t rowsAfterWords = 1000;
 
     /// True when the root carries scores (a pattern without letters).
-    bool rootScored() const noexcept { return t_.slotLists[root] != 0; }
+    bool rootScored() const noexcept {
+        return t_.slotLists[root] != 0;
+    }
 
     /// A number that no other trie of this process has, to key caches by.
-    std::uint64_t id() const noexcept { return id_; }
+    std::uint64_t id() const noexcept {
+        return id_;
+    }
 
     /// Bytes held by this trie, for memory accounting.
     std::size_t bytes() const noexcept;
@@ -386,7 +438,15 @@ private:
     // slot s by class c goes to rows[row(s) + c], where states[s] holds
     // row(s) and the hit id of s. A state without children shares the row of
     // its failure state; class 0 leads to the root from everywhere.
+    // The automaton as rows: the row of a state with children gives the
+    // state after each class (a leaf shares its failure state's row). A
+    // state here is a number with the offset of its row above `rowShift`
+    // and, below it, twice its hit id: scaled by 8 (an address mode, where
+    // 16 is not), that is the byte offset of its pack.
     struct RowTable {
+        static constexpr unsigned rowShift = TrieTables::hitBits + 1;
+        static constexpr std::uint32_t packMask = (1u << rowShift) - 1;
+        static constexpr std::size_t packScale = sizeof(HitPack) / 2;
         std::vector<std::uint16_t> rows;
         std::vector<std::uint32_t> states;
         std::size_t bytes() const noexcept {
