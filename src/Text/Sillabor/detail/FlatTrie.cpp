@@ -407,16 +407,10 @@ void TrieBuilder::placeScores(TrieTables& t, const Placement& at) const {
 }
 
 // Whether the rows of a windowed automaton can be made: every slot fits 16
-// bits; the rows take at most 1 MiB, so that a row's offset (below 2^19) and
-// twice a hit id (below 2^13) share 32 bits; and no pack scores its first
-// three gaps (no pattern is longer than 12 characters), so that
-// FlatTrie::oddGaps may take four gaps at a time.
+// bits, and the rows take at most 1 MiB, so that a row's offset (below 2^19)
+// and twice a hit id (below 2^13) share 32 bits.
 bool TrieBuilder::rowsFit(const TrieTables& t) {
-    const bool quarters = std::all_of(t.packs.begin(), t.packs.end(), [](const auto& pack) {
-        return pack.values[0] == 0 && pack.values[1] == 0 && pack.values[2] == 0;
-    });
-    return quarters && t.out.size() <= 0x10000 &&
-           t.packs.size() <= (std::size_t{1} << TrieTables::hitBits) &&
+    return t.out.size() <= 0x10000 && t.packs.size() <= (std::size_t{1} << TrieTables::hitBits) &&
            std::max<std::size_t>(t.parents, 1) * t.codes.size() <= (std::size_t{1} << 19);
 }
 
@@ -650,6 +644,12 @@ FlatTrie::RowTable FlatTrie::buildRows() const {
         }
         states[s] = static_cast<std::uint32_t>(row << RowTable::rowShift) | in[s].hits << 1;
     }
+    // The first gap any pack raises.
+    std::size_t first = 16;
+    for (const HitPack& pack : t_.packs)
+        for (std::size_t k = 0; k < first; ++k)
+            if (pack.values[k] != 0) first = k;
+    table.every = first >= 3 ? 4 : first >= 1 ? 2 : 1;
     return table;
 }
 

@@ -6,6 +6,7 @@
 #include "Text/Sillabor/detail/Lazy.hpp"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -189,6 +190,47 @@ private:
     std::unordered_map<std::uint64_t, std::uint32_t> wide_; // (parent, label) -> child
 };
 
+/// Sixteen bytes of gap marks, in a register where the machine has one.
+class MarkWindow {
+public:
+    /// Raises each byte to the one of `pack` (16 bytes, 16-byte aligned).
+    void raise(const std::uint8_t* pack) noexcept {
+#if defined(__SSE2__)
+        v_ = _mm_max_epu8(v_, _mm_load_si128(reinterpret_cast<const __m128i*>(pack)));
+#else
+        for (std::size_t k = 0; k < 16; ++k)
+            v_[k] = std::max(v_[k], pack[k]);
+#endif
+    }
+    /// Drops the lowest byte; a zero comes in at the top.
+    void moveOn() noexcept {
+#if defined(__SSE2__)
+        v_ = _mm_srli_si128(v_, 1);
+#else
+        std::copy(v_.begin() + 1, v_.end(), v_.begin());
+        v_[15] = 0;
+#endif
+    }
+    /// Bit k set where byte k is odd.
+    std::uint32_t oddBits() const noexcept {
+#if defined(__SSE2__)
+        return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_slli_epi16(v_, 7)));
+#else
+        std::uint32_t bits = 0;
+        for (std::size_t k = 0; k < 16; ++k)
+            bits |= std::uint32_t{v_[k] & 1u} << k;
+        return bits;
+#endif
+    }
+
+private:
+#if defined(__SSE2__)
+    __m128i v_ = _mm_setzero_si128();
+#else
+    std::array<std::uint8_t, 16> v_{};
+#endif
+};
+
 /// A pattern trie packed into a double array (see TrieTables), read-only.
 class FlatTrie : public std::enable_shared_from_this<FlatTrie> {
 public:
@@ -302,97 +344,31 @@ public:
     /// mark of gap p (0 <= p <= n + 2) is odd, and returns true. Returns
     /// false, having done nothing, where it does not apply.
     template <class ClassAt>
-    bool oddGaps(std::size_t n, ClassAt classAt, std::uint64_t& odd) const noexcept {
-#if defined(__SSE2__)
+    [[gnu::always_inline]] bool oddGaps(std::size_t n, ClassAt classAt,
+                                        std::uint64_t& odd) const noexcept {
         const RowTable* const table = rows_.peek();
         if (!table || n > maskedLength) return false;
-        // One row read and one state read a step, whatever the failures.
-        const auto* const packBytes = reinterpret_cast<const std::uint8_t*>(t_.packs.data());
-        const std::uint16_t* const rows = table->rows.data();
-        const std::uint32_t* const states = table->states.data();
-        // Rows are only made for windowed tries: the match that ends at
-        // position j raises gaps j - 14 .. j + 1 to its pack (hit id 0 has a
-        // pack of zeros, and raising by it costs less than a branch that the
-        // word's letters decide). Those 16 gaps stay in a register, which
-        // moves on one gap a step. No pack of a trie with rows raises its
-        // first three gaps, so after position j the lowest four are final: every
-        // fourth position they go to `bits`, where bit b stands for gap
-        // b - 14. Nothing is stored, and nothing waits for a store.
-        __m128i window = _mm_setzero_si128();
-        std::uint64_t bits = 0;
-        auto raise = [&window, packBytes](std::uint32_t state) {
-            const std::size_t pack = (state & RowTable::packMask) * RowTable::packScale;
-            window = _mm_max_epu8(
-                window, _mm_load_si128(reinterpret_cast<const __m128i*>(packBytes + pack)));
-        };
-        auto oddBits = [&window] {
-            return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_slli_epi16(window, 7)));
-        };
-        auto moveOn = [&window] { window = _mm_srli_si128(window, 1); };
-        std::uint32_t s = states[t_.afterDot];
-        auto step = [&](std::size_t i) { // to position i + 1
-            s = states[rows[(s >> RowTable::rowShift) + classAt(i)]];
-            raise(s);
-        };
-        raise(s);
-        moveOn();
-        std::size_t i = 0;
-        for (; i + 4 <= n; i += 4) {
-            step(i);
-            moveOn();
-            step(i + 1);
-            moveOn();
-            step(i + 2);
-            moveOn();
-            step(i + 3);
-            bits |= std::uint64_t{oddBits() & 0xF} << (i + 4); // gaps i - 10 .. i - 7
-            moveOn();
-        }
-        for (; i < n; ++i) {
-            step(i);
-            moveOn();
-        }
-        raise(states[rows[(s >> RowTable::rowShift) + t_.dotClass]]);
-        // The last window, gaps n - 13 .. n + 2, all final.
-        bits |= std::uint64_t{oddBits()} << (n + 1);
-        odd = bits >> 14;
+        odd = table->every == 4 ? oddGapsEvery<4>(n, classAt, *table)
+                                : oddGapsByFewer(n, classAt, *table);
         return true;
-#else
-        (void)n, (void)classAt, (void)odd;
-        return false;
-#endif
     }
 
-    State fail(State s) const noexcept {
-        return t_.out[s].fail;
-    }
+    State fail(State s) const noexcept { return t_.out[s].fail; }
     /// The largest (score list length - depth) over the scored states: how far
     /// past the end of a match a score can reach (1 for well-formed patterns).
-    std::int64_t reach() const noexcept {
-        return t_.reach;
-    }
+    std::int64_t reach() const noexcept { return t_.reach; }
     /// The number of characters on the path to s.
-    std::size_t depth(State s) const {
-        return index().depth[s];
-    }
+    std::size_t depth(State s) const { return index().depth[s]; }
 
     /// True for the trie of no patterns: a root without scores or children.
-    bool empty() const noexcept {
-        return t_.stateCount == 1 && !rootScored();
-    }
+    bool empty() const noexcept { return t_.stateCount == 1 && !rootScored(); }
     /// The number of states, the root included.
-    std::size_t stateCount() const noexcept {
-        return t_.stateCount;
-    }
+    std::size_t stateCount() const noexcept { return t_.stateCount; }
     /// Whether the automaton may be kept as rows (small packed tries), and
     /// whether it is: the rows are made once `rowsAfterWords` words have been
     /// marked without them, or by `makeRows`.
-    bool rowsPlanned() const noexcept {
-        return t_.rowsPlanned;
-    }
-    bool hasRows() const noexcept {
-        return rows_.peek() != nullptr;
-    }
+    bool rowsPlanned() const noexcept { return t_.rowsPlanned; }
+    bool hasRows() const noexcept { return rows_.peek() != nullptr; }
     /// Makes the rows now, if they are planned and not made yet.
     void makeRows() const;
     /// Words marked by the failure links before the rows are made: enough to
@@ -402,14 +378,10 @@ public:
     static constexpr std::uint64_t rowsAfterWords = 1000;
 
     /// True when the root carries scores (a pattern without letters).
-    bool rootScored() const noexcept {
-        return t_.slotLists[root] != 0;
-    }
+    bool rootScored() const noexcept { return t_.slotLists[root] != 0; }
 
     /// A number that no other trie of this process has, to key caches by.
-    std::uint64_t id() const noexcept {
-        return id_;
-    }
+    std::uint64_t id() const noexcept { return id_; }
 
     /// Bytes held by this trie, for memory accounting.
     std::size_t bytes() const noexcept;
@@ -449,12 +421,80 @@ private:
         static constexpr std::size_t packScale = sizeof(HitPack) / 2;
         std::vector<std::uint16_t> rows;
         std::vector<std::uint32_t> states;
+        // How many gaps oddGaps takes at once: 4 where no pack raises its
+        // first three gaps (no pattern is longer than 12 characters), 2 where
+        // none raises its first, else 1.
+        unsigned every = 1;
         std::size_t bytes() const noexcept {
             return rows.capacity() * sizeof(std::uint16_t) +
                    states.capacity() * sizeof(std::uint32_t);
         }
     };
     RowTable buildRows() const;
+
+    // oddGaps on the rows. The match that ends at position j raises gaps
+    // j - 14 .. j + 1 to its pack (rows are only made for windowed tries;
+    // hit id 0 has a pack of zeros, and raising by it costs less than a
+    // branch that the word's letters decide). Those 16 gaps stay in a
+    // MarkWindow, which moves on one gap a step. Where no pack raises its
+    // first Every - 1 gaps, the lowest Every are final after position j:
+    // every Every-th position they go to `bits`, where bit b stands for gap
+    // b - 14, and after the words' last letter, the window's 16. Nothing is
+    // stored, and nothing waits for a store.
+    template <unsigned Every, class ClassAt>
+    [[gnu::always_inline]] std::uint64_t oddGapsEvery(std::size_t n, ClassAt classAt,
+                                                      const RowTable& table) const noexcept {
+        // One row read and one state read a step, whatever the failures.
+        const auto* const packBytes = reinterpret_cast<const std::uint8_t*>(t_.packs.data());
+        const std::uint16_t* const rows = table.rows.data();
+        const std::uint32_t* const states = table.states.data();
+        MarkWindow window;
+        std::uint64_t bits = 0;
+        auto raise = [&window, packBytes](std::uint32_t state) {
+            window.raise(packBytes + (state & RowTable::packMask) * RowTable::packScale);
+        };
+        // The lowest `count` gaps after position j, gaps j - 14 on.
+        auto take = [&](std::size_t j, unsigned count) {
+            bits |= std::uint64_t{window.oddBits() & ((1u << count) - 1)} << j;
+        };
+        std::uint32_t s = states[t_.afterDot];
+        auto step = [&](std::size_t i) { // to position i + 1
+            s = states[rows[(s >> RowTable::rowShift) + classAt(i)]];
+            raise(s);
+        };
+        raise(s);
+        if constexpr (Every == 1) take(0, 1);
+        window.moveOn();
+        std::size_t i = 0;
+        // A step to position i + 1, taking the lowest gaps there if `now`.
+        auto move = [&](std::size_t i, bool now) {
+            step(i);
+            if (now) take(i + 1, Every);
+            window.moveOn();
+        };
+        for (; i + 4 <= n; i += 4) { // four at a time: a quarter of the loop's own steps
+            move(i, Every == 1);
+            move(i + 1, Every <= 2);
+            move(i + 2, Every == 1);
+            move(i + 3, true);
+        }
+        for (; i < n; ++i) { // the rest one gap at a time, unless four reach
+            step(i);
+            if constexpr (Every < 4) take(i + 1, 1);
+            window.moveOn();
+        }
+        raise(states[rows[(s >> RowTable::rowShift) + t_.dotClass]]);
+        // The last window, gaps n - 13 .. n + 2, all final.
+        bits |= std::uint64_t{window.oddBits()} << (n + 1);
+        return bits >> 14;
+    }
+    // oddGaps for the few tries with patterns longer than 12 characters.
+    template <class ClassAt>
+    [[gnu::noinline]] std::uint64_t oddGapsByFewer(std::size_t n, ClassAt classAt,
+                                                   const RowTable& table) const noexcept {
+        return table.every == 2 ? oddGapsEvery<2>(n, classAt, table)
+                                : oddGapsEvery<1>(n, classAt, table);
+    }
     OnceCell<RowTable> rows_;
     mutable std::atomic<std::uint64_t> wordsWithoutRows_{0};
     // Counts a word marked without rows, and makes the rows at the
