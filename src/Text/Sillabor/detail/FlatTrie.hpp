@@ -439,8 +439,8 @@ private:
     // MarkWindow, which moves on one gap a step. Where no pack raises its
     // first Every - 1 gaps, the lowest Every are final after position j:
     // every Every-th position they go to `bits`, where bit b stands for gap
-    // b - 14, and after the words' last letter, the window's 16. Nothing is
-    // stored, and nothing waits for a store.
+    // b - 14, and after the closing ".", all 16. Nothing is stored, and
+    // nothing waits for a store.
     template <unsigned Every, class ClassAt>
     [[gnu::always_inline]] std::uint64_t oddGapsEvery(std::size_t n, ClassAt classAt,
                                                       const RowTable& table) const noexcept {
@@ -462,23 +462,24 @@ private:
             s = states[rows[(s >> RowTable::rowShift) + classAt(i)]];
             raise(s);
         };
-        raise(s);
-        if constexpr (Every == 1) take(0, 1);
+        raise(s); // position 0 raises only gaps before the word
         window.moveOn();
-        std::size_t i = 0;
-        // A step to position i + 1, taking the lowest gaps there if `now`.
-        auto move = [&](std::size_t i, bool now) {
-            step(i);
-            if (now) take(i + 1, Every);
+        // A step to position at + 1, taking the lowest gaps there if `now`.
+        auto move = [&](std::size_t at, bool now) {
+            step(at);
+            if (now) take(at + 1, Every);
             window.moveOn();
         };
+        std::size_t i = 0;
         for (; i + 4 <= n; i += 4) { // four at a time: a quarter of the loop's own steps
             move(i, Every == 1);
             move(i + 1, Every <= 2);
             move(i + 2, Every == 1);
             move(i + 3, true);
         }
-        for (; i < n; ++i) { // the rest one gap at a time, unless four reach
+        // The last steps take one gap each, but where gaps go four at a time
+        // the closing window reaches back over them.
+        for (; i < n; ++i) {
             step(i);
             if constexpr (Every < 4) take(i + 1, 1);
             window.moveOn();
