@@ -4,6 +4,10 @@
 #include "ReferenceScorer.hpp"
 
 #include "Text/Sillabor/Hyphenator.hpp"
+#include "Text/Sillabor/detail/FlatTrie.hpp"
+#include "Text/Sillabor/detail/PatternsRep.hpp"
+
+#include <vector>
 
 using namespace Text::Sillabor;
 
@@ -15,12 +19,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::ptrdiff_t lm = in.minimum(), rm = in.minimum();
     const Hyphenator h{[](char32_t c) { return c; }, trie, Exceptions{}, lm, rm};
     const sillabor_reference::Hyphenator ref{[](char32_t c) { return c; }, &reference, {}, lm, rm};
-    while (!in.empty()) {
-        const std::u32string word = in.text();
-        if (lookupPattern(word, trie) != reference.lookup(word)) sillabor_fuzz::finding("scores");
-        if (hyphenate(h, word) != sillabor_reference::hyphenate(ref, word))
-            sillabor_fuzz::finding("pieces");
-    }
+    std::vector<std::u32string> words;
+    while (!in.empty())
+        words.push_back(in.text());
+    auto compare = [&] {
+        for (const std::u32string& word : words) {
+            if (lookupPattern(word, trie) != reference.lookup(word))
+                sillabor_fuzz::finding("scores");
+            if (hyphenate(h, word) != sillabor_reference::hyphenate(ref, word))
+                sillabor_fuzz::finding("pieces");
+        }
+    };
+    compare();
+    // Again on the automaton's rows, which a trie otherwise makes only once
+    // it has scored 1,000 words.
+    detail::packedTrie(trie).makeRows();
+    compare();
     // A trie built by insertion, line by line from the last, is the same trie.
     if (text.size() < 512) {
         Patterns inserted;
