@@ -59,6 +59,15 @@ void clearBytes(std::uint8_t* bytes, std::size_t size) noexcept {
 #endif
 }
 
+// Writes base + k to `out` for each set bit k of `mask`, ascending; returns
+// how many.
+std::size_t bitPositions(std::uint64_t mask, std::size_t base, std::size_t* out) noexcept {
+    std::size_t count = 0;
+    for (; mask != 0; mask &= mask - 1)
+        out[count++] = base + static_cast<std::size_t>(std::countr_zero(mask));
+    return count;
+}
+
 // Writes each i in [from, to) with an odd `bytes[i]` to `out`; returns how
 // many. Reads up to 15 bytes past `to`.
 std::size_t oddPositions(const std::uint8_t* bytes, std::size_t from, std::size_t to,
@@ -71,8 +80,7 @@ std::size_t oddPositions(const std::uint8_t* bytes, std::size_t from, std::size_
         return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_slli_epi16(v, 7)));
     };
     auto emit = [&count, out](std::size_t base, std::uint32_t mask) {
-        for (; mask != 0; mask &= mask - 1)
-            out[count++] = base + static_cast<std::size_t>(std::countr_zero(mask));
+        count += bitPositions(mask, base, out + count);
     };
     std::size_t base = from;
     for (; base + 16 <= to; base += 16)
@@ -268,11 +276,8 @@ std::span<const std::size_t> breaksOf(const Hyphenator& h, std::u32string_view w
     std::uint64_t odd = 0;
     if (n <= FlatTrie::maskedLength && trie.hasRows() &&
         oddGapsOfWord(trie, normalise, word, odd)) {
-        std::uint64_t mask = (odd >> (from + 2)) & ((std::uint64_t{1} << (to - from)) - 1);
-        std::size_t count = 0;
-        for (; mask != 0; mask &= mask - 1)
-            breaks[count++] = from + static_cast<std::size_t>(std::countr_zero(mask));
-        return {breaks, count};
+        const std::uint64_t mask = (odd >> (from + 2)) & ((std::uint64_t{1} << (to - from)) - 1);
+        return {breaks, bitPositions(mask, from, breaks)};
     }
     // The rest as marks in the workspace: room for n + 19 bytes, 16 before
     // them and slack for whole 16-byte steps.
@@ -282,12 +287,9 @@ std::span<const std::size_t> breaksOf(const Hyphenator& h, std::u32string_view w
 #if defined(__SSE2__)
     if (to - from <= 16) { // one block of 16 gaps: most words
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(marks + 2 + from));
-        auto mask = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_slli_epi16(v, 7))) &
-                    ((1u << (to - from)) - 1);
-        std::size_t count = 0;
-        for (; mask != 0; mask &= mask - 1)
-            breaks[count++] = from + static_cast<std::size_t>(std::countr_zero(mask));
-        return {breaks, count};
+        const auto mask = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_slli_epi16(v, 7))) &
+                          ((1u << (to - from)) - 1);
+        return {breaks, bitPositions(mask, from, breaks)};
     }
 #endif
     return {breaks, oddPositions(marks + 2, from, to, breaks)};
