@@ -21,42 +21,47 @@ namespace detail {
 struct PatternParser::Impl {
     TrieBuilder builder;
     Scores scores;
-    std::u32string previous;            // the letters of the line before
-    std::vector<std::uint32_t> path{0}; // the nodes of `previous`, from the root
+    // The letters of the line before, and the nodes they lead to from the
+    // root: only the first `known` letters, and `known` + 1 nodes, are
+    // current. Both only grow, so that a line costs no allocation.
+    std::vector<char32_t> previous;
+    std::vector<std::uint32_t> path{0};
+    std::size_t known = 0;
 
     // One pass over the line: its letters follow the path of the line before
     // while they agree with it, and the rest are new nodes, or nodes that an
     // earlier line made under the point where the two lines part.
     template <class Char>
     void add(std::basic_string_view<Char> line) {
+        const Char* at = line.data();
+        const Char* const end = at + line.size();
         std::size_t depth = 0; // letters so far
-        bool parted = false;
-        bool fresh = false; // the node is new, so it has no children to search
-        for (const Char ch : line) {
-            const auto c = static_cast<char32_t>(ch);
+        for (; at != end; ++at) {
+            const auto c = static_cast<char32_t>(*at);
             if (isDigit(c)) continue;
-            if (!parted) {
-                if (depth < previous.size() && previous[depth] == c) {
-                    ++depth;
-                    continue;
-                }
-                parted = true;
-                previous.resize(depth);
-                path.resize(depth + 1);
-            }
-            const std::uint32_t node =
-                fresh ? builder.addChild(path.back(), c) : builder.child(path.back(), c, fresh);
-            previous.push_back(c);
-            path.push_back(node);
+            if (depth == known || previous[depth] != c) break;
             ++depth;
         }
-        if (!parted) {
-            previous.resize(depth);
-            path.resize(depth + 1);
+        if (at != end) {
+            const std::size_t most = depth + static_cast<std::size_t>(end - at);
+            if (previous.size() < most) {
+                previous.resize(most);
+                path.resize(most + 1);
+            }
+            bool fresh = false; // the node is new, so it has no children to search
+            std::uint32_t node = path[depth];
+            for (; at != end; ++at) {
+                const auto c = static_cast<char32_t>(*at);
+                if (isDigit(c)) continue;
+                node = fresh ? builder.addChild(node, c) : builder.child(node, c, fresh);
+                previous[depth] = c;
+                path[++depth] = node;
+            }
         }
-        if (!builder.hasScores(path.back())) {
+        known = depth;
+        if (!builder.hasScores(path[depth])) {
             scoreInto(line, scores);
-            builder.setScores(path.back(), scores);
+            builder.setScores(path[depth], scores);
         }
     }
 };

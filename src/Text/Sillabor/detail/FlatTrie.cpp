@@ -47,8 +47,12 @@ std::uint64_t nextId() noexcept {
     return last.fetch_add(1, std::memory_order_relaxed) + 1;
 }
 
+[[noreturn]] void trieTooLarge() {
+    throw std::length_error("pattern trie too large");
+}
+
 std::uint32_t checkedId(std::size_t n) {
-    if (n >= noState) throw std::length_error("pattern trie too large");
+    if (n >= noState) trieTooLarge();
     return static_cast<std::uint32_t>(n);
 }
 
@@ -105,18 +109,48 @@ template class ListPool<Hit>;
 
 TrieBuilder::TrieBuilder() : nodes_(1) {}
 
-namespace {
-std::uint64_t edgeKey(std::uint32_t parent, char32_t label) noexcept {
-    return (std::uint64_t{parent} << 32) | label;
+std::size_t EdgeIndex::bucket(std::uint64_t key) const noexcept {
+    return static_cast<std::size_t>(mixBits(key)) & (buckets_.size() - 1);
 }
-} // namespace
+
+void EdgeIndex::insert(std::uint32_t parent, char32_t label, std::uint32_t child) {
+    if (2 * (count_ + 1) > buckets_.size()) grow();
+    const std::uint64_t k = key(parent, label);
+    std::size_t i = bucket(k);
+    while (buckets_[i].first != empty && buckets_[i].first != k)
+        i = (i + 1) & (buckets_.size() - 1);
+    if (buckets_[i].first == empty) ++count_;
+    buckets_[i] = {k, child};
+}
+
+std::uint32_t EdgeIndex::find(std::uint32_t parent, char32_t label) const noexcept {
+    if (buckets_.empty()) return 0;
+    const std::uint64_t k = key(parent, label);
+    for (std::size_t i = bucket(k);; i = (i + 1) & (buckets_.size() - 1)) {
+        if (buckets_[i].first == k) return buckets_[i].second;
+        if (buckets_[i].first == empty) return 0;
+    }
+}
+
+void EdgeIndex::grow() {
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> old(
+        std::max<std::size_t>(64, 2 * buckets_.size()), {empty, 0});
+    old.swap(buckets_);
+    for (const auto& [k, child] : old) {
+        if (k == empty) continue;
+        std::size_t i = bucket(k);
+        while (buckets_[i].first != empty)
+            i = (i + 1) & (buckets_.size() - 1);
+        buckets_[i] = {k, child};
+    }
+}
 
 std::uint32_t TrieBuilder::child(std::uint32_t parent, char32_t label, bool& added) {
     const Node& p = nodes_[parent];
     added = false;
     if (p.lastChild != 0 && (p.unordered || !(nodes_[p.lastChild].label < label))) {
         if (p.children > narrow) {
-            if (auto it = wide_.find(edgeKey(parent, label)); it != wide_.end()) return it->second;
+            if (const std::uint32_t c = wide_.find(parent, label); c != 0) return c;
         } else {
             for (std::uint32_t c = p.firstChild; c != 0; c = nodes_[c].nextSibling)
                 if (nodes_[c].label == label) return c;
@@ -126,26 +160,16 @@ std::uint32_t TrieBuilder::child(std::uint32_t parent, char32_t label, bool& add
     return addChild(parent, label);
 }
 
-std::uint32_t TrieBuilder::addChild(std::uint32_t parent, char32_t label) {
-    const std::uint32_t child = checkedId(nodes_.size());
-    nodes_.push_back(Node{label});
-    Node& p = nodes_[parent];
-    if (p.lastChild == 0) {
-        p.firstChild = child;
-    } else {
-        if (nodes_[p.lastChild].label > label) p.unordered = 1;
-        nodes_[p.lastChild].nextSibling = child;
-    }
-    p.lastChild = child;
-    p.children = p.children + 1;
-    if (p.children > narrow) {
-        if (p.children == narrow + 1)
-            for (std::uint32_t c = p.firstChild; c != 0; c = nodes_[c].nextSibling)
-                wide_.emplace(edgeKey(parent, nodes_[c].label), c);
-        else
-            wide_.emplace(edgeKey(parent, label), child);
-    }
-    return child;
+void TrieBuilder::tooLarge() {
+    trieTooLarge();
+}
+
+void TrieBuilder::indexWide(std::uint32_t parent, const Node& p) {
+    if (p.children == narrow + 1)
+        for (std::uint32_t c = p.firstChild; c != 0; c = nodes_[c].nextSibling)
+            wide_.insert(parent, nodes_[c].label, c);
+    else
+        wide_.insert(parent, nodes_[p.lastChild].label, p.lastChild);
 }
 
 void TrieBuilder::setScores(std::uint32_t node, std::span<const Score> scores) {
@@ -261,13 +285,15 @@ void mergeHits(std::span<const Hit> a, std::span<const Hit> b, std::vector<Hit>&
 
 std::shared_ptr<const FlatTrie> TrieBuilder::build(Rows rows) && {
     TrieTables t;
+    wide_ = {}; // placement reads the children lists
     gatherClasses(t);
     Placement at = place(t);
     placeScores(t, at);
     t.lists = std::move(lists_);
     t.lists.shrink();
     nodes_ = {};
-    wide_ = {};
+    labels_ = {};
+    astralLabels_ = {};
     at.order = {};
     // Most tries are windowed: their hits go straight into packs, and they
     // may have rows. The rest keep hit lists, and packs where those fit, but
@@ -281,35 +307,17 @@ std::shared_ptr<const FlatTrie> TrieBuilder::build(Rows rows) && {
     return std::make_shared<const FlatTrie>(std::move(t));
 }
 
-// Classes 1..A in ascending order of code. A large trie gathers its codes
-// with a bit per code point of the Basic Multilingual Plane; a small one
-// sorts them.
-void TrieBuilder::gatherClasses(TrieTables& t) const {
-    const std::size_t n = nodes_.size();
+// Classes 1..A in ascending order of code, from the labels that adding the
+// nodes noted.
+void TrieBuilder::gatherClasses(TrieTables& t) {
     std::vector<char32_t>& codes = t.codes;
     codes.push_back(0);
-    if (n < 4096) {
-        for (std::size_t u = 1; u < n; ++u)
-            codes.push_back(nodes_[u].label);
-        std::sort(codes.begin() + 1, codes.end());
-        codes.erase(std::unique(codes.begin() + 1, codes.end()), codes.end());
-    } else {
-        std::vector<std::uint64_t> seen(0x10000 / 64, 0);
-        std::vector<char32_t> astral;
-        for (std::size_t u = 1; u < n; ++u) {
-            const char32_t c = nodes_[u].label;
-            if (c < 0x10000)
-                seen[c / 64] |= std::uint64_t{1} << (c % 64);
-            else
-                astral.push_back(c);
-        }
-        std::sort(astral.begin(), astral.end());
-        astral.erase(std::unique(astral.begin(), astral.end()), astral.end());
-        for (std::size_t w = 0; w < seen.size(); ++w)
-            for (std::uint64_t bits = seen[w]; bits != 0; bits &= bits - 1)
-                codes.push_back(static_cast<char32_t>(w * 64 + std::countr_zero(bits)));
-        codes.insert(codes.end(), astral.begin(), astral.end());
-    }
+    for (std::size_t w = 0; w < labels_.size(); ++w)
+        for (std::uint64_t bits = labels_[w]; bits != 0; bits &= bits - 1)
+            codes.push_back(static_cast<char32_t>(w * 64 + std::countr_zero(bits)));
+    std::sort(astralLabels_.begin(), astralLabels_.end());
+    codes.insert(codes.end(), astralLabels_.begin(),
+                 std::unique(astralLabels_.begin(), astralLabels_.end()));
     codes.shrink_to_fit();
     for (std::size_t k = 1; k < codes.size(); ++k)
         t.classes.set(codes[k], checkedId(k));

@@ -127,6 +127,26 @@ struct TrieTables {
 /// rule), or never (to test the other form against them).
 enum class Rows { whereTheyFit, never };
 
+/// The children of a builder's wide nodes by (parent, label): open
+/// addressing over 64-bit keys, kept under half full.
+class EdgeIndex {
+public:
+    void insert(std::uint32_t parent, char32_t label, std::uint32_t child);
+    /// The child, or 0 when there is none (the root is never a child).
+    std::uint32_t find(std::uint32_t parent, char32_t label) const noexcept;
+
+private:
+    // No key has the parent noState, so its keys mark the empty buckets.
+    static constexpr std::uint64_t empty = ~std::uint64_t{0};
+    static std::uint64_t key(std::uint32_t parent, char32_t label) noexcept {
+        return (std::uint64_t{parent} << 32) | label;
+    }
+    std::size_t bucket(std::uint64_t key) const noexcept;
+    void grow();
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> buckets_;
+    std::size_t count_ = 0;
+};
+
 /// A mutable trie to build a FlatTrie from. Node 0 is the root.
 class TrieBuilder {
 public:
@@ -137,7 +157,28 @@ public:
     /// without a search.
     std::uint32_t child(std::uint32_t parent, char32_t label, bool& added);
     /// Adds a child that `parent` does not have yet.
-    std::uint32_t addChild(std::uint32_t parent, char32_t label);
+    std::uint32_t addChild(std::uint32_t parent, char32_t label) {
+        const auto child = static_cast<std::uint32_t>(nodes_.size());
+        if (child == noState) tooLarge();
+        nodes_.push_back(Node{label});
+        if (label < 0x10000) {
+            if (label / 64 >= labels_.size()) labels_.resize(label / 64 + 1, 0);
+            labels_[label / 64] |= std::uint64_t{1} << (label % 64);
+        } else {
+            astralLabels_.push_back(label);
+        }
+        Node& p = nodes_[parent];
+        if (p.lastChild == 0) {
+            p.firstChild = child;
+        } else {
+            if (nodes_[p.lastChild].label > label) p.unordered = 1;
+            nodes_[p.lastChild].nextSibling = child;
+        }
+        p.lastChild = child;
+        p.children = p.children + 1;
+        if (p.children > narrow) indexWide(parent, p);
+        return child;
+    }
 
     void setScores(std::uint32_t node, std::span<const Score> scores);
     /// Interns a score list once, for `setList` on many nodes.
@@ -176,8 +217,12 @@ private:
         std::vector<State> slots;         // the slot of each node of `order`
         std::vector<std::size_t> levels;  // where each depth begins in `order`, and its end
     };
+    [[noreturn]] static void tooLarge();
+    // Enters the children of a node that has just grown past `narrow` in
+    // `wide_`, or its newest child if the others are there.
+    void indexWide(std::uint32_t parent, const Node& p);
     // The phases of `build`, in order.
-    void gatherClasses(TrieTables& t) const;
+    void gatherClasses(TrieTables& t);
     Placement place(TrieTables& t) const;
     void placeScores(TrieTables& t, const Placement& at) const;
     static bool rowsFit(const TrieTables& t);
@@ -187,7 +232,11 @@ private:
 
     std::vector<Node> nodes_;
     ListPool<Score> lists_;
-    std::unordered_map<std::uint64_t, std::uint32_t> wide_; // (parent, label) -> child
+    EdgeIndex wide_;
+    // The labels in use: a bit per code point of the Basic Multilingual
+    // Plane, up to the highest one seen, and the others as they come.
+    std::vector<std::uint64_t> labels_;
+    std::vector<char32_t> astralLabels_;
 };
 
 /// Sixteen bytes of gap marks, in a register where the machine has one.
