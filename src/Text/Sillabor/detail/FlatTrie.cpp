@@ -109,48 +109,18 @@ template class ListPool<Hit>;
 
 TrieBuilder::TrieBuilder() : nodes_(1) {}
 
-std::size_t EdgeIndex::bucket(std::uint64_t key) const noexcept {
-    return static_cast<std::size_t>(mixBits(key)) & (buckets_.size() - 1);
+namespace {
+std::uint64_t edgeKey(std::uint32_t parent, char32_t label) noexcept {
+    return (std::uint64_t{parent} << 32) | label;
 }
-
-void EdgeIndex::insert(std::uint32_t parent, char32_t label, std::uint32_t child) {
-    if (2 * (count_ + 1) > buckets_.size()) grow();
-    const std::uint64_t k = key(parent, label);
-    std::size_t i = bucket(k);
-    while (buckets_[i].first != empty && buckets_[i].first != k)
-        i = (i + 1) & (buckets_.size() - 1);
-    if (buckets_[i].first == empty) ++count_;
-    buckets_[i] = {k, child};
-}
-
-std::uint32_t EdgeIndex::find(std::uint32_t parent, char32_t label) const noexcept {
-    if (buckets_.empty()) return 0;
-    const std::uint64_t k = key(parent, label);
-    for (std::size_t i = bucket(k);; i = (i + 1) & (buckets_.size() - 1)) {
-        if (buckets_[i].first == k) return buckets_[i].second;
-        if (buckets_[i].first == empty) return 0;
-    }
-}
-
-void EdgeIndex::grow() {
-    std::vector<std::pair<std::uint64_t, std::uint32_t>> old(
-        std::max<std::size_t>(64, 2 * buckets_.size()), {empty, 0});
-    old.swap(buckets_);
-    for (const auto& [k, child] : old) {
-        if (k == empty) continue;
-        std::size_t i = bucket(k);
-        while (buckets_[i].first != empty)
-            i = (i + 1) & (buckets_.size() - 1);
-        buckets_[i] = {k, child};
-    }
-}
+} // namespace
 
 std::uint32_t TrieBuilder::child(std::uint32_t parent, char32_t label, bool& added) {
     const Node& p = nodes_[parent];
     added = false;
     if (p.lastChild != 0 && (p.unordered || !(nodes_[p.lastChild].label < label))) {
         if (p.children > narrow) {
-            if (const std::uint32_t c = wide_.find(parent, label); c != 0) return c;
+            if (auto it = wide_.find(edgeKey(parent, label)); it != wide_.end()) return it->second;
         } else {
             for (std::uint32_t c = p.firstChild; c != 0; c = nodes_[c].nextSibling)
                 if (nodes_[c].label == label) return c;
@@ -167,9 +137,9 @@ void TrieBuilder::tooLarge() {
 void TrieBuilder::indexWide(std::uint32_t parent, const Node& p) {
     if (p.children == narrow + 1)
         for (std::uint32_t c = p.firstChild; c != 0; c = nodes_[c].nextSibling)
-            wide_.insert(parent, nodes_[c].label, c);
+            wide_.emplace(edgeKey(parent, nodes_[c].label), c);
     else
-        wide_.insert(parent, nodes_[p.lastChild].label, p.lastChild);
+        wide_.emplace(edgeKey(parent, nodes_[p.lastChild].label), p.lastChild);
 }
 
 void TrieBuilder::setScores(std::uint32_t node, std::span<const Score> scores) {

@@ -127,26 +127,6 @@ struct TrieTables {
 /// rule), or never (to test the other form against them).
 enum class Rows { whereTheyFit, never };
 
-/// The children of a builder's wide nodes by (parent, label): open
-/// addressing over 64-bit keys, kept under half full.
-class EdgeIndex {
-public:
-    void insert(std::uint32_t parent, char32_t label, std::uint32_t child);
-    /// The child, or 0 when there is none (the root is never a child).
-    std::uint32_t find(std::uint32_t parent, char32_t label) const noexcept;
-
-private:
-    // No key has the parent noState, so its keys mark the empty buckets.
-    static constexpr std::uint64_t empty = ~std::uint64_t{0};
-    static std::uint64_t key(std::uint32_t parent, char32_t label) noexcept {
-        return (std::uint64_t{parent} << 32) | label;
-    }
-    std::size_t bucket(std::uint64_t key) const noexcept;
-    void grow();
-    std::vector<std::pair<std::uint64_t, std::uint32_t>> buckets_;
-    std::size_t count_ = 0;
-};
-
 /// A mutable trie to build a FlatTrie from. Node 0 is the root.
 class TrieBuilder {
 public:
@@ -232,7 +212,7 @@ private:
 
     std::vector<Node> nodes_;
     ListPool<Score> lists_;
-    EdgeIndex wide_;
+    std::unordered_map<std::uint64_t, std::uint32_t> wide_; // (parent, label) -> child
     // The labels in use: a bit per code point of the Basic Multilingual
     // Plane, up to the highest one seen, and the others as they come.
     std::vector<std::uint64_t> labels_;
