@@ -255,15 +255,13 @@ void mergeHits(std::span<const Hit> a, std::span<const Hit> b, std::vector<Hit>&
 
 std::shared_ptr<const FlatTrie> TrieBuilder::build(Rows rows) && {
     TrieTables t;
-    wide_ = {}; // placement reads the children lists
+    wide_ = {}; // the lines are in: placement walks the children lists
     gatherClasses(t);
     Placement at = place(t);
     placeScores(t, at);
     t.lists = std::move(lists_);
     t.lists.shrink();
     nodes_ = {};
-    labels_ = {};
-    astralLabels_ = {};
     at.order = {};
     // Most tries are windowed: their hits go straight into packs, and they
     // may have rows. The rest keep hit lists, and packs where those fit, but
@@ -278,7 +276,7 @@ std::shared_ptr<const FlatTrie> TrieBuilder::build(Rows rows) && {
 }
 
 // Classes 1..A in ascending order of code, from the labels that adding the
-// nodes noted.
+// nodes noted, which are then let go.
 void TrieBuilder::gatherClasses(TrieTables& t) {
     std::vector<char32_t>& codes = t.codes;
     codes.push_back(0);
@@ -288,6 +286,8 @@ void TrieBuilder::gatherClasses(TrieTables& t) {
     std::sort(astralLabels_.begin(), astralLabels_.end());
     codes.insert(codes.end(), astralLabels_.begin(),
                  std::unique(astralLabels_.begin(), astralLabels_.end()));
+    labels_ = {};
+    astralLabels_ = {};
     codes.shrink_to_fit();
     for (std::size_t k = 1; k < codes.size(); ++k)
         t.classes.set(codes[k], checkedId(k));
