@@ -1,7 +1,8 @@
 // The forms a pattern trie takes inside: lookups on the node form (tries
-// made by insertion, merging or the constructor) against the reference
-// scorer, and when such a trie is packed; the packed automaton stepped by
-// rows against the same automaton stepped by failure links.
+// made by insertion, merging or the constructor) and on the nodes parsing
+// built, against the reference scorer and the packed trie, and when such a
+// trie is packed; the packed automaton stepped by rows against the same
+// automaton stepped by failure links.
 #include "ReferenceScorer.hpp"
 #include "Support.hpp"
 
@@ -16,6 +17,7 @@ namespace {
 
 using namespace sillabor_test;
 using Text::Sillabor::detail::NodeRep;
+using Text::Sillabor::detail::ParsedRep;
 using Text::Sillabor::detail::PatternsAccess;
 using Text::Sillabor::detail::PatternsRep;
 
@@ -23,6 +25,76 @@ const NodeRep& nodeOf(const Patterns& p) {
     const auto& rep = PatternsAccess::rep(p);
     EXPECT_TRUE(rep && rep->kind() == PatternsRep::Kind::Node);
     return static_cast<const NodeRep&>(*rep);
+}
+
+// The parsed trie behind `p`, packed or not.
+const ParsedRep& parsedOf(const Patterns& p) {
+    const auto& rep = PatternsAccess::rep(Text::Sillabor::detail::resolved(p));
+    EXPECT_TRUE(rep && rep->kind() == PatternsRep::Kind::Parsed);
+    return static_cast<const ParsedRep&>(*rep);
+}
+
+// Words of every kind the fast path treats apart: capitals, letters no
+// pattern has, exceptions, very short, and longer than a word mask.
+const std::vector<std::u32string>& variedWords() {
+    static const std::u32string longer =
+        std::u32string(U"representationalism") + U"antidisestablishmentarianism";
+    static const std::vector<std::u32string> words{
+        U"Typesetting", U"hyphenation", U"encyclopedia",  U"algorithmically",
+        U"project",     U"associate",   U"Käsebrot",      U"a",
+        U"ab",          U"abc",         U"UNDERSTANDING", U"x😀y-zzz",
+        longer};
+    return words;
+}
+
+TEST(PatternForms, AParsedTrieIsReadAsItIsUntilItsLookupsPayForPacking) {
+    // A hyphenator fresh from its file scores its first words on the parsed
+    // nodes, with the breaks the packed trie gives, through hyphenate and a
+    // BreakFinder alike; then it is packed once and the nodes are let go.
+    using Text::Sillabor::detail::packedTrie;
+    using Text::Sillabor::detail::packedTrieIfMade;
+    const Hyphenator packed = loadHyphenator(Language::English_US);
+    ASSERT_TRUE(packedTrie(packed.hyphenatorPatterns).packed());
+    const Hyphenator fresh = loadHyphenator(Language::English_US);
+    BreakFinder find;
+    const std::vector<std::u32string>& words = variedWords();
+    std::size_t used = 0;
+    for (; !packedTrieIfMade(fresh.hyphenatorPatterns); ++used) {
+        ASSERT_LT(used, 100000u) << "never packed";
+        ASSERT_NE(parsedOf(fresh.hyphenatorPatterns).nodes(), nullptr);
+        const std::u32string& w = words[used % words.size()];
+        const std::vector<std::u32string> expected = hyphenate(packed, w);
+        ASSERT_EQ(hyphenate(fresh, w), expected) << utf8(w);
+        const auto breaks = find(fresh, w);
+        ASSERT_EQ(breaks.size() + 1, expected.size()) << utf8(w);
+    }
+    // English has about 9,000 nodes, a word takes a few dozen steps.
+    EXPECT_GT(used, 50u);
+    EXPECT_EQ(parsedOf(fresh.hyphenatorPatterns).nodes(), nullptr);
+    for (const std::u32string& w : words)
+        EXPECT_EQ(hyphenate(fresh, w), hyphenate(packed, w)) << utf8(w);
+}
+
+TEST(PatternForms, TheParsedNodesScoreAsTheReferenceDoes) {
+    // Unsorted lines (children out of order), more than 16 children under a
+    // node (searched through an index), and characters beyond the Basic
+    // Multilingual Plane; every lookup made before packing reads the nodes.
+    Random random(29);
+    std::u32string letters = U".é😀𐐀";
+    for (char32_t c = U'a'; c <= U'z'; ++c)
+        letters += c;
+    std::size_t onNodes = 0;
+    for (int round = 0; round < 100; ++round) {
+        const std::u32string text = random.patternText(letters, 1 + random.below(60), 4);
+        const Patterns t = parsePatterns(text);
+        const sillabor_reference::Trie reference(text);
+        for (int k = 0; k < 30; ++k) {
+            if (Text::Sillabor::detail::unpaidParse(t)) ++onNodes;
+            const std::u32string w = random.word(letters.substr(1), 12);
+            ASSERT_EQ(lookupPattern(w, t), reference.lookup(w)) << utf8(text) << utf8(w);
+        }
+    }
+    EXPECT_GT(onNodes, 500u);
 }
 
 TEST(PatternForms, TheNodeFormScoresAsTheReferenceDoes) {
@@ -229,9 +301,10 @@ TEST(PatternForms, RowsAreMadeOnceEnoughWordsHaveBeenMarked) {
     // the links have marked enough words to be worth replacing.
     using Text::Sillabor::detail::FlatTrie;
     const Hyphenator h = loadHyphenator(Language::English_US);
-    const std::vector<std::u32string> expected = hyphenate(h, U"typesetting");
     const FlatTrie& trie = Text::Sillabor::detail::packedTrie(h.hyphenatorPatterns);
     ASSERT_TRUE(trie.rowsPlanned());
+    ASSERT_FALSE(trie.hasRows());
+    const std::vector<std::u32string> expected = hyphenate(h, U"typesetting");
     std::uint64_t words = 1;
     for (; words < FlatTrie::rowsAfterWords; ++words) {
         ASSERT_FALSE(trie.hasRows()) << words;
@@ -266,6 +339,32 @@ TEST(PatternForms, ThreadsThatCrossTheRowThresholdAgree) {
         thread.join();
     EXPECT_EQ(wrong.load(), 0);
     EXPECT_TRUE(Text::Sillabor::detail::packedTrie(h.hyphenatorPatterns).hasRows());
+}
+
+TEST(PatternForms, ThreadsThatCrossThePackingThresholdAgree) {
+    // Four threads score words on one freshly parsed trie while one of them
+    // packs it and lets the nodes go that the others may still be reading.
+    const Hyphenator h = loadHyphenator(Language::English_US);
+    const Hyphenator other = loadHyphenator(Language::English_US);
+    const std::vector<std::u32string>& words = variedWords();
+    std::vector<std::vector<std::u32string>> expected;
+    for (const std::u32string& w : words)
+        expected.push_back(hyphenate(other, w));
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> threads;
+    for (std::size_t t = 0; t < 4; ++t)
+        threads.emplace_back([&, t] {
+            BreakFinder find;
+            for (std::size_t i = 0; i < 300; ++i) {
+                const std::size_t k = (i + t) % words.size();
+                if (hyphenate(h, words[k]) != expected[k]) wrong.fetch_add(1);
+                if (find(h, words[k]).size() + 1 != expected[k].size()) wrong.fetch_add(1);
+            }
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(wrong.load(), 0);
+    EXPECT_NE(Text::Sillabor::detail::packedTrieIfMade(h.hyphenatorPatterns), nullptr);
 }
 
 TEST(PatternForms, HitsBeyondTheWindowScoreAsTheReferenceDoes) {

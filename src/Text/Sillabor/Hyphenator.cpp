@@ -183,18 +183,24 @@ inline void markWord(const FlatTrie& trie, ByMap normalise, std::u32string_view 
 }
 
 // The packed trie of the patterns and the table of the exceptions of `h`,
-// through the workspace's cache where it keeps one.
-[[gnu::noinline]] const FlatTrie& resolveTrie(const Hyphenator& h, TableCache& cache) {
+// through the workspace's cache where it keeps one. The trie is null while
+// lookups read the nodes of a freshly parsed trie (see ParsedRep), and is
+// cached only once it is packed.
+[[gnu::noinline]] const FlatTrie* resolveTrie(const Hyphenator& h, TableCache* cache) {
+    if (unpaidParse(h.hyphenatorPatterns)) return nullptr;
     const FlatTrie& trie = packedTrie(h.hyphenatorPatterns);
-    cache.patterns = {PatternsAccess::rep(h.hyphenatorPatterns), &trie};
-    return trie;
+    if (cache) cache->patterns = {PatternsAccess::rep(h.hyphenatorPatterns), &trie};
+    return &trie;
 }
-inline const FlatTrie& trieOf(const Hyphenator& h, Workspace& ws) {
-    if (!ws.cache) return packedTrie(h.hyphenatorPatterns);
+inline const FlatTrie* trieOf(const Hyphenator& h, Workspace& ws) {
+    if (!ws.cache) {
+        if (const FlatTrie* trie = packedTrieIfMade(h.hyphenatorPatterns)) return trie;
+        return resolveTrie(h, nullptr);
+    }
     const Resolved<FlatTrie>& known = ws.cache->patterns;
     if (known.table && PatternsAccess::rep(h.hyphenatorPatterns).get() == known.key.get())
-        return *known.table;
-    return resolveTrie(h, *ws.cache);
+        return known.table;
+    return resolveTrie(h, ws.cache.get());
 }
 
 [[gnu::noinline]] const TableRep* resolveExceptions(const Hyphenator& h, TableCache& cache) {
@@ -259,9 +265,10 @@ std::span<const std::size_t> breaksOf(const Hyphenator& h, std::u32string_view w
             return {breaks, *count};
     }
 
-    const FlatTrie& trie = trieOf(h, ws);
-    if (lm < 1 || rm < 1 || !trie.packed()) [[unlikely]]
+    const FlatTrie* const packed = trieOf(h, ws);
+    if (!packed || lm < 1 || rm < 1 || !packed->packed()) [[unlikely]]
         return {breaks, generalBreaks(h, word, normalise, ws, breaks)};
+    const FlatTrie& trie = *packed;
 
     // The usual case: score the bracketed word in one pass, normalising and
     // classifying each character as the walk reaches it. Only gaps between

@@ -21,11 +21,26 @@ using detail::State;
 
 namespace {
 
-// lookupPattern on any form of trie, without packing it: from each position
-// of the bracketed word, the path of its characters is followed down from
-// the root, and the list of each node reached is placed at that position.
-// `steps` counts the nodes tried.
-Scores lookupOnNodes(std::u32string_view word, const Cursor& root, std::size_t& steps) {
+// A node of the trie parsing built, as lookupOnNodes reads it.
+struct BuiltNode {
+    const detail::TrieBuilder* nodes = nullptr;
+    std::uint32_t node = 0;
+    std::span<const Score> scores() const noexcept { return nodes->scores(node); }
+    bool find(char32_t c, BuiltNode& out) const {
+        const std::uint32_t child = nodes->find(node, c);
+        if (child == 0) return false;
+        out = {nodes, child};
+        return true;
+    }
+};
+
+// lookupPattern on the nodes of a trie, without packing it: from each
+// position of the bracketed word, the path of its characters is followed
+// down from the root, and the list of each node reached is placed at that
+// position. `steps` counts the nodes tried. `Node` is a Cursor or a
+// BuiltNode.
+template <class Node>
+Scores lookupOnNodes(std::u32string_view word, const Node& root, std::size_t& steps) {
     const std::size_t m = word.size() + 2;
     auto at = [&](std::size_t i) { return i == 0 || i == m - 1 ? U'.' : word[i - 1]; };
     // As in the packed lookup: a gap for each position of the bracketed
@@ -44,9 +59,9 @@ Scores lookupOnNodes(std::u32string_view word, const Cursor& root, std::size_t& 
         }
     };
     for (std::size_t i = 0; i < m; ++i) {
-        Cursor node = root;
+        Node node = root;
         for (std::size_t j = i; j < m; ++j) {
-            Cursor next;
+            Node next;
             ++steps;
             if (!node.find(at(j), next)) break;
             node = next;
@@ -72,6 +87,15 @@ Scores lookupPattern(std::u32string_view word, const Patterns& trie) {
             std::size_t steps = 0;
             Scores scores = lookupOnNodes(word, Cursor(value), steps);
             node.lookupWork.fetch_add(steps, std::memory_order_relaxed);
+            return scores;
+        }
+    }
+    if (const detail::ParsedRep* parsed = detail::unpaidParse(value)) {
+        // Packing lets the nodes go; a lookup that finds them gone packs.
+        if (const auto nodes = parsed->nodes()) {
+            std::size_t steps = 0;
+            Scores scores = lookupOnNodes(word, BuiltNode{nodes.get(), 0}, steps);
+            parsed->paid(steps);
             return scores;
         }
     }

@@ -1,5 +1,5 @@
-// Reading pattern text: a trie built line by line straight into the packed
-// form, sharing each line's prefix with the line before.
+// Reading pattern text: a trie built line by line, sharing each line's
+// prefix with the line before, and packed once lookups have paid for it.
 #include "Text/Sillabor/Pattern.hpp"
 
 #include "Text/Sillabor/detail/PatternSyntax.hpp"
@@ -79,7 +79,7 @@ void PatternParser::line(std::string_view asciiLine) {
 }
 
 Patterns PatternParser::finish() {
-    return makeFlat(std::move(impl_->builder).build());
+    return makeParsed(std::move(impl_->builder));
 }
 
 } // namespace detail

@@ -142,6 +142,18 @@ void TrieBuilder::indexWide(std::uint32_t parent, const Node& p) {
         wide_.emplace(edgeKey(parent, nodes_[p.lastChild].label), p.lastChild);
 }
 
+std::uint32_t TrieBuilder::find(std::uint32_t parent, char32_t label) const {
+    const Node& p = nodes_[parent];
+    if (p.lastChild == 0 || (!p.unordered && nodes_[p.lastChild].label < label)) return 0;
+    if (p.children > narrow) {
+        const auto it = wide_.find(edgeKey(parent, label));
+        return it == wide_.end() ? 0 : it->second;
+    }
+    for (std::uint32_t c = p.firstChild; c != 0; c = nodes_[c].nextSibling)
+        if (nodes_[c].label == label) return c;
+    return 0;
+}
+
 void TrieBuilder::setScores(std::uint32_t node, std::span<const Score> scores) {
     nodes_[node].list = lists_.intern(scores);
 }
@@ -257,11 +269,27 @@ std::shared_ptr<const FlatTrie> TrieBuilder::build(Rows rows) && {
     TrieTables t;
     wide_ = {}; // the lines are in: placement walks the children lists
     gatherClasses(t);
+    labels_ = {};
+    astralLabels_ = {};
     Placement at = place(t);
     placeScores(t, at);
     t.lists = std::move(lists_);
-    t.lists.shrink();
     nodes_ = {};
+    return linkAndPack(std::move(t), std::move(at), rows);
+}
+
+std::shared_ptr<const FlatTrie> TrieBuilder::build(Rows rows) const& {
+    TrieTables t;
+    gatherClasses(t);
+    Placement at = place(t);
+    placeScores(t, at);
+    t.lists = lists_;
+    return linkAndPack(std::move(t), std::move(at), rows);
+}
+
+std::shared_ptr<const FlatTrie> TrieBuilder::linkAndPack(TrieTables t, Placement at,
+                                                         Rows rows) const {
+    t.lists.shrink();
     at.order = {};
     // Most tries are windowed: their hits go straight into packs, and they
     // may have rows. The rest keep hit lists, and packs where those fit, but
@@ -276,18 +304,18 @@ std::shared_ptr<const FlatTrie> TrieBuilder::build(Rows rows) && {
 }
 
 // Classes 1..A in ascending order of code, from the labels that adding the
-// nodes noted, which are then let go.
-void TrieBuilder::gatherClasses(TrieTables& t) {
+// nodes noted.
+void TrieBuilder::gatherClasses(TrieTables& t) const {
     std::vector<char32_t>& codes = t.codes;
     codes.push_back(0);
     for (std::size_t w = 0; w < labels_.size(); ++w)
         for (std::uint64_t bits = labels_[w]; bits != 0; bits &= bits - 1)
             codes.push_back(static_cast<char32_t>(w * 64 + std::countr_zero(bits)));
-    std::sort(astralLabels_.begin(), astralLabels_.end());
-    codes.insert(codes.end(), astralLabels_.begin(),
-                 std::unique(astralLabels_.begin(), astralLabels_.end()));
-    labels_ = {};
-    astralLabels_ = {};
+    const std::size_t bmp = codes.size();
+    codes.insert(codes.end(), astralLabels_.begin(), astralLabels_.end());
+    std::sort(codes.begin() + static_cast<std::ptrdiff_t>(bmp), codes.end());
+    codes.erase(std::unique(codes.begin() + static_cast<std::ptrdiff_t>(bmp), codes.end()),
+                codes.end());
     codes.shrink_to_fit();
     for (std::size_t k = 1; k < codes.size(); ++k)
         t.classes.set(codes[k], checkedId(k));

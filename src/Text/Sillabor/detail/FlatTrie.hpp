@@ -172,10 +172,21 @@ public:
         lists_.reserve(lists);
     }
 
+    /// The child of `parent` by `label`, or 0 (the root is never a child).
+    /// Only reads: any number of threads may search a builder that no one
+    /// changes.
+    std::uint32_t find(std::uint32_t parent, char32_t label) const;
+    /// The score list of a node (empty if it has none).
+    std::span<const Score> scores(std::uint32_t node) const noexcept {
+        return lists_[nodes_[node].list];
+    }
+
     /// The packed trie. Building consumes the builder, whose memory goes back
     /// as soon as the phases no longer need it, before the largest tables
     /// are made.
     std::shared_ptr<const FlatTrie> build(Rows rows = Rows::whereTheyFit) &&;
+    /// The same, leaving the builder as it is (and readable meanwhile).
+    std::shared_ptr<const FlatTrie> build(Rows rows = Rows::whereTheyFit) const&;
 
 private:
     // Nodes with more children than this find them through `wide_`, so that
@@ -202,12 +213,14 @@ private:
     // `wide_`, or its newest child if the others are there.
     void indexWide(std::uint32_t parent, const Node& p);
     // The phases of `build`, in order.
-    void gatherClasses(TrieTables& t);
+    void gatherClasses(TrieTables& t) const;
     Placement place(TrieTables& t) const;
     void placeScores(TrieTables& t, const Placement& at) const;
     static bool rowsFit(const TrieTables& t);
     enum class Hits { windowed, listed };
     bool linkFailures(TrieTables& t, const Placement& at, Hits form) const;
+    // The phases after the score lists have gone to `t`.
+    std::shared_ptr<const FlatTrie> linkAndPack(TrieTables t, Placement at, Rows rows) const;
     static void packHits(TrieTables& t);
 
     std::vector<Node> nodes_;

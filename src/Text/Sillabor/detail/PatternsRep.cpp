@@ -20,6 +20,8 @@ std::size_t nodesAtMost(const Patterns& p) {
         return static_cast<const NodeRep&>(*rep).nodes;
     case PatternsRep::Kind::Flat:
         return static_cast<const FlatRep&>(*rep).trie->stateCount();
+    case PatternsRep::Kind::Parsed:
+        return static_cast<const ParsedRep&>(*rep).size();
     case PatternsRep::Kind::Deferred:
         break;
     }
@@ -40,6 +42,36 @@ Patterns makeNode(Scores scores, PatternChildren children) {
 Patterns makeFlat(std::shared_ptr<const FlatTrie> trie) {
     if (trie->empty()) return Patterns{};
     return PatternsAccess::make(std::make_shared<FlatRep>(std::move(trie), FlatTrie::root));
+}
+
+Patterns makeParsed(TrieBuilder built) {
+    if (built.size() == 1 && built.scores(0).empty()) return Patterns{};
+    return PatternsAccess::make(std::make_shared<ParsedRep>(std::move(built)));
+}
+
+std::shared_ptr<const TrieBuilder> ParsedRep::nodes() const {
+    std::lock_guard lock(mutex_);
+    return nodes_;
+}
+
+// Lookups that still read the nodes hold them, so they are let go only
+// after the packed trie is there for every later lookup.
+const FlatTrie& ParsedRep::packed() const {
+    const auto& flat = flat_.get([this] { return nodes()->build(); });
+    ready_.store(flat.get(), std::memory_order_release);
+    std::shared_ptr<const TrieBuilder> done; // freed after the lock is let go
+    {
+        std::lock_guard lock(mutex_);
+        done = std::move(nodes_);
+    }
+    return *flat;
+}
+
+const ParsedRep* unpaidParse(const Patterns& p) {
+    const auto& rep = PatternsAccess::rep(resolved(p));
+    if (!rep || rep->kind() != PatternsRep::Kind::Parsed) return nullptr;
+    const auto& parsed = static_cast<const ParsedRep&>(*rep);
+    return parsed.unpaid() ? &parsed : nullptr;
 }
 
 // The value a deferred trie stands for, built on first use.
@@ -117,6 +149,8 @@ const FlatTrie& packedTrieSlow(const Patterns& p) {
         if (flat.state == FlatTrie::root) return *flat.trie;
         return *flat.packed.get([&] { return pack(Cursor(value)); });
     }
+    if (rep->kind() == PatternsRep::Kind::Parsed)
+        return static_cast<const ParsedRep&>(*rep).packed();
     const auto& node = static_cast<const NodeRep&>(*rep);
     return *node.packed.get([&] { return pack(Cursor(value)); });
 }
@@ -127,6 +161,11 @@ Cursor::Cursor(const Patterns& p) {
     if (!rep) return;
     if (rep->kind() == PatternsRep::Kind::Node) {
         node_ = static_cast<const NodeRep*>(rep.get());
+    } else if (rep->kind() == PatternsRep::Kind::Parsed) {
+        // Walking the children in order, and making values of them, needs
+        // the packed form.
+        trie_ = &static_cast<const ParsedRep&>(*rep).packed();
+        state_ = FlatTrie::root;
     } else {
         const auto& flat = static_cast<const FlatRep&>(*rep);
         trie_ = flat.trie.get();

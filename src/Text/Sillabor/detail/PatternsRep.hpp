@@ -10,25 +10,28 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <utility>
 #include <vector>
 
 namespace Text::Sillabor::detail {
 
-/// A trie node is held in one of three ways:
-/// - Flat: a state of a packed FlatTrie (what parsing produces: compact, and
-///   scored in one pass);
+/// A trie node is held in one of four ways:
+/// - Parsed: the nodes parsing built, read as they are until lookups have
+///   paid for packing them (see ParsedRep);
+/// - Flat: a state of a packed FlatTrie (compact, and scored in one pass);
 /// - Node: an explicit score list and sorted children (what the constructor,
 ///   insertion and merging produce, sharing untouched subtrees);
 /// - Deferred: a builder that produces the trie on first use.
-/// A hyphenator's lookups run on a FlatTrie: a Node, or a Flat state other
-/// than the root, is packed into one on its first use and the result is kept.
-/// lookupPattern reads a Node as it is until it has been looked up enough to
-/// pay for packing it (see NodeRep).
+/// Lookups run on a FlatTrie: a Node, a Parsed trie, or a Flat state other
+/// than the root, is packed into one and the result is kept. lookupPattern
+/// reads a Node or a Parsed trie as it is, and hyphenators a Parsed trie,
+/// until it has been looked up enough to pay for packing it (see NodeRep and
+/// ParsedRep); everything else packs it at once.
 class PatternsRep {
 public:
-    enum class Kind : std::uint8_t { Flat, Node, Deferred };
+    enum class Kind : std::uint8_t { Flat, Node, Deferred, Parsed };
     Kind kind() const noexcept { return kind_; }
 
 protected:
@@ -64,6 +67,43 @@ struct NodeRep final : PatternsRep {
     mutable std::atomic<std::size_t> lookupWork{0};
 };
 
+// Packing a pattern file's trie costs about as much as parsing it, and a
+// program that hyphenates a few words never earns it back. So a parsed trie
+// keeps its nodes, and words are scored on them (each step a search among a
+// node's children) until the steps taken reach the number of nodes; then
+// the trie is packed, once, and its nodes let go.
+class ParsedRep final : public PatternsRep {
+public:
+    explicit ParsedRep(TrieBuilder built)
+        : PatternsRep(Kind::Parsed), size_(built.size()),
+          nodes_(std::make_shared<const TrieBuilder>(std::move(built))) {}
+    /// The number of nodes, the root included.
+    std::size_t size() const noexcept { return size_; }
+    /// The nodes, or null once the packed trie has replaced them. A caller
+    /// holds them for as long as it reads them.
+    std::shared_ptr<const TrieBuilder> nodes() const;
+    /// The packed trie, made on first need.
+    const FlatTrie& packed() const;
+    /// The packed trie if it has been made, else null.
+    const FlatTrie* packedIfMade() const noexcept { return ready_.load(std::memory_order_acquire); }
+    /// Whether lookups should still read the nodes.
+    bool unpaid() const noexcept {
+        return !packedIfMade() && lookupWork_.load(std::memory_order_relaxed) < size_;
+    }
+    /// Counts the steps a lookup on the nodes took.
+    void paid(std::size_t steps) const noexcept {
+        lookupWork_.fetch_add(steps, std::memory_order_relaxed);
+    }
+
+private:
+    std::size_t size_;
+    mutable std::atomic<std::size_t> lookupWork_{0};
+    OnceCell<std::shared_ptr<const FlatTrie>> flat_;
+    mutable std::atomic<const FlatTrie*> ready_{nullptr}; // flat_'s trie, once made
+    mutable std::mutex mutex_;                            // guards nodes_, which packing lets go
+    mutable std::shared_ptr<const TrieBuilder> nodes_;
+};
+
 struct DeferredRep final : PatternsRep {
     explicit DeferredRep(std::function<Patterns()> b) noexcept
         : PatternsRep(Kind::Deferred), value(std::move(b)) {}
@@ -86,6 +126,9 @@ using PatternChildren = std::vector<std::pair<char32_t, Patterns>>;
 Patterns makeNode(Scores scores, PatternChildren children);
 /// The root of a packed trie (the empty trie when it holds nothing).
 Patterns makeFlat(std::shared_ptr<const FlatTrie> trie);
+/// The trie a builder holds, packed when lookups have paid for it (the
+/// empty trie when it holds nothing).
+Patterns makeParsed(TrieBuilder built);
 /// The value a deferred trie stands for, built on first use.
 const Patterns& resolved(const Patterns& p);
 
@@ -102,21 +145,36 @@ bool isBuilt(const Patterns& p) noexcept;
 /// and kept. Forces a deferred trie. Valid while `p` lives.
 const FlatTrie& packedTrieSlow(const Patterns& p);
 
-/// The same, quick when `p` is a packed trie or a deferred trie already
-/// built (the case of every hyphenator the loader makes).
-inline const FlatTrie& packedTrie(const Patterns& p) {
+/// The packed trie of `p` if there is one already: `p` is the root of a
+/// packed trie, or a deferred or parsed trie that has been built and packed.
+/// Else null. Never builds anything.
+inline const FlatTrie* packedTrieIfMade(const Patterns& p) noexcept {
     const PatternsRep* r = PatternsAccess::rep(p).get();
     if (r && r->kind() == PatternsRep::Kind::Deferred) {
         const Patterns* built = static_cast<const DeferredRep*>(r)->value.peek();
-        if (!built) return packedTrieSlow(p);
+        if (!built) return nullptr;
         r = PatternsAccess::rep(*built).get();
     }
+    if (r && r->kind() == PatternsRep::Kind::Parsed)
+        return static_cast<const ParsedRep*>(r)->packedIfMade();
     if (r && r->kind() == PatternsRep::Kind::Flat) {
         const auto* flat = static_cast<const FlatRep*>(r);
-        if (flat->state == FlatTrie::root) return *flat->trie;
+        if (flat->state == FlatTrie::root) return flat->trie.get();
     }
+    return nullptr;
+}
+
+/// The same as packedTrieSlow, quick when the packed trie is there already
+/// (the case of every hyphenator the loader makes, once it is in use).
+inline const FlatTrie& packedTrie(const Patterns& p) {
+    if (const FlatTrie* trie = packedTrieIfMade(p)) return *trie;
     return packedTrieSlow(p);
 }
+
+/// The parsed trie that a lookup should read as it is, node by node, or null
+/// when lookups run on the packed trie (which packedTrie gives). Forces a
+/// deferred trie.
+const ParsedRep* unpaidParse(const Patterns& p);
 
 /// Builds the trie of a pattern text line by line, as parsePatterns does,
 /// for callers that decode the lines one at a time.
