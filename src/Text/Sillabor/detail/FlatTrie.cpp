@@ -115,16 +115,22 @@ std::uint64_t edgeKey(std::uint32_t parent, char32_t label) noexcept {
 }
 } // namespace
 
-std::uint32_t TrieBuilder::child(std::uint32_t parent, char32_t label, bool& added) {
+std::uint32_t TrieBuilder::find(std::uint32_t parent, char32_t label) const {
     const Node& p = nodes_[parent];
-    added = false;
-    if (p.lastChild != 0 && (p.unordered || !(nodes_[p.lastChild].label < label))) {
-        if (p.children > narrow) {
-            if (auto it = wide_.find(edgeKey(parent, label)); it != wide_.end()) return it->second;
-        } else {
-            for (std::uint32_t c = p.firstChild; c != 0; c = nodes_[c].nextSibling)
-                if (nodes_[c].label == label) return c;
-        }
+    if (p.lastChild == 0 || (!p.unordered && nodes_[p.lastChild].label < label)) return 0;
+    if (p.children > narrow) {
+        const auto it = wide_.find(edgeKey(parent, label));
+        return it == wide_.end() ? 0 : it->second;
+    }
+    for (std::uint32_t c = p.firstChild; c != 0; c = nodes_[c].nextSibling)
+        if (nodes_[c].label == label) return c;
+    return 0;
+}
+
+std::uint32_t TrieBuilder::child(std::uint32_t parent, char32_t label, bool& added) {
+    if (const std::uint32_t known = find(parent, label)) {
+        added = false;
+        return known;
     }
     added = true;
     return addChild(parent, label);
@@ -140,18 +146,6 @@ void TrieBuilder::indexWide(std::uint32_t parent, const Node& p) {
             wide_.emplace(edgeKey(parent, nodes_[c].label), c);
     else
         wide_.emplace(edgeKey(parent, nodes_[p.lastChild].label), p.lastChild);
-}
-
-std::uint32_t TrieBuilder::find(std::uint32_t parent, char32_t label) const {
-    const Node& p = nodes_[parent];
-    if (p.lastChild == 0 || (!p.unordered && nodes_[p.lastChild].label < label)) return 0;
-    if (p.children > narrow) {
-        const auto it = wide_.find(edgeKey(parent, label));
-        return it == wide_.end() ? 0 : it->second;
-    }
-    for (std::uint32_t c = p.firstChild; c != 0; c = nodes_[c].nextSibling)
-        if (nodes_[c].label == label) return c;
-    return 0;
 }
 
 void TrieBuilder::setScores(std::uint32_t node, std::span<const Score> scores) {
