@@ -28,7 +28,8 @@ struct Workspace;
 /// A finder remembers the packed patterns and the exceptions of the last
 /// hyphenator it served, so that the next word with the same ones skips
 /// finding them; it holds a reference to them until it serves a hyphenator
-/// with others, or is destroyed.
+/// with others, or is destroyed. (Patterns fresh from their text are read as
+/// they are for the first words, and remembered once they are packed.)
 class SILLABOR_API BreakFinder {
 public:
     BreakFinder();

@@ -54,7 +54,7 @@ Patterns readPatterns(const FileLookup& lookup, Language language) {
             parser.line(line);
         }
     });
-    bytes = std::string(); // the text is done with before the trie is packed
+    bytes = std::string(); // the text is done with before the parsed trie is kept
     return parser.finish();
 }
 
