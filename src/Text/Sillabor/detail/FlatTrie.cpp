@@ -262,11 +262,9 @@ void mergeHits(std::span<const Hit> a, std::span<const Hit> b, std::vector<Hit>&
 std::shared_ptr<const FlatTrie> TrieBuilder::build(Rows rows) && {
     TrieTables t;
     wide_ = {}; // the lines are in: placement walks the children lists
-    gatherClasses(t);
+    Placement at = layOut(t);
     labels_ = {};
     astralLabels_ = {};
-    Placement at = place(t);
-    placeScores(t, at);
     t.lists = std::move(lists_);
     nodes_ = {};
     return linkAndPack(std::move(t), std::move(at), rows);
@@ -274,11 +272,16 @@ std::shared_ptr<const FlatTrie> TrieBuilder::build(Rows rows) && {
 
 std::shared_ptr<const FlatTrie> TrieBuilder::build(Rows rows) const& {
     TrieTables t;
+    Placement at = layOut(t);
+    t.lists = lists_;
+    return linkAndPack(std::move(t), std::move(at), rows);
+}
+
+TrieBuilder::Placement TrieBuilder::layOut(TrieTables& t) const {
     gatherClasses(t);
     Placement at = place(t);
     placeScores(t, at);
-    t.lists = lists_;
-    return linkAndPack(std::move(t), std::move(at), rows);
+    return at;
 }
 
 std::shared_ptr<const FlatTrie> TrieBuilder::linkAndPack(TrieTables t, Placement at,

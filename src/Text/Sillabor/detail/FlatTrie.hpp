@@ -212,14 +212,16 @@ private:
     // Enters the children of a node that has just grown past `narrow` in
     // `wide_`, or its newest child if the others are there.
     void indexWide(std::uint32_t parent, const Node& p);
-    // The phases of `build`, in order.
+    // The phases of `build`, in order: the classes, placement and score lists
+    // (`layOut`), then the failure links and score packs (`linkAndPack`).
+    Placement layOut(TrieTables& t) const;
     void gatherClasses(TrieTables& t) const;
     Placement place(TrieTables& t) const;
     void placeScores(TrieTables& t, const Placement& at) const;
     static bool rowsFit(const TrieTables& t);
     enum class Hits { windowed, listed };
     bool linkFailures(TrieTables& t, const Placement& at, Hits form) const;
-    // The phases after the score lists have gone to `t`.
+    // Once the score lists have gone to `t`.
     std::shared_ptr<const FlatTrie> linkAndPack(TrieTables t, Placement at, Rows rows) const;
     static void packHits(TrieTables& t);
 

@@ -57,6 +57,7 @@ std::shared_ptr<const TrieBuilder> ParsedRep::nodes() const {
 // Lookups that still read the nodes hold them, so they are let go only
 // after the packed trie is there for every later lookup.
 const FlatTrie& ParsedRep::packed() const {
+    if (const FlatTrie* made = packedIfMade()) return *made;
     const auto& flat = flat_.get([this] { return nodes()->build(); });
     ready_.store(flat.get(), std::memory_order_release);
     std::shared_ptr<const TrieBuilder> done; // freed after the lock is let go
