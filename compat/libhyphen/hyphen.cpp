@@ -39,7 +39,7 @@ void describe(HyphenDict& out, const Text::Sillabor::detail::DicLevel& level,
     out.rhmin = static_cast<char>(level.minima.right);
     out.clhmin = static_cast<char>(level.minima.compoundLeft);
     out.crhmin = static_cast<char>(level.minima.compoundRight);
-    out.num_states = static_cast<int>(level.patterns());
+    out.num_states = static_cast<int>(level.states());
     std::strncpy(out.cset, rep.encoding.c_str(), MAX_NAME - 1);
     out.utf8 = rep.utf8 ? 1 : 0;
 }

@@ -44,7 +44,7 @@ struct _HyphenDict {
     char crhmin;           /* COMPOUNDRIGHTHYPHENMIN */
     char* nohyphen;        /* NOHYPHEN items, each ending in a NUL */
     int nohyphenl;         /* how many */
-    int num_states;        /* patterns in this level */
+    int num_states;        /* states of this level's automaton */
     char cset[MAX_NAME];   /* the character set, as line 1 names it */
     int utf8;              /* 1 for UTF-8 files */
     HyphenState* states;   /* always NULL here */

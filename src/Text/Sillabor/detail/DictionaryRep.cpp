@@ -90,212 +90,56 @@ void DicLevel::add(std::string_view letters, const std::uint8_t* digits, int rul
     if (letters.find_first_not_of('.') == std::string_view::npos) dotsOnly_ = true;
     std::uint32_t node = 0;
     for (unsigned char c : letters) {
-        auto& kids = nodes_[node].children;
-        auto it =
-            std::find_if(kids.begin(), kids.end(), [c](const auto& k) { return k.first == c; });
-        if (it != kids.end()) {
-            node = it->second;
-        } else {
-            const auto next = static_cast<std::uint32_t>(nodes_.size());
-            kids.emplace_back(c, next);
-            nodes_.emplace_back();
-            node = next;
-        }
-        classes_[c] = 1;
+        bool added = false;
+        node = builder_.child(node, c, added);
     }
-    const auto begin = static_cast<std::uint32_t>(hits_.size());
-    const auto length = static_cast<int>(letters.size());
-    for (int k = 0; k <= length; ++k)
-        if (digits[k] != 0 || k == ruleGap) {
-            hits_.push_back({static_cast<std::int16_t>(k - length), digits[k], 0});
-            hitRules_.push_back(k == ruleGap ? rule : -1);
-        }
-    if (!nodes_[node].pattern) ++patternCount_;
-    nodes_[node].pattern = true;
-    if (hits_.size() == begin) {
-        nodes_[node].match = 0; // all zero: the state matches, but adds nothing
-        return;
-    }
-    hits_.back().flags |= Hit::last;
-    nodes_[node].match = begin;
+    scores_.assign(digits, digits + letters.size() + 1);
+    if (ruleGap >= 0) scores_[static_cast<std::size_t>(ruleGap)] += Score{rule + 1} << ruleShift;
+    builder_.setScores(node, scores_);
 }
 
 void DicLevel::pack() {
-    // Dense classes for the bytes that occur, 1..K in byte order.
-    std::uint32_t k = 0;
-    for (auto& c : classes_)
-        c = c ? static_cast<std::uint8_t>(++k) : 0;
-
-    // Breadth-first order, then failure links: the longest proper suffix of a
-    // state that is a state.
-    std::vector<std::uint32_t> order{0};
-    std::vector<std::uint32_t> fallback(nodes_.size(), 0);
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        const std::uint32_t n = order[i];
-        auto& kids = nodes_[n].children;
-        std::sort(kids.begin(), kids.end());
-        for (const auto& [c, child] : kids) {
-            order.push_back(child);
-            if (n == 0) continue;
-            std::uint32_t f = fallback[n];
-            for (;;) {
-                const auto& fk = nodes_[f].children;
-                auto it = std::find_if(fk.begin(), fk.end(),
-                                       [c = c](const auto& x) { return x.first == c; });
-                if (it != fk.end()) {
-                    fallback[child] = it->second;
-                    break;
-                }
-                if (f == 0) break;
-                f = fallback[f];
-            }
-        }
-    }
-
-    // A level of up to 65,535 states gets a full transition table instead
-    // (at most 8 MB): one load a byte, no failure links to follow. States are
-    // numbered in breadth-first order, so a state's fallback row is filled
-    // before its own. Each row ends with the state's match (its first hit,
-    // in 16 bits too), so that the match and the next byte's transition
-    // share the row's cache line.
-    const std::size_t width = k + 1;
-    const std::size_t stride = width + 1;
-    if (nodes_.size() <= 0xFFFF && hits_.size() <= 0x10000 &&
-        nodes_.size() * stride <= (std::size_t{1} << 22)) {
-        std::vector<std::uint32_t> rank(nodes_.size());
-        for (std::size_t i = 0; i < order.size(); ++i)
-            rank[order[i]] = static_cast<std::uint32_t>(i);
-        stride_ = static_cast<std::uint32_t>(stride);
-        table_.assign(nodes_.size() * stride, 0);
-        for (std::size_t i = 0; i < order.size(); ++i) {
-            const std::uint32_t n = order[i];
-            std::uint16_t* row = table_.data() + i * stride;
-            if (n != 0) std::copy_n(table_.data() + rank[fallback[n]] * stride, width, row);
-            for (const auto& [c, child] : nodes_[n].children)
-                row[classes_[c]] = static_cast<std::uint16_t>(rank[child]);
-            row[0] = 0;
-            row[width] = static_cast<std::uint16_t>(nodes_[n].match);
-        }
-        nodes_.clear();
-        nodes_.shrink_to_fit();
-        return;
-    }
-
-    // Double array: node n lives in slot slotOf[n]; its child by class c in
-    // slot base + c.
-    std::vector<std::uint32_t> slotOf(nodes_.size(), 0);
-    slots_.assign(k + 2, Slot{});
-    slots_[0].check = 0;
-    std::vector<bool> used(slots_.size(), false);
-    used[0] = true;
-    std::size_t firstFree = 1;
-    for (const std::uint32_t n : order) {
-        const auto& kids = nodes_[n].children;
-        if (kids.empty()) continue;
-        const std::uint32_t first = classes_[kids.front().first];
-        while (firstFree < used.size() && used[firstFree])
-            ++firstFree;
-        std::uint32_t base = firstFree > first ? static_cast<std::uint32_t>(firstFree - first) : 1;
-        for (;; ++base) {
-            bool fits = true;
-            for (const auto& kid : kids) {
-                const std::size_t s = base + classes_[kid.first];
-                if (s < used.size() && used[s]) {
-                    fits = false;
-                    break;
-                }
-            }
-            if (fits) break;
-        }
-        const std::size_t need = base + k + 1;
-        if (need > used.size()) {
-            used.resize(need, false);
-            slots_.resize(need);
-        }
-        slots_[slotOf[n]].base = base;
-        for (const auto& [c, child] : kids) {
-            const std::uint32_t s = base + classes_[c];
-            used[s] = true;
-            slotOf[child] = s;
-            slots_[s].check = slotOf[n];
-        }
-    }
-    for (std::size_t n = 0; n < nodes_.size(); ++n) {
-        slots_[slotOf[n]].fallback = slotOf[fallback[n]];
-        slots_[slotOf[n]].match = nodes_[n].match;
-    }
-    nodes_.clear();
-    nodes_.shrink_to_fit();
-}
-
-template <bool withRules>
-void DicLevel::run(const unsigned char* word, std::size_t n, std::uint8_t* gaps,
-                   std::int32_t* rules) const {
-    const Slot* slots = slots_.data();
-    const std::uint8_t* classes = classes_.data();
-    const Hit* hits = hits_.data();
-    std::uint32_t s = 0;
-    auto apply = [&](std::size_t j, std::uint32_t h) {
-        for (;; ++h) {
-            const Hit hit = hits[h];
-            const std::size_t g = j + 1 + static_cast<std::ptrdiff_t>(hit.rel);
-            if constexpr (withRules) {
-                // An odd digit brings its pattern's rule, or none; a higher
-                // even digit leaves the rule of the odd one it covers.
-                if (hit.value > gaps[g]) {
-                    gaps[g] = hit.value;
-                    if (hit.value & 1) rules[g] = hitRules_[h];
-                }
-            } else {
-                gaps[g] = std::max(gaps[g], hit.value); // no branch to mispredict
-            }
-            if (hit.flags & Hit::last) break;
-        }
-    };
-    if (!table_.empty()) {
-        const std::uint16_t* table = table_.data();
-        const std::size_t stride = stride_;
-        const std::size_t matchAt = stride - 1;
-        const std::uint32_t dot = classes[static_cast<unsigned char>('.')];
-        const std::uint16_t* row = table + std::size_t{table[dot]} * stride;
-        if (row[matchAt]) apply(0, row[matchAt]);
-        for (std::size_t j = 1; j <= n; ++j) {
-            row = table + std::size_t{row[classes[word[j - 1]]]} * stride;
-            if (row[matchAt]) apply(j, row[matchAt]);
-        }
-        row = table + std::size_t{row[dot]} * stride;
-        if (row[matchAt]) apply(n + 1, row[matchAt]);
-        return;
-    }
-    // The bracketed word ".word.", without copying it: j runs over its bytes.
-    for (std::size_t j = 0; j < n + 2; ++j) {
-        const unsigned char c = j == 0 || j == n + 1 ? '.' : word[j - 1];
-        const std::uint32_t cls = classes[c];
-        if (cls == 0) {
-            s = 0;
-            continue;
-        }
-        for (;;) {
-            // Every state's base leaves room for all classes, and a class is
-            // at least 1, so t is a slot and never the root.
-            const std::uint32_t t = slots[s].base + cls;
-            if (slots[t].check == s) {
-                s = t;
-                break;
-            }
-            if (s == 0) break;
-            s = slots[s].fallback;
-        }
-        if (const std::uint32_t mi = slots[s].match; mi != 0) apply(j, mi);
-    }
+    trie_ = std::move(builder_).build(Rows::never, Matches::longestOnly);
+    builder_ = TrieBuilder{};
+    scores_ = {};
+    for (std::size_t c = 0; c < 256; ++c)
+        classes_[c] = trie_->classOf(static_cast<char32_t>(c));
+    for (char c = '0'; c <= '9'; ++c)
+        classes_[static_cast<unsigned char>(c)] = classes_['.'];
 }
 
 void DicLevel::score(const unsigned char* word, std::size_t n, std::uint8_t* gaps,
                      std::int32_t* rules) const {
-    if (rules)
-        run<true>(word, n, gaps, rules);
-    else
-        run<false>(word, n, gaps, nullptr);
+    const FlatTrie& trie = *trie_;
+    const std::uint32_t* classes = classes_.data();
+    if (trie.packed()) { // no rules in this level
+        trie.markGaps(
+            n, [word, classes](std::size_t i) { return classes[word[i]]; }, gaps);
+        return;
+    }
+    // The bracketed word ".word.", without copying it: j runs over its bytes.
+    auto classAt = [&](std::size_t j) {
+        return j == 0 || j == n + 1 ? classes['.'] : classes[word[j - 1]];
+    };
+    State q = FlatTrie::root;
+    auto apply = [&](std::size_t j) {
+        for (const Hit& hit : trie.hits(q)) {
+            const std::size_t g = j + 1 + static_cast<std::size_t>(hit.rel);
+            const auto digit = static_cast<std::uint8_t>(hit.value & ((1 << ruleShift) - 1));
+            if (!rules) {
+                gaps[g] = std::max(gaps[g], digit);
+            } else if (digit > gaps[g]) {
+                // An odd digit brings its pattern's rule, or none; a higher
+                // even digit leaves the rule of the odd one it covers.
+                gaps[g] = digit;
+                if (digit & 1) rules[g] = static_cast<std::int32_t>(hit.value >> ruleShift) - 1;
+            }
+        }
+    };
+    for (std::size_t j = 0; j < n + 2; ++j) {
+        q = trie.step(q, classAt(j));
+        apply(j);
+    }
 }
 
 // --- Reading a file ----------------------------------------------------------
@@ -597,11 +441,14 @@ struct Run {
             return;
         }
         const std::size_t m = e - b + 2;
-        w.gaps.assign(m + 1, 0);
+        // 16 bytes of scratch on either side, where the marks of a match
+        // may reach past the word.
+        w.gaps.assign(m + 1 + 32, 0);
         if (withRules) w.gapRules.assign(m + 1, -1);
-        lv.score(reinterpret_cast<const unsigned char*>(word.data() + b), e - b, w.gaps.data(),
+        std::uint8_t* const gaps = w.gaps.data() + 16;
+        lv.score(reinterpret_cast<const unsigned char*>(word.data() + b), e - b, gaps,
                  withRules ? w.gapRules.data() : nullptr);
-        std::copy(w.gaps.begin() + 2, w.gaps.begin() + 2 + static_cast<std::ptrdiff_t>(e - b),
+        std::copy(gaps + 2, gaps + 2 + static_cast<std::ptrdiff_t>(e - b),
                   w.value.begin() + static_cast<std::ptrdiff_t>(b));
         if (withRules)
             std::copy(w.gapRules.begin() + 2,

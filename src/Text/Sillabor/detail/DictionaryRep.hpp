@@ -5,9 +5,12 @@
 // run on this.
 #pragma once
 
+#include "Text/Sillabor/detail/FlatTrie.hpp"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,12 +52,13 @@ struct DicMinima {
     int left = 0, right = 0, compoundLeft = 0, compoundRight = 0;
 };
 
-/// One level of patterns: a trie over bytes packed into a double array, with
-/// failure links. Unlike a plain Liang matcher, a position of the word takes
-/// the digits of the one longest pattern that ends there, not those of every
-/// pattern that does: dictionary files are prepared for that reading (each
-/// pattern carries the digits of the shorter patterns it contains), and it is
-/// the reading that programs using these files have always had.
+/// One level of patterns: a trie over bytes, made into a matching automaton
+/// by the same builder as the built-in tries. Unlike a plain Liang matcher, a
+/// position of the word takes the digits of the one longest pattern that
+/// ends there, not those of every pattern that does: dictionary files are
+/// prepared for that reading (each pattern carries the digits of the shorter
+/// patterns it contains), and it is the reading that programs using these
+/// files have always had.
 class DicLevel {
 public:
     DicMinima minima;       // as the file sets them for this level
@@ -65,64 +69,40 @@ public:
     /// `ruleGap` is the digit index that carries the rule `rule` (-1: none).
     /// A later pattern with the same letters replaces an earlier one.
     void add(std::string_view letters, const std::uint8_t* digits, int rule, int ruleGap);
-    /// Packs what `add` gathered; no more patterns may be added.
+    /// Makes the automaton of what `add` gathered; no more patterns may be
+    /// added.
     void pack();
-    std::size_t patterns() const noexcept { return patternCount_; }
+    /// The states of the automaton, the root included.
+    std::size_t states() const noexcept { return trie_ ? trie_->stateCount() : builder_.size(); }
     /// Whether any byte of `text` occurs in a pattern of this level (the
     /// dots aside): without one, no pattern can put a digit inside it.
     bool mayMatch(std::string_view text) const noexcept {
         if (dotsOnly_) return true;
         for (unsigned char c : text)
-            if (classes_[c] != 0 && c != '.') return true;
+            if (classes_[c] != 0 && c != '.' && !(c >= '0' && c <= '9')) return true;
         return false;
     }
 
-    /// Scores `word[0..n)` bracketed by dots: `gaps[g]` (g in 0..n+2) is raised
-    /// to each digit that lands before byte g of ".word.", and `rules[g]`
-    /// names the rule of the digit that set `gaps[g]`, or -1 (`rules` may be
-    /// null). The arrays start at 0 and -1.
+    /// Scores `word[0..n)` bracketed by dots, each digit of the word read as
+    /// a dot: `gaps[g]` (g in 0..n+2) is raised to each digit that lands
+    /// before byte g of ".word.", and `rules[g]` names the rule of the digit
+    /// that set `gaps[g]`, or -1 (`rules` may be null). The arrays start at
+    /// 0 and -1; `gaps` has room for 16 bytes before it and n + 18 from it.
     void score(const unsigned char* word, std::size_t n, std::uint8_t* gaps,
                std::int32_t* rules) const;
 
 private:
-    template <bool withRules>
-    void run(const unsigned char* word, std::size_t n, std::uint8_t* gaps,
-             std::int32_t* rules) const;
+    // A score of the trie carries a digit in its low bits and, on the gap
+    // that brings a rule, the rule's number plus one above them. Such a
+    // score does not fit a byte, so a level with rules keeps its hit lists,
+    // and one without has its hits packed for markGaps.
+    static constexpr unsigned ruleShift = 8;
 
-    // A state's match is the run of hits from its first to the one marked
-    // last; hits_[0] is no hit, so that 0 can mean "no match".
-    struct Hit {
-        static constexpr std::uint8_t last = 1; // in flags: the match's last hit
-        std::int16_t rel; // the digit lands on gap j + 1 + rel, j the last byte matched
-        std::uint8_t value;
-        std::uint8_t flags;
-    };
-    struct Slot {
-        std::uint32_t base = 0;
-        std::uint32_t check = 0xFFFFFFFF;
-        std::uint32_t fallback = 0;
-        std::uint32_t match = 0; // first hit in hits_, 0: none
-    };
-
-    // Building: a plain trie.
-    struct Node {
-        std::uint32_t match = 0;
-        bool pattern = false; // a pattern ends here (its digits may all be 0)
-        std::vector<std::pair<unsigned char, std::uint32_t>> children;
-    };
-    std::vector<Node> nodes_{Node{}};
-    std::size_t patternCount_ = 0;
-    bool dotsOnly_ = false; // a pattern of dots alone: it matches any word
-
-    std::array<std::uint8_t, 256> classes_{};
-    // Small levels: the full transition table, a row of stride_ entries a
-    // state: its transition by each class, then its match.
-    std::uint32_t stride_ = 0;
-    std::vector<std::uint16_t> table_; // states fit in 16 bits
-    // Larger ones: the double array.
-    std::vector<Slot> slots_;
-    std::vector<Hit> hits_{Hit{}};
-    std::vector<std::int32_t> hitRules_{-1}; // each hit's rule, -1: none
+    TrieBuilder builder_; // until pack()
+    std::shared_ptr<const FlatTrie> trie_;
+    std::array<std::uint32_t, 256> classes_{}; // of each byte; digits read as dots
+    std::vector<Score> scores_;                // scratch for add()
+    bool dotsOnly_ = false;                    // a pattern of dots alone: it matches any word
 };
 
 /// A whole dictionary: the levels in order (the first finds compound

@@ -259,7 +259,7 @@ void mergeHits(std::span<const Hit> a, std::span<const Hit> b, std::vector<Hit>&
 
 } // namespace
 
-std::shared_ptr<const FlatTrie> TrieBuilder::build(Rows rows) && {
+std::shared_ptr<const FlatTrie> TrieBuilder::build(Rows rows, Matches matches) && {
     TrieTables t;
     wide_ = {}; // the lines are in: placement walks the children lists
     Placement at = layOut(t);
@@ -267,14 +267,14 @@ std::shared_ptr<const FlatTrie> TrieBuilder::build(Rows rows) && {
     astralLabels_ = {};
     t.lists = std::move(lists_);
     nodes_ = {};
-    return linkAndPack(std::move(t), std::move(at), rows);
+    return linkAndPack(std::move(t), std::move(at), rows, matches);
 }
 
 std::shared_ptr<const FlatTrie> TrieBuilder::build(Rows rows) const& {
     TrieTables t;
     Placement at = layOut(t);
     t.lists = lists_;
-    return linkAndPack(std::move(t), std::move(at), rows);
+    return linkAndPack(std::move(t), std::move(at), rows, Matches::everySuffix);
 }
 
 TrieBuilder::Placement TrieBuilder::layOut(TrieTables& t) const {
@@ -284,14 +284,17 @@ TrieBuilder::Placement TrieBuilder::layOut(TrieTables& t) const {
     return at;
 }
 
-std::shared_ptr<const FlatTrie> TrieBuilder::linkAndPack(TrieTables t, Placement at,
-                                                         Rows rows) const {
+std::shared_ptr<const FlatTrie> TrieBuilder::linkAndPack(TrieTables t, Placement at, Rows rows,
+                                                         Matches matches) const {
     t.lists.shrink();
     at.order = {};
     // Most tries are windowed: their hits go straight into packs, and they
     // may have rows. The rest keep hit lists, and packs where those fit, but
     // no rows.
-    if (t.slotLists[FlatTrie::root] == 0 && linkFailures(t, at, Hits::windowed)) {
+    if (matches == Matches::longestOnly) {
+        linkFailures(t, at, Hits::own);
+        packHits(t);
+    } else if (t.slotLists[FlatTrie::root] == 0 && linkFailures(t, at, Hits::windowed)) {
         t.rowsPlanned = rows == Rows::whereTheyFit && rowsFit(t);
     } else {
         linkFailures(t, at, Hits::listed);
@@ -504,14 +507,16 @@ bool TrieBuilder::linkFailures(TrieTables& t, const Placement& at, Hits form) co
                         own.push_back(
                             {static_cast<std::int32_t>(static_cast<std::int64_t>(j) - depth),
                              scores[j]});
-                if (!own.empty()) {
+                if (form == Hits::own) {
+                    in[s].hits = t.hitLists.intern(own);
+                } else if (!own.empty()) {
                     mergeHits(own, t.hitLists[in[fail].hits], merged);
                     in[s].hits = t.hitLists.intern(merged);
                 }
             }
         }
     }
-    if (form == Hits::listed) {
+    if (form != Hits::windowed) {
         t.hitLists.shrink();
         return true;
     }

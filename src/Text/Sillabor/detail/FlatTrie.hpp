@@ -127,6 +127,14 @@ struct TrieTables {
 /// rule), or never (to test the other form against them).
 enum class Rows { whereTheyFit, never };
 
+/// Which patterns score at a position of a word: every pattern that ends
+/// there (the Liang method: a state's scores merge those of its failure
+/// states), or only the one whose letters are the longest suffix that is a
+/// state of the trie, as the readers of `.dic` files have always scored
+/// (those files carry, in each pattern, the digits of the shorter patterns
+/// it holds).
+enum class Matches { everySuffix, longestOnly };
+
 /// A mutable trie to build a FlatTrie from. Node 0 is the root.
 class TrieBuilder {
 public:
@@ -184,7 +192,8 @@ public:
     /// The packed trie. Building consumes the builder, whose memory goes back
     /// as soon as the phases no longer need it, before the largest tables
     /// are made.
-    std::shared_ptr<const FlatTrie> build(Rows rows = Rows::whereTheyFit) &&;
+    std::shared_ptr<const FlatTrie> build(Rows rows = Rows::whereTheyFit,
+                                          Matches matches = Matches::everySuffix) &&;
     /// The same, leaving the builder as it is (and readable meanwhile).
     std::shared_ptr<const FlatTrie> build(Rows rows = Rows::whereTheyFit) const&;
 
@@ -219,10 +228,13 @@ private:
     Placement place(TrieTables& t) const;
     void placeScores(TrieTables& t, const Placement& at) const;
     static bool rowsFit(const TrieTables& t);
-    enum class Hits { windowed, listed };
+    // windowed and listed merge the hits of every suffix; own keeps a
+    // state's own (listed).
+    enum class Hits { windowed, listed, own };
     bool linkFailures(TrieTables& t, const Placement& at, Hits form) const;
     // Once the score lists have gone to `t`.
-    std::shared_ptr<const FlatTrie> linkAndPack(TrieTables t, Placement at, Rows rows) const;
+    std::shared_ptr<const FlatTrie> linkAndPack(TrieTables t, Placement at, Rows rows,
+                                                Matches matches) const;
     static void packHits(TrieTables& t);
 
     std::vector<Node> nodes_;
@@ -350,6 +362,10 @@ public:
     /// every pattern file), and the root has no scores.
     bool packed() const noexcept { return t_.packed; }
 
+    /// The merged hits of state `s`, ascending by gap, for a trie that keeps
+    /// hit lists (one that is not `packed`).
+    std::span<const Hit> hits(State s) const noexcept { return t_.hitLists[t_.in[s].hits]; }
+
     /// The form of scoreGapsAt over a whole word, for packed tries, on the
     /// bracketed word of n characters whose class of character i is
     /// `classAt(i)`: raises the bytes `gaps[0..n + 2]` the same way, where
@@ -398,6 +414,10 @@ public:
     }
 
     State fail(State s) const noexcept { return t_.out[s].fail; }
+    /// The automaton's step from `q` by class `cls`, as `walk` takes it.
+    State step(State q, std::uint32_t cls) const noexcept {
+        return advance(t_.out.data(), t_.in.data(), q, cls);
+    }
     /// The largest (score list length - depth) over the scored states: how far
     /// past the end of a match a score can reach (1 for well-formed patterns).
     std::int64_t reach() const noexcept { return t_.reach; }
