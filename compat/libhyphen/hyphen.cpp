@@ -1,4 +1,9 @@
-// The libhyphen-compatible functions, on sillabor's dictionary reader.
+// The libhyphen-compatible functions of hyphen.h, on sillabor's reader of
+// `.dic` files: loading fills the HyphenDict fields that programs read, and
+// each hyphenation call fills the caller's arrays and buffers exactly as the
+// programs that use these files expect them filled.
+//
+// This file's external interface is the hnj_ functions of hyphen.h.
 #include "hyphen.h"
 
 #include "Text/Sillabor/detail/DictionaryRep.hpp"
@@ -18,6 +23,7 @@
 using Text::Sillabor::detail::DicMinima;
 using Text::Sillabor::detail::DictionaryRep;
 using Text::Sillabor::detail::DicWork;
+using Text::Sillabor::detail::isUtf8Continuation;
 
 namespace {
 
@@ -25,7 +31,7 @@ namespace {
 /// field points back here.
 struct Loaded {
     HyphenDict levels[2]{};
-    std::string noHyphen;
+    std::string noHyphen[2]; // each level's items, each ending in a NUL
     DictionaryRep rep;
 };
 
@@ -33,8 +39,10 @@ Loaded* owner(const HyphenDict* dict) {
     return reinterpret_cast<Loaded*>(dict->states);
 }
 
-void describe(HyphenDict& out, const Text::Sillabor::detail::DicLevel& level,
-              const DictionaryRep& rep) {
+// The fields of one level. `nohyphen` holds the items, each ending in a NUL,
+// and `nohyphenl` is one less than their number.
+void describe(HyphenDict& out, std::string& items, const std::vector<std::string>& noHyphen,
+              const Text::Sillabor::detail::DicLevel& level, const DictionaryRep& rep) {
     out.lhmin = static_cast<char>(level.minima.left);
     out.rhmin = static_cast<char>(level.minima.right);
     out.clhmin = static_cast<char>(level.minima.compoundLeft);
@@ -42,169 +50,168 @@ void describe(HyphenDict& out, const Text::Sillabor::detail::DicLevel& level,
     out.num_states = static_cast<int>(level.states());
     std::strncpy(out.cset, rep.encoding.c_str(), MAX_NAME - 1);
     out.utf8 = rep.utf8 ? 1 : 0;
+    for (const std::string& item : noHyphen) {
+        items += item;
+        items.push_back('\0');
+    }
+    out.nohyphen = noHyphen.empty() ? nullptr : items.data();
+    out.nohyphenl = noHyphen.empty() ? 0 : static_cast<int>(noHyphen.size()) - 1;
 }
 
-HyphenDict* load(const std::string& bytes, const std::string& name) {
+HyphenDict* load(const std::string& bytes) {
     try {
         auto loaded = std::make_unique<Loaded>();
-        loaded->rep = DictionaryRep::parse(bytes, name);
+        loaded->rep = DictionaryRep::parse(bytes);
         const DictionaryRep& rep = loaded->rep;
-        for (const std::string& item : rep.noHyphen) {
-            loaded->noHyphen += item;
-            loaded->noHyphen.push_back('\0');
-        }
+        // The first level answers for the whole word's NOHYPHEN items.
         HyphenDict& first = loaded->levels[0];
-        describe(first, rep.levels[0], rep);
-        first.nohyphen = rep.noHyphen.empty() ? nullptr : loaded->noHyphen.data();
-        first.nohyphenl = static_cast<int>(rep.noHyphen.size());
+        describe(first, loaded->noHyphen[0], rep.noHyphen, rep.levels[0], rep);
         if (rep.levels.size() > 1) {
-            describe(loaded->levels[1], rep.levels[1], rep);
+            describe(loaded->levels[1], loaded->noHyphen[1], rep.levels[1].noHyphen, rep.levels[1],
+                     rep);
             first.nextlevel = &loaded->levels[1];
         }
         first.states = reinterpret_cast<HyphenState*>(loaded.get());
         loaded->levels[1].states = first.states;
         return &loaded.release()->levels[0];
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "%s\n", e.what());
-        return nullptr;
+    } catch (const std::exception&) {
+        return nullptr; // out of memory
     }
 }
 
-bool continuation(char c) {
-    return Text::Sillabor::detail::isUtf8Continuation(static_cast<unsigned char>(c));
+enum class Call { standardBreaks, withRules, withMinima };
+
+/// The word with '=' at each break, replacements made, as bytes: a
+/// replacement takes the place of the bytes it covers, counted back over what
+/// is already written. Rules apply where the caller asked for them.
+void writeHyphenated(const DictionaryRep& d, std::string_view word, const DicWork& work, bool rules,
+                     std::string& out) {
+    out.clear();
+    const std::size_t n = word.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        out.push_back(word[i]);
+        if (!(work.value[i] & 1)) continue;
+        if (rules && work.rule[i].rule >= 0) {
+            const auto& r = work.rule[i];
+            const auto back = static_cast<std::size_t>(std::max(r.pos, 0));
+            out.resize(out.size() >= back ? out.size() - back : 0);
+            out += d.rules[static_cast<std::size_t>(r.rule)].replacement;
+            i += static_cast<std::size_t>(std::max(r.cut - r.pos, 0));
+        } else {
+            out.push_back('=');
+        }
+    }
 }
 
-enum class Call { standard, withRules, withMinima };
+/// Character starts among word[from, to), both kept within the word.
+int startsIn(std::string_view word, std::ptrdiff_t from, std::ptrdiff_t to) {
+    from = std::max<std::ptrdiff_t>(from, 0);
+    to = std::min<std::ptrdiff_t>(to, static_cast<std::ptrdiff_t>(word.size()));
+    int n = 0;
+    for (std::ptrdiff_t i = from; i < to; ++i)
+        n += !isUtf8Continuation(static_cast<unsigned char>(word[static_cast<std::size_t>(i)]));
+    return n;
+}
 
 int hyphenate(HyphenDict* dict, const char* word, int wordSize, char* hyphens, char* hyphword,
               char*** rep, int** pos, int** cut, const DicMinima& minima, Call call) {
     if (!dict || !word || !hyphens || wordSize < 0) return 1;
     const DictionaryRep& d = owner(dict)->rep;
     thread_local DicWork work;
-    const std::size_t n = static_cast<std::size_t>(wordSize);
+    const auto n = static_cast<std::size_t>(wordSize);
+    const std::string_view w(word, n);
     try {
-        hyphenateBytes(d, std::string_view(word, n), minima, work);
+        hyphenateBytes(d, w, minima, work);
     } catch (const std::bad_alloc&) {
         return 1;
+    }
+    const bool withRules = !d.rules.empty();
+    const bool noHyphen = markNoHyphen(d, w, work);
+
+    if (call == Call::standardBreaks) {
+        // Plain breaks by byte, as the function has always given them: a
+        // break with a replacement cannot be said here, and is left out.
+        for (std::size_t i = 0; i < n; ++i) {
+            const bool dropped =
+                (noHyphen && work.noHyphen[i]) || (withRules && work.rule[i].rule >= 0);
+            hyphens[i] = static_cast<char>('0' + (dropped ? 0 : work.value[i]));
+        }
+        hyphens[n] = '\0';
+        std::fill_n(hyphens + n + 1, 4, '0');
+        return 0;
     }
 
     // Breaks beside the forbidden characters: hyphenate2 removes them before
     // writing the hyphenated word; hyphenate3 writes the word first, then
-    // marks them with NUL bytes (both read as "no break").
-    const bool withRules = !d.rules.empty();
-    const bool noHyphen = markNoHyphen(d, std::string_view(word, n), work);
-    if (noHyphen && call != Call::withMinima)
+    // marks them with NUL bytes (both read as "no break"). Their rules stay
+    // in `rep`, as they always have.
+    if (noHyphen && call == Call::withRules)
         for (std::size_t i = 0; i < n; ++i)
-            if (work.noHyphen[i]) {
-                work.value[i] = 0;
-                if (withRules) work.rule[i] = -1;
-            }
-    const std::uint8_t* value = work.value.data();
+            if (work.noHyphen[i]) work.value[i] = 0;
     for (std::size_t i = 0; i < n; ++i)
-        hyphens[i] = static_cast<char>('0' + value[i]);
+        hyphens[i] = static_cast<char>('0' + work.value[i]);
     hyphens[n] = '\0';
     hyphens[n + 1] = '0';
 
-    // UTF-8: the arrays are indexed by character, each taking the value of
-    // the character's last byte.
-    std::size_t chars = n;
-    const bool multibyte = d.utf8 && (work.kinds & DictionaryRep::highByte);
-    if (multibyte) {
-        chars = 0;
-        for (std::size_t i = 0; i < n; ++i) {
-            if (i + 1 < n && continuation(word[i + 1])) continue;
-            hyphens[chars] = hyphens[i];
-            if (withRules) work.rule[chars] = work.rule[i];
-            if (noHyphen) work.noHyphen[chars] = work.noHyphen[i];
-            ++chars;
-        }
-        hyphens[chars] = '\0';
-    }
-
+    const bool rules = withRules && rep && pos && cut;
     bool anyRule = false;
-    if (call != Call::standard && rep && pos && cut && withRules) {
-        for (std::size_t c = 0; c < chars; ++c) {
-            if (work.rule[c] < 0) continue;
-            if (!*rep) {
-                *rep = static_cast<char**>(std::calloc(n ? n : 1, sizeof(char*)));
-                *pos = static_cast<int*>(std::calloc(n ? n : 1, sizeof(int)));
-                *cut = static_cast<int*>(std::calloc(n ? n : 1, sizeof(int)));
-                if (!*rep || !*pos || !*cut) return 1;
-            }
-            const auto& rule = d.rules[static_cast<std::size_t>(work.rule[c])];
-            (*rep)[c] = strdup(rule.replacement.c_str());
-            (*pos)[c] = rule.pos;
-            (*cut)[c] = rule.cut;
-            anyRule = true;
+    if (rules)
+        for (std::size_t i = 0; i < n && !anyRule; ++i)
+            anyRule = work.rule[i].rule >= 0;
+    if (anyRule) {
+        if (!*rep) {
+            *rep = static_cast<char**>(std::calloc(n ? n : 1, sizeof(char*)));
+            *pos = static_cast<int*>(std::calloc(n ? n : 1, sizeof(int)));
+            *cut = static_cast<int*>(std::calloc(n ? n : 1, sizeof(int)));
+            if (!*rep || !*pos || !*cut) return 1;
+        }
+        for (std::size_t i = 0; i < n; ++i) {
+            const auto& r = work.rule[i];
+            if (r.rule < 0) continue;
+            std::free((*rep)[i]);
+            (*rep)[i] = strdup(d.rules[static_cast<std::size_t>(r.rule)].replacement.c_str());
+            (*pos)[i] = r.pos;
+            (*cut)[i] = r.cut;
         }
     }
 
-    // The byte after the character that starts at `byte`.
-    auto nextChar = [&](std::size_t byte) {
-        ++byte;
-        while (multibyte && byte < n && continuation(word[byte]))
-            ++byte;
-        return byte;
-    };
-    if (hyphword && !anyRule && !multibyte) {
-        // Plain breaks: the word with '=' after each.
-        char* out = hyphword;
-        for (std::size_t i = 0; i < n; ++i) {
-            *out++ = word[i];
-            if (value[i] & 1) *out++ = '=';
-        }
-        *out = '\0';
-    } else if (hyphword && !anyRule) {
-        char* out = hyphword;
-        std::size_t byte = 0;
-        for (std::size_t c = 0; c < chars; ++c) {
-            do
-                *out++ = word[byte++];
-            while (multibyte && byte < n && continuation(word[byte]));
-            if (hyphens[c] & 1) *out++ = '=';
-        }
-        *out = '\0';
-    } else if (hyphword) {
-        // The word with '=' at each break; a replacement takes the place of
-        // the characters it covers, counted back over what is already written.
-        std::string& out = work.out;
-        std::vector<std::size_t>& starts = work.starts;
-        out.clear();
-        starts.clear();
-        std::size_t byte = 0;
-        for (std::size_t c = 0; c < chars; ++c) {
-            const std::size_t begin = byte;
-            byte = nextChar(byte);
-            starts.push_back(out.size());
-            out.append(word + begin, byte - begin);
-            if (!(hyphens[c] & 1)) continue;
-            if (anyRule && (*rep)[c]) {
-                const std::size_t back = static_cast<std::size_t>((*pos)[c]);
-                const std::size_t keep = back <= starts.size() ? starts.size() - back : 0;
-                out.resize(keep < starts.size() ? starts[keep] : out.size());
-                starts.resize(keep);
-                out += (*rep)[c];
-                for (int skip = (*cut)[c] - (*pos)[c]; skip > 0 && c + 1 < chars; --skip) {
-                    ++c;
-                    byte = nextChar(byte);
-                }
-            } else {
-                out.push_back('=');
-                starts.push_back(out.size() - 1);
-            }
-        }
+    if (hyphword) {
+        writeHyphenated(d, w, work, anyRule, work.out);
         // Replacements can lengthen the word past the 2 * word_size bytes
         // callers allocate; what does not fit is cut off rather than written
         // past the buffer.
-        const std::size_t room = 2 * n;
-        const std::size_t length = std::min(out.size(), room);
-        std::memcpy(hyphword, out.data(), length);
+        const std::size_t length = std::min(work.out.size(), 2 * n);
+        std::memcpy(hyphword, work.out.data(), length);
         hyphword[length] = '\0';
     }
     if (noHyphen && call == Call::withMinima)
-        for (std::size_t c = 0; c < chars; ++c)
-            if (work.noHyphen[c]) hyphens[c] = '\0';
+        for (std::size_t i = 0; i < n; ++i)
+            if (work.noHyphen[i]) hyphens[i] = '\0';
 
+    if (!d.utf8 || n == 0) return 0;
+    // UTF-8: the arrays go by character, each taking the entries of the
+    // character's last byte, and a replacement's counts become characters.
+    if (isUtf8Continuation(static_cast<unsigned char>(word[0]))) return 1;
+    const bool arrays = rep && pos && cut && *rep && *pos && *cut;
+    std::size_t c = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i > 0 && !isUtf8Continuation(static_cast<unsigned char>(word[i]))) ++c;
+        hyphens[c] = hyphens[i];
+        if (!arrays) continue;
+        const auto at = static_cast<std::ptrdiff_t>(i);
+        const int bytesBack = (*pos)[i];
+        const std::ptrdiff_t first = at - bytesBack + 1;
+        (*pos)[c] = startsIn(w, first, at + 1);
+        (*cut)[c] = startsIn(w, first, first + (*cut)[i]);
+        char* moved = (*rep)[i];
+        if (c < i) {
+            std::free((*rep)[c]);
+            (*rep)[i] = nullptr;
+            (*pos)[i] = (*cut)[i] = 0;
+        }
+        (*rep)[c] = moved;
+    }
+    hyphens[c + 1] = '\0';
     return 0;
 }
 
@@ -218,7 +225,7 @@ HyphenDict* hnj_hyphen_load(const char* fn) {
     if (!in) return nullptr;
     std::ostringstream bytes;
     bytes << in.rdbuf();
-    return load(bytes.str(), fn);
+    return load(bytes.str());
 }
 
 HyphenDict* hnj_hyphen_load_file(FILE* f) {
@@ -227,7 +234,7 @@ HyphenDict* hnj_hyphen_load_file(FILE* f) {
     char buffer[65536];
     for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, f)) > 0;)
         bytes.append(buffer, got);
-    return load(bytes, "<file>");
+    return load(bytes);
 }
 
 void hnj_hyphen_free(HyphenDict* dict) {
@@ -238,7 +245,7 @@ int hnj_hyphen_hyphenate(HyphenDict* dict, const char* word, int word_size, char
     if (!dict) return 1;
     const DicMinima m = owner(dict)->rep.minima;
     return hyphenate(dict, word, word_size, hyphens, nullptr, nullptr, nullptr, nullptr, m,
-                     Call::standard);
+                     Call::standardBreaks);
 }
 
 int hnj_hyphen_hyphenate2(HyphenDict* dict, const char* word, int word_size, char* hyphens,
@@ -252,7 +259,11 @@ int hnj_hyphen_hyphenate2(HyphenDict* dict, const char* word, int word_size, cha
 int hnj_hyphen_hyphenate3(HyphenDict* dict, const char* word, int word_size, char* hyphens,
                           char* hyphword, char*** rep, int** pos, int** cut, int lhmin, int rhmin,
                           int clhmin, int crhmin) {
-    const DicMinima m{lhmin, rhmin, clhmin, crhmin};
+    if (!dict) return 1;
+    // The caller's minima, but never below the file's.
+    const DicMinima& file = owner(dict)->rep.minima;
+    const DicMinima m{std::max(lhmin, file.left), std::max(rhmin, file.right),
+                      std::max(clhmin, file.compoundLeft), std::max(crhmin, file.compoundRight)};
     return hyphenate(dict, word, word_size, hyphens, hyphword, rep, pos, cut, m, Call::withMinima);
 }
 

@@ -312,8 +312,8 @@ S::Dictionary readDictionary(py::handle path) {
     return S::readDictionary(file);
 }
 
-S::Dictionary dictionaryFromBytes(const py::bytes& data, const std::string& name) {
-    return S::parseDictionary(std::string_view(data), name);
+S::Dictionary dictionaryFromBytes(const py::bytes& data) {
+    return S::parseDictionary(std::string_view(data));
 }
 
 /// The breaks of `word` in `d`, found on the word lowered.
@@ -771,8 +771,7 @@ PYBIND11_MODULE(_sillabor, m) {
 
     py::class_<S::Dictionary>(m, "Dictionary")
         .def(py::init(&readDictionary), py::arg("path"))
-        .def_static("from_bytes", &dictionaryFromBytes, py::arg("data"),
-                    py::arg("name") = "dictionary")
+        .def_static("from_bytes", &dictionaryFromBytes, py::arg("data"))
         .def_property_readonly("left_min", &S::Dictionary::leftMin)
         .def_property_readonly("right_min", &S::Dictionary::rightMin)
         .def_property_readonly("compound_left_min", &S::Dictionary::compoundLeftMin)

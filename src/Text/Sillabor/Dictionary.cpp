@@ -31,9 +31,12 @@ int Dictionary::compoundRightMin() const noexcept {
 const std::string& Dictionary::encoding() const noexcept {
     return rep_->encoding;
 }
+bool Dictionary::knownEncoding() const noexcept {
+    return rep_->knownEncoding;
+}
 
-Dictionary parseDictionary(std::string_view bytes, std::string_view name) {
-    return Dictionary(std::make_shared<const DictionaryRep>(DictionaryRep::parse(bytes, name)));
+Dictionary parseDictionary(std::string_view bytes) {
+    return Dictionary(std::make_shared<const DictionaryRep>(DictionaryRep::parse(bytes)));
 }
 
 Dictionary readDictionary(const std::filesystem::path& file) {
@@ -43,7 +46,7 @@ Dictionary readDictionary(const std::filesystem::path& file) {
                                 "cannot read " + file.string());
     std::ostringstream bytes;
     bytes << in.rdbuf();
-    return parseDictionary(bytes.str(), file.string());
+    return parseDictionary(bytes.str());
 }
 
 namespace {
@@ -136,17 +139,30 @@ void Dictionary::breaksWith(std::u32string_view word, const detail::DicMinima& m
         if (!(work.value[b] & 1)) continue;
         Break br;
         br.at = br.from = br.to = c + 1;
-        if (const std::int32_t r = d.rules.empty() ? -1 : work.rule[b]; r >= 0) {
-            const detail::DicRule& rule = d.rules[static_cast<std::size_t>(r)];
-            const std::ptrdiff_t from = static_cast<std::ptrdiff_t>(c) + 1 - rule.pos;
-            const std::ptrdiff_t to = from + rule.cut;
-            // A rule whose span does not hold the break is read as a plain one.
-            if (rule.pos >= 0 && rule.pos <= rule.cut && from >= 0 &&
-                to <= static_cast<std::ptrdiff_t>(word.size())) {
-                const std::u32string text = decode(d, rule.replacement);
+        if (!d.rules.empty() && work.rule[b].rule >= 0) {
+            const detail::RuleAt& rule = work.rule[b];
+            // The rule's bytes, counted in characters as the file's readers
+            // count them: the characters that start among its bytes up to
+            // the break, and among all its bytes. A rule that reaches
+            // outside the word is read as a plain break.
+            const std::ptrdiff_t first = static_cast<std::ptrdiff_t>(b) + 1 - rule.pos;
+            const std::ptrdiff_t last = first + rule.cut;
+            if (first >= 0 && last <= static_cast<std::ptrdiff_t>(bytes.size())) {
+                auto starts = [&](std::ptrdiff_t from, std::ptrdiff_t to) {
+                    std::size_t n = 0;
+                    for (std::ptrdiff_t i = from; i < to; ++i)
+                        n += !d.utf8 || !detail::isUtf8Continuation(static_cast<unsigned char>(
+                                            bytes[static_cast<std::size_t>(i)]));
+                    return n;
+                };
+                const std::size_t back = starts(first, static_cast<std::ptrdiff_t>(b) + 1);
+                const std::size_t from = c + 1 - std::min(back, c + 1);
+                const std::size_t to = std::min(from + starts(first, last), word.size());
+                const std::u32string text =
+                    decode(d, d.rules[static_cast<std::size_t>(rule.rule)].replacement);
                 const std::size_t eq = text.find(U'=');
-                br.from = static_cast<std::size_t>(from);
-                br.to = static_cast<std::size_t>(to);
+                br.from = from;
+                br.to = to;
                 br.before = text.substr(0, eq);
                 if (eq != std::u32string::npos) br.after = text.substr(eq + 1);
             }

@@ -62,8 +62,12 @@ public:
     int rightMin() const noexcept;
     int compoundLeftMin() const noexcept;
     int compoundRightMin() const noexcept;
-    /// The character set line 1 names ("UTF-8", "ISO8859-2", ...).
+    /// The character set line 1 names ("UTF-8", "ISO8859-2", ...), as
+    /// written there. A name this reader does not know is read as an 8-bit
+    /// set whose bytes above 0x7F stand for U+0080..U+00FF (ISO 8859-1), as
+    /// `knownEncoding` tells.
     const std::string& encoding() const noexcept;
+    bool knownEncoding() const noexcept;
 
     /// Where `word` may break, in ascending order of `at`.
     std::vector<Break> breaks(std::u32string_view word) const;
@@ -77,19 +81,17 @@ public:
     void breaks(std::u32string_view word, int leftMin, int rightMin, std::vector<Break>& out) const;
 
 private:
-    friend SILLABOR_API Dictionary parseDictionary(std::string_view bytes, std::string_view name);
+    friend SILLABOR_API Dictionary parseDictionary(std::string_view bytes);
     explicit Dictionary(std::shared_ptr<const detail::DictionaryRep> rep) : rep_(std::move(rep)) {}
     void breaksWith(std::u32string_view word, const detail::DicMinima& minima,
                     std::vector<Break>& out) const;
     std::shared_ptr<const detail::DictionaryRep> rep_;
 };
 
-/// Reads a `.dic` file's bytes. Throws std::invalid_argument naming `name`
-/// and the line for a malformed file or a character set it does not know.
-SILLABOR_API Dictionary parseDictionary(std::string_view bytes,
-                                        std::string_view name = "dictionary");
-/// Reads a `.dic` file. Throws std::system_error when it cannot be read, and
-/// as parseDictionary.
+/// Reads a `.dic` file's bytes as the files' other readers do: every file
+/// gives a dictionary (lines that are no pattern or keyword give nothing).
+SILLABOR_API Dictionary parseDictionary(std::string_view bytes);
+/// Reads a `.dic` file. Throws std::system_error when it cannot be read.
 SILLABOR_API Dictionary readDictionary(const std::filesystem::path& file);
 
 /// The breaks of `word` under any hyphenator: a built-in one gives only plain

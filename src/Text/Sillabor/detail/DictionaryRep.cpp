@@ -1,8 +1,7 @@
 #include "Text/Sillabor/detail/DictionaryRep.hpp"
 
 #include <algorithm>
-#include <charconv>
-#include <stdexcept>
+#include <climits>
 
 namespace Text::Sillabor::detail {
 
@@ -29,50 +28,32 @@ bool sameCharsetName(std::string_view a, std::string_view b) noexcept {
     }
 }
 
-/// Characters in `bytes`: UTF-8 sequences, or bytes.
-int countChars(std::string_view bytes, bool utf8) noexcept {
-    if (!utf8) return static_cast<int>(bytes.size());
-    int n = 0;
-    for (unsigned char b : bytes)
-        n += !isUtf8Continuation(b);
-    return n;
+constexpr bool isDigit(char c) noexcept {
+    return c >= '0' && c <= '9';
 }
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+// The ligatures U+FB00..U+FB06 (EF AC 80..86 in UTF-8) that the readers of
+// these files count as more than one character against the minima: "ffi"
+// and "ffl" as two, the others as one.
+int ligatureExtra(std::string_view bytes, std::size_t at) noexcept {
+    if (at + 2 >= bytes.size() || static_cast<unsigned char>(bytes[at]) != 0xEF ||
+        static_cast<unsigned char>(bytes[at + 1]) != 0xAC)
+        return 0;
+    const auto c = static_cast<unsigned char>(bytes[at + 2]);
+    return c == 0x83 || c == 0x84 ? 1 : 0;
 }
 
-/// A pattern line's pattern: what comes before its first white space.
-std::string_view firstWord(std::string_view line) {
-    std::size_t e = 0;
-    while (e < line.size() && !isBlank(line[e]))
-        ++e;
-    return line.substr(0, e);
-}
-
-std::string trimmed(std::string_view s) {
-    std::size_t b = 0, e = s.size();
-    while (b < e && (s[b] == ' ' || s[b] == '\t'))
-        ++b;
-    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t' || s[e - 1] == '\r'))
-        --e;
-    return std::string(s.substr(b, e - b));
-}
-
-[[noreturn]] void fail(std::string_view file, std::size_t line, std::string_view what) {
-    throw std::invalid_argument(std::string(file) + ":" + std::to_string(line) + ": " +
-                                std::string(what));
-}
-
-int parseCount(std::string_view text, std::string_view file, std::size_t line,
-               std::string_view keyword) {
-    int value = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc{} || end != text.data() + text.size() || value < 0 || value > 255)
-        fail(file, line,
-             std::string(keyword) + " needs a number from 0 to 255, not \"" + std::string(text) +
-                 "\"");
-    return value;
+// What C's atoi reads at the start of `text`, kept within int.
+int leadingNumber(std::string_view text) noexcept {
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r')))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    long long value = 0;
+    for (; i < text.size() && isDigit(text[i]); ++i)
+        value = std::min<long long>(value * 10 + (text[i] - '0'), INT_MAX);
+    return static_cast<int>(negative ? -value : value);
 }
 
 } // namespace
@@ -84,9 +65,26 @@ const Codepage* findCodepage(std::string_view name) noexcept {
     return nullptr;
 }
 
+int countChars(std::string_view bytes, bool utf8) noexcept {
+    if (!utf8) return static_cast<int>(bytes.size());
+    int n = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        if (!isUtf8Continuation(static_cast<unsigned char>(bytes[i])))
+            n += 1 + ligatureExtra(bytes, i);
+    return n;
+}
+
+ByteSpan ruleSpan(const RuleAt& rule, std::size_t at, std::size_t wordSize) noexcept {
+    const auto first = static_cast<std::ptrdiff_t>(at) + 1 - rule.pos;
+    if (first < 0 || first > static_cast<std::ptrdiff_t>(wordSize)) return {at + 1, at + 1};
+    const auto last = std::min(first + rule.cut, static_cast<std::ptrdiff_t>(wordSize));
+    return {static_cast<std::size_t>(first), static_cast<std::size_t>(last)};
+}
+
 // --- One level ---------------------------------------------------------------
 
-void DicLevel::add(std::string_view letters, const std::uint8_t* digits, int rule, int ruleGap) {
+void DicLevel::add(std::string_view letters, const std::uint8_t* digits, int rule,
+                   const DicRule* r) {
     if (letters.find_first_not_of('.') == std::string_view::npos) dotsOnly_ = true;
     std::uint32_t node = 0;
     for (unsigned char c : letters) {
@@ -94,7 +92,13 @@ void DicLevel::add(std::string_view letters, const std::uint8_t* digits, int rul
         node = builder_.child(node, c, added);
     }
     scores_.assign(digits, digits + letters.size() + 1);
-    if (ruleGap >= 0) scores_[static_cast<std::size_t>(ruleGap)] += Score{rule + 1} << ruleShift;
+    if (r)
+        for (std::size_t k = 0; k < scores_.size(); ++k) {
+            if (scores_[k] == 0) continue;
+            const auto at = static_cast<int>(k);
+            if (at >= r->first && at <= r->first + r->cut) scores_[k] |= bringsRule;
+            scores_[k] |= Score{rule + 1} << ruleShift;
+        }
     builder_.setScores(node, scores_);
 }
 
@@ -109,7 +113,7 @@ void DicLevel::pack() {
 }
 
 void DicLevel::score(const unsigned char* word, std::size_t n, std::uint8_t* gaps,
-                     std::int32_t* rules) const {
+                     const RuleMarks* marks, const std::vector<DicRule>& rules) const {
     const FlatTrie& trie = *trie_;
     const std::uint32_t* classes = classes_.data();
     if (trie.packed()) { // no rules in this level
@@ -122,365 +126,499 @@ void DicLevel::score(const unsigned char* word, std::size_t n, std::uint8_t* gap
         return j == 0 || j == n + 1 ? classes['.'] : classes[word[j - 1]];
     };
     State q = FlatTrie::root;
-    auto apply = [&](std::size_t j) {
-        for (const Hit& hit : trie.hits(q)) {
-            const std::size_t g = j + 1 + static_cast<std::size_t>(hit.rel);
-            const auto digit = static_cast<std::uint8_t>(hit.value & ((1 << ruleShift) - 1));
-            if (!rules) {
-                gaps[g] = std::max(gaps[g], digit);
-            } else if (digit > gaps[g]) {
-                // An odd digit brings its pattern's rule, or none; a higher
-                // even digit leaves the rule of the odd one it covers.
-                gaps[g] = digit;
-                if (digit & 1) rules[g] = static_cast<std::int32_t>(hit.value >> ruleShift) - 1;
-            }
-        }
-    };
     for (std::size_t j = 0; j < n + 2; ++j) {
         q = trie.step(q, classAt(j));
-        apply(j);
+        const std::span<const Hit> hits = trie.hits(q);
+        if (hits.empty()) continue;
+        // A pattern with a rule first notes how much its rule replaces, then
+        // brings it with each odd digit that raises a gap in its range.
+        const std::int32_t rule = static_cast<std::int32_t>(hits.front().value >> ruleShift) - 1;
+        std::ptrdiff_t start = -1; // where the rule's replacement starts
+        if (rule >= 0 && marks) {
+            const DicRule& r = rules[static_cast<std::size_t>(rule)];
+            start = static_cast<std::ptrdiff_t>(j) + 1 - r.length + r.first;
+            if (start >= 0 && start < static_cast<std::ptrdiff_t>(n) + 3)
+                marks->startCut[start] = r.cut;
+            else
+                start = -1;
+        }
+        for (const Hit& hit : hits) {
+            const std::size_t g = j + 1 + static_cast<std::size_t>(hit.rel);
+            const auto digit = static_cast<std::uint8_t>(hit.value & 15);
+            if (digit <= gaps[g]) continue;
+            gaps[g] = digit;
+            if (!(digit & 1) || !marks) continue;
+            marks->gapRule[g] = rule;
+            if (start >= 0 && (hit.value & bringsRule))
+                marks->startGap[start] = static_cast<std::int32_t>(g);
+        }
     }
 }
 
 // --- Reading a file ----------------------------------------------------------
+//
+// The phases of DictionaryRep::parse, in order: the file is cut into pieces
+// as its readers have always read it, the first piece names the character
+// set, the rest are keywords and patterns of one or two levels, a first
+// level is made where the file has one level only, and each level's
+// patterns go into its automaton.
 
-DictionaryRep DictionaryRep::parse(std::string_view bytes, std::string_view fileName) {
-    DictionaryRep d;
-    // The files have always been read in pieces of at most 99 bytes, the
-    // line end included: the rest of a longer line is read as a line of its
-    // own, and dictionaries have been tuned with their long comments' tails
-    // taken as patterns. They are read the same way here.
-    constexpr std::size_t piece = 99;
-    struct Line {
-        std::string_view text;
-        std::size_t number; // in the file, from 1
-    };
-    std::vector<Line> lines;
-    for (std::size_t start = 0, number = 1; start < bytes.size();) {
+namespace {
+
+// The files have always been read in pieces: the first line's first 19 bytes
+// name the character set, and the rest of the file comes in pieces of at most
+// 99 bytes, the line end included, each read as a line of its own (so the
+// tail of a long comment is read as a pattern, and dictionaries have been
+// tuned with that). A piece is given without its line end.
+std::vector<std::string_view> readPieces(std::string_view bytes) {
+    std::vector<std::string_view> pieces;
+    std::size_t limit = 19;
+    for (std::size_t start = 0; start < bytes.size(); limit = 99) {
         const std::size_t newline = bytes.find('\n', start);
         const std::size_t lineEnd = newline == std::string_view::npos ? bytes.size() : newline + 1;
-        const std::size_t end = std::min(lineEnd, start + piece);
+        const std::size_t end = std::min(lineEnd, start + limit);
         std::string_view text = bytes.substr(start, end - start);
         if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
-        lines.push_back({text, number});
-        if (end == lineEnd) ++number;
+        pieces.push_back(text);
         start = end;
     }
-    if (lines.empty()) fail(fileName, 1, "empty file: the first line must name the character set");
+    return pieces;
+}
 
-    d.encoding = trimmed(lines[0].text);
-    if (d.encoding.size() >= 3 && d.encoding.compare(0, 3, "\xEF\xBB\xBF") == 0)
-        d.encoding.erase(0, 3);
-    if (sameCharsetName(d.encoding, "UTF-8")) {
-        d.utf8 = true;
-    } else if (const Codepage* c = findCodepage(d.encoding)) {
-        d.utf8 = false;
-        d.codepage = c;
-    } else {
-        fail(fileName, 1, "unknown character set \"" + d.encoding + "\"");
+// The first piece, up to a carriage return, names the character set: UTF-8
+// (in any case, with or without a byte-order mark), an 8-bit set this reader
+// knows, or anything else, which is read as an 8-bit set whose bytes above
+// 0x7F stand for U+0080..U+00FF.
+void readCharset(DictionaryRep& d, std::string_view first) {
+    d.encoding = std::string(first.substr(0, first.find('\r')));
+    std::string_view name = d.encoding;
+    if (name.substr(0, 3) == "\xEF\xBB\xBF") name.remove_prefix(3);
+    while (!name.empty() && (name.front() == ' ' || name.front() == '\t'))
+        name.remove_prefix(1);
+    while (!name.empty() && (name.back() == ' ' || name.back() == '\t'))
+        name.remove_suffix(1);
+    d.utf8 = sameCharsetName(name, "UTF-8");
+    if (d.utf8) return;
+    d.codepage = findCodepage(name);
+    d.knownEncoding = d.codepage != nullptr;
+    if (!d.codepage) d.codepage = &codepages[0];
+}
+
+// The keywords and pattern lines of one level.
+struct LevelText {
+    DicMinima minima;
+    bool hasCompound[2] = {false, false};
+    bool hasMinima = false;
+    std::vector<std::string_view> noHyphen;
+    std::vector<std::string_view> patterns;
+};
+
+// NOHYPHEN's items: the text after the keyword and its blanks, cut at the
+// commas (a comma that starts the text is part of the first item). Empty
+// items name nothing.
+void readNoHyphen(std::string_view text, std::vector<std::string_view>& items) {
+    text.remove_prefix(std::min(text.find_first_not_of(" \t"), text.size()));
+    if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+    items.clear();
+    std::size_t start = 0;
+    for (std::size_t comma = text.find(',', 1); comma != std::string_view::npos;
+         comma = text.find(',', comma + 1)) {
+        if (comma > start) items.push_back(text.substr(start, comma - start));
+        start = comma + 1;
     }
+    if (start < text.size()) items.push_back(text.substr(start));
+}
 
-    struct LevelText {
-        DicMinima minima;
-        bool hasCompound[2] = {false, false};
-        bool hasMinima = false;
-        std::vector<std::size_t> lines;
+// Sorts the pieces after the first into levels: a keyword is known by how its
+// piece begins, a piece that begins with '%' is a comment, any other is a
+// pattern, and NEXTLEVEL starts the second level; a further NEXTLEVEL ends
+// the file.
+std::vector<LevelText> gatherLevels(std::span<const std::string_view> pieces) {
+    std::vector<LevelText> levels(1);
+    auto keyword = [](std::string_view piece, std::string_view word) {
+        return piece.substr(0, word.size()) == word;
     };
-    std::vector<LevelText> texts(1);
-    bool sawNoHyphen = false;
-
-    for (std::size_t i = 1; i < lines.size(); ++i) {
-        // A line that starts with white space has an empty first word, and
-        // holds nothing.
-        const std::string_view raw = lines[i].text;
-        if (raw.empty() || isBlank(raw[0]) || raw[0] == '%' || raw[0] == '#') continue;
-        const std::string line = trimmed(raw);
-        const std::size_t number = lines[i].number;
-        const auto space = line.find_first_of(" \t");
-        const std::string_view word = std::string_view(line).substr(0, space);
-        const std::string_view rest =
-            space == std::string::npos
-                ? std::string_view{}
-                : std::string_view(line).substr(line.find_first_not_of(" \t", space));
-        LevelText& t = texts.back();
-        if (word == "LEFTHYPHENMIN") {
-            t.minima.left = parseCount(rest, fileName, number, word);
+    for (std::string_view piece : pieces) {
+        LevelText& t = levels.back();
+        if (keyword(piece, "NEXTLEVEL")) {
+            if (levels.size() == 2) break;
+            levels.emplace_back();
+        } else if (keyword(piece, "LEFTHYPHENMIN")) {
+            t.minima.left = static_cast<signed char>(leadingNumber(piece.substr(13)));
             t.hasMinima = true;
-        } else if (word == "RIGHTHYPHENMIN") {
-            t.minima.right = parseCount(rest, fileName, number, word);
+        } else if (keyword(piece, "RIGHTHYPHENMIN")) {
+            t.minima.right = static_cast<signed char>(leadingNumber(piece.substr(14)));
             t.hasMinima = true;
-        } else if (word == "COMPOUNDLEFTHYPHENMIN") {
-            t.minima.compoundLeft = parseCount(rest, fileName, number, word);
+        } else if (keyword(piece, "COMPOUNDLEFTHYPHENMIN")) {
+            t.minima.compoundLeft = static_cast<signed char>(leadingNumber(piece.substr(21)));
             t.hasCompound[0] = t.hasMinima = true;
-        } else if (word == "COMPOUNDRIGHTHYPHENMIN") {
-            t.minima.compoundRight = parseCount(rest, fileName, number, word);
+        } else if (keyword(piece, "COMPOUNDRIGHTHYPHENMIN")) {
+            t.minima.compoundRight = static_cast<signed char>(leadingNumber(piece.substr(22)));
             t.hasCompound[1] = t.hasMinima = true;
-        } else if (word == "NOHYPHEN") {
-            // Items are separated by commas; as in the files' long-standing
-            // reading, the text after the last comma is not an item.
-            sawNoHyphen = true;
-            d.noHyphen.clear();
-            std::string_view list = rest;
-            for (std::size_t comma; (comma = list.find(',')) != std::string_view::npos;
-                 list.remove_prefix(comma + 1))
-                if (comma > 0) d.noHyphen.emplace_back(list.substr(0, comma));
-        } else if (word == "NEXTLEVEL") {
-            texts.emplace_back();
-        } else {
-            t.lines.push_back(i);
+        } else if (keyword(piece, "NOHYPHEN")) {
+            readNoHyphen(piece.substr(8), t.noHyphen);
+        } else if (piece.empty() || piece[0] != '%') {
+            t.patterns.push_back(piece);
         }
     }
+    return levels;
+}
 
-    // Without a second level, the file's patterns hyphenate the parts that a
-    // first level made here finds: a word breaks around its hyphens and
-    // apostrophes, which themselves never start or end a line.
-    d.defaultFirstLevel = texts.size() == 1;
-    if (d.defaultFirstLevel) {
-        LevelText first;
-        const LevelText& user = texts[0];
-        first.minima.left = user.minima.left;
-        first.minima.right = user.minima.right;
-        // Parts keep the word's minima, or 3 where the file sets none.
-        auto orThree = [](int n) { return n > 0 ? n : 3; };
-        first.minima.compoundLeft =
-            user.hasCompound[0] ? user.minima.compoundLeft : orThree(user.minima.left);
-        first.minima.compoundRight =
-            user.hasCompound[1] ? user.minima.compoundRight : orThree(user.minima.right);
-        texts.insert(texts.begin(), first);
-        if (!sawNoHyphen) {
-            d.noHyphen = {"'"};
-            if (d.utf8) d.noHyphen.insert(d.noHyphen.end(), {"\xE2\x80\x93", "\xE2\x80\x99"});
+// A file of one level has it as its second: the first, made here, finds the
+// hyphens and apostrophes as boundaries, next to which no break goes, and the
+// parts keep the word's minima, or 3 where the file sets none.
+LevelText madeFirstLevel(const LevelText& file, bool utf8) {
+    static constexpr std::string_view eightBit[] = {"'", "-", "1-1", "1'1"};
+    static constexpr std::string_view unicode[] = {"'",
+                                                   "\xE2\x80\x93",
+                                                   "\xE2\x80\x99",
+                                                   "-",
+                                                   "1-1",
+                                                   "1'1",
+                                                   "1\xE2\x80\x93"
+                                                   "1",
+                                                   "1\xE2\x80\x99"
+                                                   "1"};
+    const std::span<const std::string_view> made =
+        utf8 ? std::span<const std::string_view>(unicode)
+             : std::span<const std::string_view>(eightBit);
+    const std::size_t items = made.size() / 2;
+    LevelText first;
+    first.noHyphen.assign(made.begin(), made.begin() + static_cast<std::ptrdiff_t>(items));
+    first.patterns.assign(made.begin() + static_cast<std::ptrdiff_t>(items), made.end());
+    first.minima.left = file.minima.left;
+    first.minima.right = file.minima.right;
+    auto orThree = [](int n) { return n != 0 ? n : 3; };
+    first.minima.compoundLeft =
+        file.minima.compoundLeft != 0 ? file.minima.compoundLeft : orThree(file.minima.left);
+    first.minima.compoundRight =
+        file.minima.compoundRight != 0 ? file.minima.compoundRight : orThree(file.minima.right);
+    return first;
+}
+
+// One pattern piece: its letters and digits, and its rule, if any, with the
+// geometry in bytes.
+struct PatternLine {
+    std::string letters;
+    std::vector<std::uint8_t> digits; // digits[k] before letters[k]
+    bool hasRule = false;
+    DicRule rule;
+};
+
+// The rule "replacement[,start,cut]" of a pattern whose letters and digits
+// are read: start counts characters from 1, after a leading dot, and cut
+// counts characters; a cut of 0, or a rule with one number, replaces the
+// pattern's bytes from the start on, dots included, as the files' readers
+// have always taken it. Without numbers the rule replaces the pattern's
+// letters (the dots aside). A rule whose start falls outside the pattern is
+// no rule.
+void readRule(std::string_view text, bool utf8, PatternLine& p) {
+    const std::string& letters = p.letters;
+    const std::size_t comma = text.find(',');
+    p.rule.replacement = std::string(text.substr(0, comma));
+    const std::size_t dot = letters.front() == '.' ? 1 : 0;
+    const std::size_t endDot = letters.size() > dot && letters.back() == '.' ? 1 : 0;
+    // Where each character of the letters after a leading dot starts, and
+    // their end, which counts as a start too.
+    std::vector<std::size_t> starts;
+    for (std::size_t k = dot; k <= letters.size(); ++k)
+        if (k == letters.size() || !utf8 ||
+            !isUtf8Continuation(static_cast<unsigned char>(letters[k])))
+            starts.push_back(k);
+    std::size_t first = dot, last = letters.size() - endDot;
+    if (comma != std::string_view::npos) {
+        const std::size_t second = text.find(',', comma + 1);
+        const int start =
+            second == std::string_view::npos ? 1 : leadingNumber(text.substr(comma + 1));
+        const int cut =
+            second == std::string_view::npos ? 0 : leadingNumber(text.substr(second + 1));
+        if (start < 1 || cut < 0 || static_cast<std::size_t>(start) > starts.size()) return;
+        first = starts[static_cast<std::size_t>(start - 1)];
+        const auto end = static_cast<std::size_t>(start - 1 + cut);
+        last = cut == 0              ? first + letters.size()
+               : end < starts.size() ? starts[end]
+                                     : first + static_cast<std::size_t>(cut);
+    }
+    p.rule.first = static_cast<int>(first);
+    p.rule.cut = static_cast<int>(last - first);
+    p.rule.length = static_cast<int>(letters.size());
+    p.hasRule = true;
+}
+
+// A pattern is the piece up to its first byte at or below the space; its
+// digits are scores (the later of two in a row wins) and every other byte a
+// letter; a '/' starts its rule. Returns false for a piece without letters,
+// which scores nothing.
+bool readPattern(std::string_view piece, bool utf8, PatternLine& p) {
+    std::size_t end = 0;
+    while (end < piece.size() && static_cast<unsigned char>(piece[end]) > 0x20)
+        ++end;
+    const std::string_view word = piece.substr(0, end);
+    const std::size_t slash = word.find('/');
+    const std::string_view pattern = word.substr(0, slash);
+    p.letters.clear();
+    p.digits.assign(1, 0);
+    p.hasRule = false;
+    for (char c : pattern) {
+        if (isDigit(c)) {
+            p.digits.back() = static_cast<std::uint8_t>(c - '0');
+        } else {
+            p.letters.push_back(c);
+            p.digits.push_back(0);
         }
     }
+    if (p.letters.empty()) return false;
+    if (slash != std::string_view::npos) readRule(word.substr(slash + 1), utf8, p);
+    return true;
+}
+
+} // namespace
+
+DictionaryRep DictionaryRep::parse(std::string_view bytes) {
+    DictionaryRep d;
+    const std::vector<std::string_view> pieces = readPieces(bytes);
+    readCharset(d, pieces.empty() ? std::string_view{} : pieces[0]);
+    std::vector<LevelText> texts =
+        gatherLevels(std::span(pieces).subspan(std::min<std::size_t>(pieces.size(), 1)));
+    d.defaultFirstLevel = texts.size() == 1;
+    if (d.defaultFirstLevel) texts.insert(texts.begin(), madeFirstLevel(texts[0], d.utf8));
     d.minima = texts[0].minima;
+
+    // The items of every level's NOHYPHEN line hold for the whole word.
+    for (const LevelText& t : texts)
+        for (std::string_view item : t.noHyphen)
+            if (std::find(d.noHyphen.begin(), d.noHyphen.end(), item) == d.noHyphen.end())
+                d.noHyphen.emplace_back(item);
     for (std::size_t c = 0x80; c < 0x100; ++c)
         d.byteKinds[c] |= DictionaryRep::highByte;
     for (const std::string& item : d.noHyphen)
-        if (!item.empty())
-            d.byteKinds[static_cast<unsigned char>(item[0])] |= DictionaryRep::noHyphenByte;
-    if (d.defaultFirstLevel) d.byteKinds['-'] |= DictionaryRep::noHyphenByte;
+        d.byteKinds[static_cast<unsigned char>(item[0])] |= DictionaryRep::noHyphenByte;
 
     d.levels.resize(texts.size());
-    std::vector<std::uint8_t> digits;
-    std::string letters;
+    PatternLine p;
     for (std::size_t level = 0; level < texts.size(); ++level) {
         DicLevel& out = d.levels[level];
         out.minima = texts[level].minima;
         out.hasMinima = texts[level].hasMinima;
-        std::vector<std::string> made;
-        if (d.defaultFirstLevel && level == 0) {
-            made = {"1-1", "1'1"};
-            if (d.utf8)
-                made.insert(made.end(), {"1\xE2\x80\x93"
-                                         "1",
-                                         "1\xE2\x80\x99"
-                                         "1"});
+        out.noHyphen.assign(texts[level].noHyphen.begin(), texts[level].noHyphen.end());
+        for (std::string_view piece : texts[level].patterns) {
+            if (!readPattern(piece, d.utf8, p)) continue;
+            int rule = -1;
+            if (p.hasRule) {
+                rule = static_cast<int>(d.rules.size());
+                d.rules.push_back(p.rule);
+            }
+            out.add(p.letters, p.digits.data(), rule, p.hasRule ? &p.rule : nullptr);
         }
-        auto addLine = [&](std::string_view text, std::size_t lineNo) {
-            const std::string_view pattern = text.substr(0, std::min(text.find('/'), text.size()));
-            letters.clear();
-            digits.assign(1, 0);
-            for (unsigned char c : pattern) {
-                if (c >= '0' && c <= '9') {
-                    digits.back() = static_cast<std::uint8_t>(c - '0');
-                } else {
-                    letters.push_back(static_cast<char>(c));
-                    digits.push_back(0);
-                }
-            }
-            if (letters.empty())
-                fail(fileName, lineNo, "a pattern needs letters: \"" + std::string(text) + "\"");
-            int rule = -1, ruleGap = -1;
-            if (pattern.size() < text.size()) {
-                // pattern/replacement[,start,cut]: start counts characters
-                // from 1, leaving out a leading dot; cut counts characters.
-                const std::string_view ruleText = text.substr(pattern.size() + 1);
-                const auto c1 = ruleText.find(',');
-                DicRule r;
-                r.replacement = std::string(ruleText.substr(0, c1));
-                const bool dotAtStart = letters.front() == '.';
-                const bool dotAtEnd = letters.size() > 1 && letters.back() == '.';
-                const std::string_view inner = std::string_view(letters).substr(
-                    dotAtStart, letters.size() - dotAtStart - dotAtEnd);
-                int start = 1, cut = countChars(inner, d.utf8);
-                if (c1 != std::string_view::npos) {
-                    const std::string_view numbers = ruleText.substr(c1 + 1);
-                    const auto c2 = numbers.find(',');
-                    if (c2 == std::string_view::npos)
-                        fail(fileName, lineNo,
-                             "a replacement needs both a start and a length: \"" +
-                                 std::string(text) + "\"");
-                    start = parseCount(numbers.substr(0, c2), fileName, lineNo,
-                                       "a replacement's start");
-                    // The length is the number that follows; anything after
-                    // it (one file has "1,14") is ignored, as it always was.
-                    std::string_view length = numbers.substr(c2 + 1);
-                    length = length.substr(0, std::min(length.find(','), length.size()));
-                    cut = parseCount(length, fileName, lineNo, "a replacement's length");
-                    if (start < 1)
-                        fail(fileName, lineNo,
-                             "a replacement's start counts from 1: \"" + std::string(text) + "\"");
-                }
-                // The rule's break: the last odd digit on the edges or inside
-                // the characters it replaces. Gaps are counted in characters of
-                // the inner letters; digit k of `digits` is before byte k.
-                int charGap = 0; // characters of `inner` before gap k
-                const std::size_t size = letters.size();
-                const std::size_t innerEnd = size - static_cast<std::size_t>(dotAtEnd);
-                for (std::size_t k = 0; k <= size; ++k) {
-                    const bool charStart =
-                        k == size || !d.utf8 ||
-                        !isUtf8Continuation(static_cast<unsigned char>(letters[k]));
-                    const bool inInner = k >= static_cast<std::size_t>(dotAtStart) && k <= innerEnd;
-                    if (charStart && inInner && (digits[k] & 1) && charGap >= start - 1 &&
-                        charGap <= start - 1 + cut) {
-                        ruleGap = static_cast<int>(k);
-                        r.pos = charGap - (start - 1);
-                    }
-                    if (k < innerEnd && k >= static_cast<std::size_t>(dotAtStart) && charStart)
-                        ++charGap;
-                }
-                r.cut = cut;
-                const std::string_view before =
-                    std::string_view(r.replacement).substr(0, r.replacement.find('='));
-                r.leftExtra = std::max(countChars(before, d.utf8) - 1, 0);
-                if (ruleGap >= 0) {
-                    rule = static_cast<int>(d.rules.size());
-                    d.rules.push_back(std::move(r));
-                }
-            }
-            out.add(letters, digits.data(), rule, ruleGap);
-        };
-        for (const std::string& text : made)
-            addLine(text, 0);
-        const std::size_t userLevel = level;
-        for (std::size_t lineNo : texts[userLevel].lines)
-            addLine(firstWord(lines[lineNo].text), lines[lineNo].number);
         out.pack();
     }
     if (d.levels.size() > 1)
-        for (std::size_t c = 0; c < 0x100; ++c) {
-            const char byte = static_cast<char>(c);
-            if (d.levels[0].mayMatch(std::string_view(&byte, 1)))
+        for (std::size_t c = 0; c < 0x100; ++c)
+            if (d.levels[0].holds(static_cast<unsigned char>(c)))
                 d.byteKinds[c] |= DictionaryRep::firstLevelByte;
-        }
     return d;
 }
 
 // --- Hyphenating a word --------------------------------------------------------
+//
+// A word is hyphenated level by level. Each level scores the word (or part)
+// bracketed by dots. Where there is a next level, each odd digit of this one
+// ends a part; each part is hyphenated again from this level, as a word of
+// its own, and only its breaks before its last byte but one are kept; a part
+// that this level does not cut goes to the next level, and then keeps the
+// compound minima at the ends that are boundaries. The word's own minima come
+// last. A break with a rule at a boundary has its part end with the text the
+// rule puts before the line end ("kilowat" + "t" for the rule "tt=t").
 
 namespace {
 
-struct Run {
-    const DictionaryRep& d;
-    std::string_view word;
-    DicWork& w;
-    const DicMinima& minima;
-    bool withRules; // the dictionary has rules: keep `w.rule`
-    bool bytewise;  // every character is one byte (an 8-bit set, or ASCII)
+class WordRun {
+public:
+    WordRun(const DictionaryRep& d, DicWork& w, const DicMinima& minima)
+        : d_(d), w_(w), minima_(minima), withRules_(!d.rules.empty()) {}
 
-    void clear(std::size_t i) {
-        w.value[i] = 0;
-        if (withRules) w.rule[i] = -1;
-    }
-    bool continues(std::size_t i) const {
-        return !bytewise && isUtf8Continuation(static_cast<unsigned char>(word[i]));
-    }
-    /// Clears the breaks after the first `count` - 1 characters of [b, e).
-    /// At the word's start (`wordStart`), a break with a rule counts the
-    /// characters its text before the line end adds beyond the first.
-    void keepLeft(std::size_t b, std::size_t e, int count, bool wordStart = false) {
-        if (bytewise && !withRules) {
-            const std::size_t end =
-                std::min(e, b + static_cast<std::size_t>(std::max(count - 1, 0)));
-            for (std::size_t i = b; i < end; ++i)
-                clear(i);
-            return;
-        }
-        int chars = 0;
-        for (std::size_t i = b; i < e && chars < count; ++i) {
-            if (i + 1 < e && continues(i + 1)) continue;
-            ++chars;
-            if (chars >= count) break;
-            if (wordStart && withRules && w.rule[i] >= 0 && (w.value[i] & 1) &&
-                chars + d.rules[static_cast<std::size_t>(w.rule[i])].leftExtra >= count)
-                continue;
-            clear(i);
-        }
-    }
-    /// Clears the breaks that leave fewer than `count` characters of [b, e).
-    /// The first position of the span is never cleared here, as it never has
-    /// been: "ab" and "aba" keep a break after "a" with a right minimum of 3.
-    void keepRight(std::size_t b, std::size_t e, int count) {
-        if (bytewise) {
-            const std::size_t keep = static_cast<std::size_t>(std::max(count, 0));
-            for (std::size_t i = e - std::min(keep, e - b - 1); i < e; ++i)
-                clear(i);
-            return;
-        }
-        int chars = 0;
-        for (std::size_t i = e; i-- > b + 1 && chars < count;) {
-            clear(i);
-            if (!continues(i)) ++chars;
-        }
-    }
+    void part(std::size_t level, std::string_view text, std::uint8_t* value, RuleAt* rule,
+              bool leftEnd, bool rightEnd, std::size_t depth);
+    void leftMin(std::string_view text, std::uint8_t* value, RuleAt* rule, int min, bool digits);
+    void rightMin(std::string_view text, std::uint8_t* value, RuleAt* rule, int min, bool digits);
 
-    /// Clears the value of the last byte but one of [b, e): the break before
-    /// a last character of one byte. A last character of several bytes
-    /// keeps the break before it, as it always has in UTF-8 files.
-    void keepLastTwo(std::size_t b, std::size_t e) {
-        if (e - b >= 2) clear(e - 2);
+private:
+    void score(std::size_t level, std::string_view text, std::uint8_t* value, RuleAt* rule);
+    DicWork::Frame& frame(std::size_t depth) {
+        while (w_.frames.size() <= depth)
+            w_.frames.emplace_back();
+        return w_.frames[depth];
     }
+    void clear(std::uint8_t* value, RuleAt* rule, std::size_t at) const noexcept {
+        value[at] = 0;
+        if (withRules_) rule[at] = RuleAt{};
+    }
+    // Parts of parts are cut no deeper than this: a rule's text can make a
+    // part as long as the word, and the cutting would never end.
+    static constexpr std::size_t deepest = 64;
 
-    void level(std::size_t index, std::size_t b, std::size_t e, bool leftEnd, bool rightEnd) {
-        const DicLevel& lv = d.levels[index];
-        if (index + 1 < d.levels.size() && !(w.kinds & DictionaryRep::firstLevelByte)) {
-            // No byte of the word is in any pattern of this level: it finds
-            // no boundary, and the next level takes the whole part.
-            level(index + 1, b, e, leftEnd, rightEnd);
-            return;
-        }
-        const std::size_t m = e - b + 2;
-        // 16 bytes of scratch on either side, where the marks of a match
-        // may reach past the word.
-        w.gaps.assign(m + 1 + 32, 0);
-        if (withRules) w.gapRules.assign(m + 1, -1);
-        std::uint8_t* const gaps = w.gaps.data() + 16;
-        lv.score(reinterpret_cast<const unsigned char*>(word.data() + b), e - b, gaps,
-                 withRules ? w.gapRules.data() : nullptr);
-        std::copy(gaps + 2, gaps + 2 + static_cast<std::ptrdiff_t>(e - b),
-                  w.value.begin() + static_cast<std::ptrdiff_t>(b));
-        if (withRules)
-            std::copy(w.gapRules.begin() + 2,
-                      w.gapRules.begin() + 2 + static_cast<std::ptrdiff_t>(e - b),
-                      w.rule.begin() + static_cast<std::ptrdiff_t>(b));
-        if (index + 1 < d.levels.size()) {
-            // Each odd digit ends a part, and stays whatever the part's
-            // hyphenation puts there. A part is cut again by this level, as a
-            // word of its own (with dots at its edges), until no boundary is
-            // left; then the next level hyphenates it. In a word cut into
-            // parts, no part ends with a piece of one byte.
-            std::size_t start = b;
-            for (std::size_t i = b; i + 1 < e; ++i) {
-                if (!(w.value[i] & 1)) continue;
-                const std::uint8_t boundary = w.value[i];
-                level(index, start, i + 1, leftEnd && start == b, false);
-                keepLastTwo(start, i + 1);
-                w.value[i] = boundary;
-                start = i + 1;
-            }
-            if (start == b) {
-                level(index + 1, b, e, leftEnd, rightEnd);
-            } else {
-                level(index, start, e, false, rightEnd);
-                keepLastTwo(start, e);
-            }
-        } else {
-            if (!leftEnd) keepLeft(b, e, minima.compoundLeft);
-            if (!rightEnd) keepRight(b, e, minima.compoundRight);
-        }
-    }
+    const DictionaryRep& d_;
+    DicWork& w_;
+    const DicMinima& minima_;
+    bool withRules_;
 };
+
+// Scores `text` with one level: value[i] is the digit after byte i (the last
+// byte has none). Then the rules, from the first byte of the word on: where a
+// rule was last brought to a break by a replacement starting at byte p, and
+// that break's odd digit came with a rule, the break takes that rule's text
+// and the bytes of the replacement at p, and the bytes it replaces start no
+// other. Rules noted earlier stay.
+void WordRun::score(std::size_t level, std::string_view text, std::uint8_t* value, RuleAt* rule) {
+    const std::size_t n = text.size();
+    if (n == 0) return;
+    w_.gaps.assign(n + 3 + 32, 0);
+    std::uint8_t* const gaps = w_.gaps.data() + 16;
+    DicLevel::RuleMarks marks{};
+    if (withRules_) {
+        w_.ruleMarks.assign(3 * (n + 3), -1);
+        marks = {w_.ruleMarks.data(), w_.ruleMarks.data() + (n + 3),
+                 w_.ruleMarks.data() + 2 * (n + 3)};
+        std::fill_n(marks.startCut, n + 3, 0);
+    }
+    d_.levels[level].score(reinterpret_cast<const unsigned char*>(text.data()), n, gaps,
+                           withRules_ ? &marks : nullptr, d_.rules);
+    std::copy(gaps + 2, gaps + 1 + n, value);
+    value[n - 1] = 0;
+    if (!withRules_) return;
+    // Positions of the bracketed word: byte i of the text is at i + 1, and
+    // the break after it is gap i + 2.
+    for (std::size_t p = 1; p <= n; ++p) {
+        const std::int32_t g = marks.startGap[p];
+        if (g < 2 || static_cast<std::size_t>(g) > n + 1) continue;
+        const std::int32_t r = marks.gapRule[g];
+        if (r < 0) continue;
+        const std::size_t at = static_cast<std::size_t>(g) - 2;
+        rule[at] = RuleAt{r, g - static_cast<std::int32_t>(p), marks.startCut[p]};
+        p += static_cast<std::size_t>(std::max(marks.startCut[p], 1)) - 1;
+    }
+}
+
+void WordRun::part(std::size_t level, std::string_view text, std::uint8_t* value, RuleAt* rule,
+                   bool leftEnd, bool rightEnd, std::size_t depth) {
+    const bool last = level + 1 == d_.levels.size();
+    // A word with no byte of the first of two levels' patterns has no
+    // boundary: the next level takes it whole.
+    if (!last && level == 0 && depth == 0 && !(w_.kinds & DictionaryRep::firstLevelByte)) {
+        part(level + 1, text, value, rule, leftEnd, rightEnd, depth);
+        if (!leftEnd) leftMin(text, value, rule, minima_.compoundLeft, false);
+        if (!rightEnd) rightMin(text, value, rule, minima_.compoundRight, false);
+        return;
+    }
+    score(level, text, value, rule);
+    if (last) return;
+    const std::size_t n = text.size();
+    std::size_t begin = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const bool boundary = value[i] & 1;
+        if (!boundary && !(begin > 0 && i + 1 == n)) continue;
+        if (i - begin > 1 && depth < deepest) {
+            DicWork::Frame& f = frame(depth);
+            if (withRules_ && rule[i].rule >= 0) {
+                // The part ends with the rule's text before the line end.
+                const std::string& text2 =
+                    d_.rules[static_cast<std::size_t>(rule[i].rule)].replacement;
+                const ByteSpan span = ruleSpan(rule[i], i, n);
+                const std::size_t eq = text2.find('=');
+                f.part.assign(text.substr(0, span.first));
+                f.part += std::string_view(text2).substr(0, eq);
+                if (eq == std::string::npos) f.part.resize(std::min(f.part.size(), i + 1));
+                f.part.erase(0, std::min(begin, f.part.size()));
+            } else {
+                f.part.assign(text.substr(begin, i - begin + 1));
+            }
+            const std::size_t m = f.part.size();
+            f.value.assign(m, 0);
+            if (withRules_) f.rule.assign(m, RuleAt{});
+            part(level, f.part, f.value.data(), f.rule.data(), leftEnd && begin == 0,
+                 boundary ? false : rightEnd, depth + 1);
+            // Only the breaks before the part's last byte but one are kept.
+            const std::size_t keep = std::min(i - begin - 1, m);
+            for (std::size_t j = 0; j < keep; ++j) {
+                value[begin + j] = f.value[j];
+                if (withRules_ && f.rule[j].rule >= 0) rule[begin + j] = f.rule[j];
+            }
+        }
+        begin = i + 1;
+    }
+    if (begin != 0) return;
+    part(level + 1, text, value, rule, leftEnd, rightEnd, depth);
+    if (!leftEnd) leftMin(text, value, rule, minima_.compoundLeft, false);
+    if (!rightEnd) rightMin(text, value, rule, minima_.compoundRight, false);
+}
+
+// Clears the breaks that leave fewer than `min` characters before them,
+// counting from the first character that is not a digit (`digits`), a
+// ligature of three letters as two. A break with a rule stays where the
+// characters before its replacement and those of its text before the line
+// end are enough.
+void WordRun::leftMin(std::string_view text, std::uint8_t* value, RuleAt* rule, int min,
+                      bool digits) {
+    const std::size_t n = text.size();
+    const bool utf8 = d_.utf8;
+    int count = 1 + (utf8 ? ligatureExtra(text, 0) : 0);
+    if (digits)
+        for (std::size_t j = 0; j < n && isDigit(text[j]); ++j)
+            --count;
+    std::size_t j = 0;
+    while (count < min && j < n && text[j] != '\0') {
+        do {
+            if (withRules_ && rule[j].rule >= 0) {
+                const std::string& r = d_.rules[static_cast<std::size_t>(rule[j].rule)].replacement;
+                const std::size_t eq = r.find('=');
+                const auto first = static_cast<std::ptrdiff_t>(j) + 1 - rule[j].pos;
+                const int before =
+                    first > 0 ? countChars(text.substr(0, static_cast<std::size_t>(first)), utf8)
+                              : 0;
+                if (eq != std::string::npos &&
+                    before + countChars(std::string_view(r).substr(0, eq), utf8) < min)
+                    clear(value, rule, j);
+            } else {
+                value[j] = 0;
+            }
+            ++j;
+            if (utf8) count += ligatureExtra(text, j);
+        } while (utf8 && j < n && isUtf8Continuation(static_cast<unsigned char>(text[j])));
+        ++count;
+    }
+}
+
+// Clears the breaks that leave fewer than `min` characters after them,
+// counting to the last character that is not a digit (`digits`); the first
+// byte is never cleared. A break with a rule stays where the characters after
+// its replacement and those of its text after the line end are enough.
+void WordRun::rightMin(std::string_view text, std::uint8_t* value, RuleAt* rule, int min,
+                       bool digits) {
+    const std::size_t n = text.size();
+    if (n == 0) return;
+    const bool utf8 = d_.utf8;
+    int count = 0;
+    if (digits)
+        for (std::size_t j = n - 1; j > 0 && isDigit(text[j]); --j)
+            --count;
+    for (std::size_t j = n - 1; count < min && j > 0; --j) {
+        if (withRules_ && rule[j].rule >= 0) {
+            const std::string& r = d_.rules[static_cast<std::size_t>(rule[j].rule)].replacement;
+            const std::size_t eq = r.find('=');
+            const auto after = static_cast<std::ptrdiff_t>(j) + 1 - rule[j].pos + rule[j].cut;
+            const int rest =
+                after >= 0 && static_cast<std::size_t>(after) < n
+                    ? countChars(text.substr(static_cast<std::size_t>(after), 100), utf8)
+                    : 0;
+            if (eq != std::string::npos &&
+                rest + countChars(std::string_view(r).substr(eq + 1), utf8) < min)
+                clear(value, rule, j);
+        } else {
+            value[j] = 0;
+        }
+        if (!utf8 || !isUtf8Continuation(static_cast<unsigned char>(text[j]))) ++count;
+    }
+}
 
 } // namespace
 
@@ -488,51 +626,29 @@ void hyphenateBytes(const DictionaryRep& d, std::string_view word, const DicMini
                     DicWork& w) {
     const std::size_t n = word.size();
     const bool withRules = !d.rules.empty();
-    // Every level writes the values of the whole span it scores, and the
-    // first level scores the whole word.
-    w.value.resize(n);
-    if (withRules) w.rule.resize(n);
-    if (n == 0) return;
+    w.value.assign(n, 0);
+    if (withRules) w.rule.assign(n, RuleAt{});
     std::uint8_t kinds = 0;
     for (unsigned char c : word)
         kinds |= d.byteKinds[c];
     w.kinds = kinds;
-    const bool bytewise = !d.utf8 || !(kinds & DictionaryRep::highByte);
-    Run run{d, word, w, minima, withRules, bytewise};
-    run.level(0, 0, n, true, true);
-    // The word's minima count from its first character that is not a digit
-    // to its last one ("0abab" breaks as "0ab=ab"); no break goes among the
-    // digits before or after.
-    auto digit = [&](std::size_t i) { return word[i] >= '0' && word[i] <= '9'; };
-    std::size_t first = 0, last = n;
-    while (first < n && digit(first))
-        ++first;
-    while (last > first && digit(last - 1))
-        --last;
-    for (std::size_t i = 0; i < first; ++i)
-        run.clear(i);
-    run.keepLeft(first, n, minima.left > 0 ? minima.left : 2, true);
-    for (std::size_t i = std::max<std::size_t>(last, 1); i < n; ++i)
-        run.clear(i);
-    if (last > 0) run.keepRight(0, last, minima.right > 0 ? minima.right : 2);
-    run.clear(n - 1); // never a break after the last character, even in a one-letter word
+    if (n == 0) return;
+    WordRun run(d, w, minima);
+    run.part(0, word, w.value.data(), w.rule.data(), true, true, 0);
+    run.leftMin(word, w.value.data(), w.rule.data(), minima.left > 0 ? minima.left : 2, true);
+    run.rightMin(word, w.value.data(), w.rule.data(), minima.right > 0 ? minima.right : 2, true);
 }
 
 bool markNoHyphen(const DictionaryRep& d, std::string_view word, DicWork& work) {
     if (!(work.kinds & DictionaryRep::noHyphenByte)) return false;
     std::vector<std::uint8_t>& marks = work.noHyphen;
     marks.assign(word.size(), 0);
-    auto mark = [&](std::string_view item) {
-        if (item.empty()) return;
+    for (const std::string& item : d.noHyphen)
         for (std::size_t at = word.find(item); at != std::string_view::npos;
              at = word.find(item, at + 1)) {
             if (at > 0) marks[at - 1] = 1;
             marks[at + item.size() - 1] = 1;
         }
-    };
-    for (const std::string& item : d.noHyphen)
-        mark(item);
-    if (d.defaultFirstLevel) mark("-");
     return true;
 }
 
