@@ -92,13 +92,18 @@ void DicLevel::add(std::string_view letters, const std::uint8_t* digits, int rul
         node = builder_.child(node, c, added);
     }
     scores_.assign(digits, digits + letters.size() + 1);
-    if (r)
+    if (r) {
+        // Every digit carries the rule; a pattern of zeros still notes how
+        // much its rule replaces, so its first gap carries it too.
+        const bool zeros =
+            std::all_of(scores_.begin(), scores_.end(), [](Score v) { return v == 0; });
         for (std::size_t k = 0; k < scores_.size(); ++k) {
-            if (scores_[k] == 0) continue;
+            if (scores_[k] == 0 && !(zeros && k == 0)) continue;
             const auto at = static_cast<int>(k);
             if (at >= r->first && at <= r->first + r->cut) scores_[k] |= bringsRule;
             scores_[k] |= Score{rule + 1} << ruleShift;
         }
+    }
     builder_.setScores(node, scores_);
 }
 
@@ -439,8 +444,8 @@ public:
 
     void part(std::size_t level, std::string_view text, std::uint8_t* value, RuleAt* rule,
               bool leftEnd, bool rightEnd, std::size_t depth);
-    void leftMin(std::string_view text, std::uint8_t* value, RuleAt* rule, int min, bool digits);
-    void rightMin(std::string_view text, std::uint8_t* value, RuleAt* rule, int min, bool digits);
+    void leftMin(std::string_view text, std::uint8_t* value, RuleAt* rule, int min);
+    void rightMin(std::string_view text, std::uint8_t* value, RuleAt* rule, int min);
 
 private:
     void score(std::size_t level, std::string_view text, std::uint8_t* value, RuleAt* rule);
@@ -506,31 +511,44 @@ void WordRun::part(std::size_t level, std::string_view text, std::uint8_t* value
     // boundary: the next level takes it whole.
     if (!last && level == 0 && depth == 0 && !(w_.kinds & DictionaryRep::firstLevelByte)) {
         part(level + 1, text, value, rule, leftEnd, rightEnd, depth);
-        if (!leftEnd) leftMin(text, value, rule, minima_.compoundLeft, false);
-        if (!rightEnd) rightMin(text, value, rule, minima_.compoundRight, false);
+        if (!leftEnd) leftMin(text, value, rule, minima_.compoundLeft);
+        if (!rightEnd) rightMin(text, value, rule, minima_.compoundRight);
         return;
     }
     score(level, text, value, rule);
     if (last) return;
     const std::size_t n = text.size();
+    // The bytes the parts are cut from, as the files' readers have them: the
+    // digits read as dots, but, after a part, the byte that starts the next
+    // one, and after a part that ended with a rule's text, all of them, as
+    // they are in the text.
+    const bool digits = std::any_of(text.begin(), text.end(), isDigit);
+    std::string_view from = text;
+    if (digits) {
+        std::string& prep = frame(depth).prep;
+        prep.assign(text);
+        std::replace_if(prep.begin(), prep.end(), isDigit, '.');
+        from = prep;
+    }
     std::size_t begin = 0;
     for (std::size_t i = 0; i < n; ++i) {
         const bool boundary = value[i] & 1;
         if (!boundary && !(begin > 0 && i + 1 == n)) continue;
         if (i - begin > 1 && depth < deepest) {
             DicWork::Frame& f = frame(depth);
-            if (withRules_ && rule[i].rule >= 0) {
+            const bool spliced = withRules_ && rule[i].rule >= 0;
+            if (spliced) {
                 // The part ends with the rule's text before the line end.
-                const std::string& text2 =
+                const std::string& replacement =
                     d_.rules[static_cast<std::size_t>(rule[i].rule)].replacement;
                 const ByteSpan span = ruleSpan(rule[i], i, n);
-                const std::size_t eq = text2.find('=');
-                f.part.assign(text.substr(0, span.first));
-                f.part += std::string_view(text2).substr(0, eq);
+                const std::size_t eq = replacement.find('=');
+                f.part.assign(from.substr(0, span.first));
+                f.part += std::string_view(replacement).substr(0, eq);
                 if (eq == std::string::npos) f.part.resize(std::min(f.part.size(), i + 1));
                 f.part.erase(0, std::min(begin, f.part.size()));
             } else {
-                f.part.assign(text.substr(begin, i - begin + 1));
+                f.part.assign(from.substr(begin, i - begin + 1));
             }
             const std::size_t m = f.part.size();
             f.value.assign(m, 0);
@@ -543,28 +561,34 @@ void WordRun::part(std::size_t level, std::string_view text, std::uint8_t* value
                 value[begin + j] = f.value[j];
                 if (withRules_ && f.rule[j].rule >= 0) rule[begin + j] = f.rule[j];
             }
+            if (digits) {
+                std::string& prep = frame(depth).prep;
+                if (spliced)
+                    prep.assign(text);
+                else if (i + 1 < n)
+                    prep[i + 1] = text[i + 1];
+                from = prep;
+            }
         }
         begin = i + 1;
     }
     if (begin != 0) return;
     part(level + 1, text, value, rule, leftEnd, rightEnd, depth);
-    if (!leftEnd) leftMin(text, value, rule, minima_.compoundLeft, false);
-    if (!rightEnd) rightMin(text, value, rule, minima_.compoundRight, false);
+    if (!leftEnd) leftMin(text, value, rule, minima_.compoundLeft);
+    if (!rightEnd) rightMin(text, value, rule, minima_.compoundRight);
 }
 
 // Clears the breaks that leave fewer than `min` characters before them,
-// counting from the first character that is not a digit (`digits`), a
+// counting from the first character that is not a digit, a
 // ligature of three letters as two. A break with a rule stays where the
 // characters before its replacement and those of its text before the line
 // end are enough.
-void WordRun::leftMin(std::string_view text, std::uint8_t* value, RuleAt* rule, int min,
-                      bool digits) {
+void WordRun::leftMin(std::string_view text, std::uint8_t* value, RuleAt* rule, int min) {
     const std::size_t n = text.size();
     const bool utf8 = d_.utf8;
     int count = 1 + (utf8 ? ligatureExtra(text, 0) : 0);
-    if (digits)
-        for (std::size_t j = 0; j < n && isDigit(text[j]); ++j)
-            --count;
+    for (std::size_t j = 0; j < n && isDigit(text[j]); ++j)
+        --count;
     std::size_t j = 0;
     while (count < min && j < n && text[j] != '\0') {
         do {
@@ -589,18 +613,16 @@ void WordRun::leftMin(std::string_view text, std::uint8_t* value, RuleAt* rule, 
 }
 
 // Clears the breaks that leave fewer than `min` characters after them,
-// counting to the last character that is not a digit (`digits`); the first
+// counting to the last character that is not a digit; the first
 // byte is never cleared. A break with a rule stays where the characters after
 // its replacement and those of its text after the line end are enough.
-void WordRun::rightMin(std::string_view text, std::uint8_t* value, RuleAt* rule, int min,
-                       bool digits) {
+void WordRun::rightMin(std::string_view text, std::uint8_t* value, RuleAt* rule, int min) {
     const std::size_t n = text.size();
     if (n == 0) return;
     const bool utf8 = d_.utf8;
     int count = 0;
-    if (digits)
-        for (std::size_t j = n - 1; j > 0 && isDigit(text[j]); --j)
-            --count;
+    for (std::size_t j = n - 1; j > 0 && isDigit(text[j]); --j)
+        --count;
     for (std::size_t j = n - 1; count < min && j > 0; --j) {
         if (withRules_ && rule[j].rule >= 0) {
             const std::string& r = d_.rules[static_cast<std::size_t>(rule[j].rule)].replacement;
@@ -635,8 +657,8 @@ void hyphenateBytes(const DictionaryRep& d, std::string_view word, const DicMini
     if (n == 0) return;
     WordRun run(d, w, minima);
     run.part(0, word, w.value.data(), w.rule.data(), true, true, 0);
-    run.leftMin(word, w.value.data(), w.rule.data(), minima.left > 0 ? minima.left : 2, true);
-    run.rightMin(word, w.value.data(), w.rule.data(), minima.right > 0 ? minima.right : 2, true);
+    run.leftMin(word, w.value.data(), w.rule.data(), minima.left > 0 ? minima.left : 2);
+    run.rightMin(word, w.value.data(), w.rule.data(), minima.right > 0 ? minima.right : 2);
 }
 
 bool markNoHyphen(const DictionaryRep& d, std::string_view word, DicWork& work) {

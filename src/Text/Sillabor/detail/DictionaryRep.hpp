@@ -172,7 +172,8 @@ struct DicWork {
 
     // The parts of a compound, each hyphenated on its own, one frame a depth.
     struct Frame {
-        std::string part;
+        std::string prep; // what the parts of the text at this depth are cut from
+        std::string part; // the text of the next depth
         std::vector<std::uint8_t> value;
         std::vector<RuleAt> rule;
     };
