@@ -7,12 +7,12 @@
 // two libraries' functions of the same names stay apart.
 //
 //     libhyphen_bench [--benchmark_...]   (DICT_DIR and WORD_DIR from the build)
+#include "../tests/libhyphen/RealLibhyphen.hpp"
 #include "hyphen.h"
 
 #include <Text/Sillabor.hpp>
 
 #include <benchmark/benchmark.h>
-#include <dlfcn.h>
 #include <iconv.h>
 
 #include <algorithm>
@@ -27,25 +27,13 @@
 
 namespace {
 
-struct Api {
-    decltype(&hnj_hyphen_load) load;
-    decltype(&hnj_hyphen_free) free;
-    decltype(&hnj_hyphen_hyphenate2) hyphenate2;
-};
+using Api = sillabor_test::RealLibhyphen;
 
-const Api ours{hnj_hyphen_load, hnj_hyphen_free, hnj_hyphen_hyphenate2};
+const Api ours{hnj_hyphen_load, hnj_hyphen_free, hnj_hyphen_hyphenate, hnj_hyphen_hyphenate2,
+               hnj_hyphen_hyphenate3};
 
 const Api* reference() {
-    static const Api* api = []() -> const Api* {
-        void* h = dlopen("libhyphen.so.0", RTLD_NOW | RTLD_LOCAL | RTLD_DEEPBIND);
-        if (!h) return nullptr;
-        static Api a{
-            reinterpret_cast<decltype(&hnj_hyphen_load)>(dlsym(h, "hnj_hyphen_load")),
-            reinterpret_cast<decltype(&hnj_hyphen_free)>(dlsym(h, "hnj_hyphen_free")),
-            reinterpret_cast<decltype(&hnj_hyphen_hyphenate2)>(dlsym(h, "hnj_hyphen_hyphenate2"))};
-        return a.load && a.free && a.hyphenate2 ? &a : nullptr;
-    }();
-    return api;
+    return Api::open();
 }
 
 std::vector<std::string> words(const char* list, const char* charset) {
@@ -205,8 +193,58 @@ void BM_paired_BreakFinder_en_US(benchmark::State& state) {
     });
 }
 
+// libhyphen and libsillabor_hyphen in turns on the same file and words,
+// through hnj_hyphen_hyphenate2 with a hyphenated-word buffer.
+void pairedDictionary(benchmark::State& state, const char* dic, const char* list,
+                      const char* charset) {
+    const Api* api = reference();
+    if (!api) {
+        state.SkipWithError("libhyphen.so.0 is not installed");
+        return;
+    }
+    const std::string path = std::string(SILLABOR_DICT_DIR) + "/" + dic;
+    HyphenDict* theirs = api->load(path.c_str());
+    HyphenDict* mine = ours.load(path.c_str());
+    if (!theirs || !mine) {
+        state.SkipWithError("dictionary missing");
+        return;
+    }
+    const std::vector<std::string> ws = words(list, charset);
+    using Clock = std::chrono::steady_clock;
+    auto perWord = [&ws](Clock::duration d) {
+        return std::chrono::duration<double, std::nano>(d).count() / static_cast<double>(ws.size());
+    };
+    std::vector<double> t, m, ratios;
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        hyphenateAll(*api, theirs, ws);
+        const auto t1 = Clock::now();
+        hyphenateAll(ours, mine, ws);
+        const auto t2 = Clock::now();
+        t.push_back(perWord(t1 - t0));
+        m.push_back(perWord(t2 - t1));
+        ratios.push_back(t.back() / m.back());
+        state.SetIterationTime(std::chrono::duration<double>(t2 - t0).count());
+    }
+    api->free(theirs);
+    ours.free(mine);
+    auto median = [](std::vector<double>& v) {
+        std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
+        return v[v.size() / 2];
+    };
+    state.counters["libhyphen_ns"] = median(t);
+    state.counters["ours_ns"] = median(m);
+    state.counters["times_faster"] = median(ratios);
+}
+
 } // namespace
 
+BENCHMARK_CAPTURE(pairedDictionary, en_US, "hyph_en_US.dic", "words-en.txt", "UTF-8")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(pairedDictionary, de_DE, "hyph_de_DE.dic", "words-de.txt", "ISO-8859-1")
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_paired_hyphenate_en_US)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_paired_BreakFinder_en_US)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_sillabor_hyphenate_en_US)->Unit(benchmark::kMillisecond);

@@ -12,11 +12,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <new>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -81,17 +78,29 @@ HyphenDict* load(const std::string& bytes) {
 
 enum class Call { standardBreaks, withRules, withMinima };
 
-/// The word with '=' at each break, replacements made, as bytes: a
-/// replacement takes the place of the bytes it covers, counted back over what
-/// is already written. Rules apply where the caller asked for them.
+/// The word with '=' at each break, replacements made, as bytes, at most
+/// 2 * word_size of them (what callers allocate): a replacement takes the
+/// place of the bytes it covers, counted back over what is already written,
+/// where the caller asked for rules.
 void writeHyphenated(const DictionaryRep& d, std::string_view word, const DicWork& work, bool rules,
-                     std::string& out) {
-    out.clear();
+                     char* hyphword) {
     const std::size_t n = word.size();
+    const std::uint8_t* const value = work.value.data();
+    if (!rules) { // at most n bytes and n - 1 marks
+        char* out = hyphword;
+        for (std::size_t i = 0; i < n; ++i) {
+            *out++ = word[i];
+            if (value[i] & 1) *out++ = '=';
+        }
+        *out = '\0';
+        return;
+    }
+    thread_local std::string out;
+    out.clear();
     for (std::size_t i = 0; i < n; ++i) {
         out.push_back(word[i]);
-        if (!(work.value[i] & 1)) continue;
-        if (rules && work.rule[i].rule >= 0) {
+        if (!(value[i] & 1)) continue;
+        if (work.rule[i].rule >= 0) {
             const auto& r = work.rule[i];
             const auto back = static_cast<std::size_t>(std::max(r.pos, 0));
             out.resize(out.size() >= back ? out.size() - back : 0);
@@ -101,6 +110,11 @@ void writeHyphenated(const DictionaryRep& d, std::string_view word, const DicWor
             out.push_back('=');
         }
     }
+    // Replacements can lengthen the word past 2 * word_size bytes; what does
+    // not fit is cut off rather than written past the buffer.
+    const std::size_t length = std::min(out.size(), 2 * n);
+    std::memcpy(hyphword, out.data(), length);
+    hyphword[length] = '\0';
 }
 
 /// Character starts among word[from, to), both kept within the word.
@@ -113,94 +127,21 @@ int startsIn(std::string_view word, std::ptrdiff_t from, std::ptrdiff_t to) {
     return n;
 }
 
-int hyphenate(HyphenDict* dict, const char* word, int wordSize, char* hyphens, char* hyphword,
-              char*** rep, int** pos, int** cut, const DicMinima& minima, Call call) {
-    if (!dict || !word || !hyphens || wordSize < 0) return 1;
-    const DictionaryRep& d = owner(dict)->rep;
-    thread_local DicWork work;
-    const auto n = static_cast<std::size_t>(wordSize);
-    const std::string_view w(word, n);
-    try {
-        hyphenateBytes(d, w, minima, work);
-    } catch (const std::bad_alloc&) {
-        return 1;
-    }
-    const bool withRules = !d.rules.empty();
-    const bool noHyphen = markNoHyphen(d, w, work);
-
-    if (call == Call::standardBreaks) {
-        // Plain breaks by byte, as the function has always given them: a
-        // break with a replacement cannot be said here, and is left out.
-        for (std::size_t i = 0; i < n; ++i) {
-            const bool dropped =
-                (noHyphen && work.noHyphen[i]) || (withRules && work.rule[i].rule >= 0);
-            hyphens[i] = static_cast<char>('0' + (dropped ? 0 : work.value[i]));
-        }
-        hyphens[n] = '\0';
-        std::fill_n(hyphens + n + 1, 4, '0');
-        return 0;
-    }
-
-    // Breaks beside the forbidden characters: hyphenate2 removes them before
-    // writing the hyphenated word; hyphenate3 writes the word first, then
-    // marks them with NUL bytes (both read as "no break"). Their rules stay
-    // in `rep`, as they always have.
-    if (noHyphen && call == Call::withRules)
-        for (std::size_t i = 0; i < n; ++i)
-            if (work.noHyphen[i]) work.value[i] = 0;
-    for (std::size_t i = 0; i < n; ++i)
-        hyphens[i] = static_cast<char>('0' + work.value[i]);
-    hyphens[n] = '\0';
-    hyphens[n + 1] = '0';
-
-    const bool rules = withRules && rep && pos && cut;
-    bool anyRule = false;
-    if (rules)
-        for (std::size_t i = 0; i < n && !anyRule; ++i)
-            anyRule = work.rule[i].rule >= 0;
-    if (anyRule) {
-        if (!*rep) {
-            *rep = static_cast<char**>(std::calloc(n ? n : 1, sizeof(char*)));
-            *pos = static_cast<int*>(std::calloc(n ? n : 1, sizeof(int)));
-            *cut = static_cast<int*>(std::calloc(n ? n : 1, sizeof(int)));
-            if (!*rep || !*pos || !*cut) return 1;
-        }
-        for (std::size_t i = 0; i < n; ++i) {
-            const auto& r = work.rule[i];
-            if (r.rule < 0) continue;
-            std::free((*rep)[i]);
-            (*rep)[i] = strdup(d.rules[static_cast<std::size_t>(r.rule)].replacement.c_str());
-            (*pos)[i] = r.pos;
-            (*cut)[i] = r.cut;
-        }
-    }
-
-    if (hyphword) {
-        writeHyphenated(d, w, work, anyRule, work.out);
-        // Replacements can lengthen the word past the 2 * word_size bytes
-        // callers allocate; what does not fit is cut off rather than written
-        // past the buffer.
-        const std::size_t length = std::min(work.out.size(), 2 * n);
-        std::memcpy(hyphword, work.out.data(), length);
-        hyphword[length] = '\0';
-    }
-    if (noHyphen && call == Call::withMinima)
-        for (std::size_t i = 0; i < n; ++i)
-            if (work.noHyphen[i]) hyphens[i] = '\0';
-
-    if (!d.utf8 || n == 0) return 0;
-    // UTF-8: the arrays go by character, each taking the entries of the
-    // character's last byte, and a replacement's counts become characters.
-    if (isUtf8Continuation(static_cast<unsigned char>(word[0]))) return 1;
+/// The UTF-8 word's arrays by character rather than by byte: each character
+/// takes the entries of its last byte, and a replacement's counts become
+/// characters. Returns 1, changing nothing, for a word that starts inside a
+/// character.
+int byCharacter(std::string_view w, char* hyphens, char*** rep, int** pos, int** cut) {
+    const std::size_t n = w.size();
+    if (isUtf8Continuation(static_cast<unsigned char>(w[0]))) return 1;
     const bool arrays = rep && pos && cut && *rep && *pos && *cut;
     std::size_t c = 0;
     for (std::size_t i = 0; i < n; ++i) {
-        if (i > 0 && !isUtf8Continuation(static_cast<unsigned char>(word[i]))) ++c;
+        if (i > 0 && !isUtf8Continuation(static_cast<unsigned char>(w[i]))) ++c;
         hyphens[c] = hyphens[i];
         if (!arrays) continue;
         const auto at = static_cast<std::ptrdiff_t>(i);
-        const int bytesBack = (*pos)[i];
-        const std::ptrdiff_t first = at - bytesBack + 1;
+        const std::ptrdiff_t first = at - (*pos)[i] + 1;
         (*pos)[c] = startsIn(w, first, at + 1);
         (*cut)[c] = startsIn(w, first, first + (*cut)[i]);
         char* moved = (*rep)[i];
@@ -215,23 +156,100 @@ int hyphenate(HyphenDict* dict, const char* word, int wordSize, char* hyphens, c
     return 0;
 }
 
+DicWork& workspace() {
+    thread_local DicWork work;
+    return work;
+}
+
+int hyphenate(HyphenDict* dict, const char* word, int wordSize, char* hyphens, char* hyphword,
+              char*** rep, int** pos, int** cut, const DicMinima& minima, Call call) {
+    if (!dict || !word || !hyphens || wordSize < 0) return 1;
+    const DictionaryRep& d = owner(dict)->rep;
+    DicWork& work = workspace();
+    const auto n = static_cast<std::size_t>(wordSize);
+    const std::string_view w(word, n);
+    try {
+        hyphenateBytes(d, w, minima, work);
+    } catch (const std::bad_alloc&) {
+        return 1;
+    }
+    const bool withRules = !d.rules.empty();
+    const bool noHyphen = markNoHyphen(d, w, work);
+    std::uint8_t* const value = work.value.data();
+    const std::uint8_t* const forbidden = noHyphen ? work.noHyphen.data() : nullptr;
+
+    if (call == Call::standardBreaks) {
+        // Plain breaks by byte, as the function has always given them: a
+        // break with a replacement cannot be said here, and is left out.
+        for (std::size_t i = 0; i < n; ++i) {
+            const bool dropped =
+                (forbidden && forbidden[i]) || (withRules && work.rule[i].rule >= 0);
+            hyphens[i] = static_cast<char>('0' + (dropped ? 0 : value[i]));
+        }
+        hyphens[n] = '\0';
+        std::fill_n(hyphens + n + 1, 4, '0');
+        return 0;
+    }
+
+    // Breaks beside the forbidden characters: hyphenate2 removes them before
+    // writing the hyphenated word; hyphenate3 writes the word first, then
+    // marks them with NUL bytes (both read as "no break"). Their rules stay
+    // in `rep`, as they always have.
+    if (forbidden && call == Call::withRules)
+        for (std::size_t i = 0; i < n; ++i)
+            if (forbidden[i]) value[i] = 0;
+    for (std::size_t i = 0; i < n; ++i)
+        hyphens[i] = static_cast<char>('0' + value[i]);
+    hyphens[n] = '\0';
+    hyphens[n + 1] = '0';
+
+    bool anyRule = false;
+    if (withRules && rep && pos && cut)
+        for (std::size_t i = 0; i < n && !anyRule; ++i)
+            anyRule = work.rule[i].rule >= 0;
+    if (anyRule) {
+        if (!*rep) {
+            *rep = static_cast<char**>(std::calloc(n, sizeof(char*)));
+            *pos = static_cast<int*>(std::calloc(n, sizeof(int)));
+            *cut = static_cast<int*>(std::calloc(n, sizeof(int)));
+            if (!*rep || !*pos || !*cut) return 1;
+        }
+        for (std::size_t i = 0; i < n; ++i) {
+            const auto& r = work.rule[i];
+            if (r.rule < 0) continue;
+            std::free((*rep)[i]);
+            (*rep)[i] = strdup(d.rules[static_cast<std::size_t>(r.rule)].replacement.c_str());
+            (*pos)[i] = r.pos;
+            (*cut)[i] = r.cut;
+        }
+    }
+    if (hyphword) writeHyphenated(d, w, work, anyRule, hyphword);
+    if (forbidden && call == Call::withMinima)
+        for (std::size_t i = 0; i < n; ++i)
+            if (forbidden[i]) hyphens[i] = '\0';
+
+    // Words of ASCII read the same by byte and by character.
+    if (!d.utf8 || n == 0 || !(work.kinds & DictionaryRep::highByte)) return 0;
+    return byCharacter(w, hyphens, rep, pos, cut);
+}
+
 } // namespace
 
 extern "C" {
 
 HyphenDict* hnj_hyphen_load(const char* fn) {
     if (!fn) return nullptr;
-    std::ifstream in(fn, std::ios::binary);
-    if (!in) return nullptr;
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return load(bytes.str());
+    FILE* f = std::fopen(fn, "rb");
+    if (!f) return nullptr;
+    HyphenDict* dict = hnj_hyphen_load_file(f);
+    std::fclose(f);
+    return dict;
 }
 
 HyphenDict* hnj_hyphen_load_file(FILE* f) {
     if (!f) return nullptr;
     std::string bytes;
-    char buffer[65536];
+    char buffer[16384];
     for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, f)) > 0;)
         bytes.append(buffer, got);
     return load(bytes);

@@ -4,9 +4,9 @@
 #include "Text/Sillabor/detail/Text.hpp"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
-#include <sstream>
+#include <cerrno>
+#include <cstdio>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <system_error>
@@ -40,13 +40,21 @@ Dictionary parseDictionary(std::string_view bytes) {
 }
 
 Dictionary readDictionary(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        throw std::system_error(errno ? errno : ENOENT, std::generic_category(),
+    // C's stdio rather than a stream: a program that reads one dictionary
+    // should not pay for the streams' locale machinery.
+    auto fail = [&file] {
+        throw std::system_error(errno ? errno : EIO, std::generic_category(),
                                 "cannot read " + file.string());
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return parseDictionary(bytes.str());
+    };
+    errno = 0;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(file.c_str(), "rb"), std::fclose);
+    if (!in) fail();
+    std::string bytes;
+    char buffer[16384];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, in.get())) > 0;)
+        bytes.append(buffer, got);
+    if (std::ferror(in.get())) fail();
+    return parseDictionary(bytes);
 }
 
 namespace {

@@ -1,7 +1,9 @@
 #include "Text/Sillabor/detail/DictionaryRep.hpp"
 
 #include <algorithm>
+#include <bit>
 #include <climits>
+#include <cstring>
 
 namespace Text::Sillabor::detail {
 
@@ -41,6 +43,20 @@ int ligatureExtra(std::string_view bytes, std::size_t at) noexcept {
         return 0;
     const auto c = static_cast<unsigned char>(bytes[at + 2]);
     return c == 0x83 || c == 0x84 ? 1 : 0;
+}
+
+// The first i >= from with value[i] odd, or n; eight bytes at a time.
+std::size_t nextOdd(const std::uint8_t* value, std::size_t from, std::size_t n) noexcept {
+    std::size_t i = from;
+    for (; i + 8 <= n; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, value + i, 8);
+        if (const std::uint64_t odd = word & 0x0101010101010101ULL)
+            return i + static_cast<std::size_t>(std::countr_zero(odd)) / 8;
+    }
+    for (; i < n; ++i)
+        if (value[i] & 1) return i;
+    return n;
 }
 
 // What C's atoi reads at the start of `text`, kept within int.
@@ -111,30 +127,86 @@ void DicLevel::pack() {
     trie_ = std::move(builder_).build(Rows::never, Matches::longestOnly);
     builder_ = TrieBuilder{};
     scores_ = {};
+    // Each match as 16 gap bytes where its digits lie within 16 gaps and
+    // bring no rule.
+    matches_.resize(trie_->hitListEnd());
+    for (std::uint32_t id = 1; id < matches_.size(); ++id) {
+        const std::span<const Hit> hits = trie_->hitList(id);
+        Match& m = matches_[id];
+        m = Match{};
+        m.start = hits.front().rel;
+        m.listed = hits.back().rel - m.start >= 16;
+        for (const Hit& h : hits) {
+            m.listed = m.listed || h.value > 15;
+            if (!m.listed) m.bytes[h.rel - m.start] = static_cast<std::uint8_t>(h.value);
+        }
+    }
+    // Rows for a level of up to 65,536 states.
+    if (trie_->stepRowsFit()) {
+        FlatTrie::StepRows steps = trie_->stepRows();
+        std::vector<std::uint16_t> rank(trie_->slotCount(), 0);
+        std::size_t states = 0;
+        for (State s = 0; s < rank.size(); ++s)
+            if (trie_->isState(s)) rank[s] = static_cast<std::uint16_t>(states++);
+        rows_ = std::move(steps.rows);
+        for (std::uint16_t& next : rows_)
+            next = rank[next];
+        stateRows_.resize(states);
+        for (State s = 0; s < rank.size(); ++s)
+            if (trie_->isState(s)) stateRows_[rank[s]] = {steps.rowOf[s], trie_->hitId(s)};
+        firstRow_ = rank[FlatTrie::root];
+    }
     for (std::size_t c = 0; c < 256; ++c)
         classes_[c] = trie_->classOf(static_cast<char32_t>(c));
     for (char c = '0'; c <= '9'; ++c)
         classes_[static_cast<unsigned char>(c)] = classes_['.'];
 }
 
+template <class At>
+void DicLevel::walk(const unsigned char* word, std::size_t n, At at) const {
+    const std::uint32_t* const classes = classes_.data();
+    const std::uint32_t dot = classes['.'];
+    // The bracketed word ".word.", without copying it.
+    if (!rows_.empty()) {
+        const std::uint16_t* const rows = rows_.data();
+        const StateRow* const states = stateRows_.data();
+        StateRow here = states[firstRow_];
+        auto step = [&](std::size_t j, std::uint32_t cls) {
+            here = states[rows[here.row + cls]];
+            if (here.hits) at(j, here.hits);
+        };
+        step(0, dot);
+        for (std::size_t i = 0; i < n; ++i)
+            step(i + 1, classes[word[i]]);
+        step(n + 1, dot);
+        return;
+    }
+    const FlatTrie& trie = *trie_;
+    State q = FlatTrie::root;
+    auto step = [&](std::size_t j, std::uint32_t cls) {
+        q = trie.step(q, cls);
+        if (const std::uint32_t id = trie.hitId(q)) at(j, id);
+    };
+    step(0, dot);
+    for (std::size_t i = 0; i < n; ++i)
+        step(i + 1, classes[word[i]]);
+    step(n + 1, dot);
+}
+
 void DicLevel::score(const unsigned char* word, std::size_t n, std::uint8_t* gaps,
                      const RuleMarks* marks, const std::vector<DicRule>& rules) const {
     const FlatTrie& trie = *trie_;
-    const std::uint32_t* classes = classes_.data();
-    if (trie.packed()) { // no rules in this level
-        trie.markGaps(
-            n, [word, classes](std::size_t i) { return classes[word[i]]; }, gaps);
-        return;
-    }
-    // The bracketed word ".word.", without copying it: j runs over its bytes.
-    auto classAt = [&](std::size_t j) {
-        return j == 0 || j == n + 1 ? classes['.'] : classes[word[j - 1]];
-    };
-    State q = FlatTrie::root;
-    for (std::size_t j = 0; j < n + 2; ++j) {
-        q = trie.step(q, classAt(j));
-        const std::span<const Hit> hits = trie.hits(q);
-        if (hits.empty()) continue;
+    const Match* const matches = matches_.data();
+    // A state's own hits raise the gaps up to the byte j where it is reached.
+    walk(word, n, [&](std::size_t j, std::uint32_t id) {
+        // (In a dictionary with rules, every odd digit that raises a gap
+        // also takes away the rule there: no packs.)
+        const Match& m = matches[id];
+        if (!m.listed && !marks) {
+            raiseBytes(gaps + (static_cast<std::ptrdiff_t>(j) + 1 + m.start), m.bytes);
+            return;
+        }
+        const std::span<const Hit> hits = trie.hitList(id);
         // A pattern with a rule first notes how much its rule replaces, then
         // brings it with each odd digit that raises a gap in its range.
         const std::int32_t rule = static_cast<std::int32_t>(hits.front().value >> ruleShift) - 1;
@@ -157,7 +229,7 @@ void DicLevel::score(const unsigned char* word, std::size_t n, std::uint8_t* gap
             if (start >= 0 && (hit.value & bringsRule))
                 marks->startGap[start] = static_cast<std::int32_t>(g);
         }
-    }
+    });
 }
 
 // --- Reading a file ----------------------------------------------------------
@@ -444,15 +516,20 @@ public:
 
     void part(std::size_t level, std::string_view text, std::uint8_t* value, RuleAt* rule,
               bool leftEnd, bool rightEnd, std::size_t depth);
+    void score(std::size_t level, std::string_view text, std::uint8_t* value, RuleAt* rule);
     void leftMin(std::string_view text, std::uint8_t* value, RuleAt* rule, int min);
     void rightMin(std::string_view text, std::uint8_t* value, RuleAt* rule, int min);
 
 private:
-    void score(std::size_t level, std::string_view text, std::uint8_t* value, RuleAt* rule);
     DicWork::Frame& frame(std::size_t depth) {
         while (w_.frames.size() <= depth)
             w_.frames.emplace_back();
         return w_.frames[depth];
+    }
+    // Whether every character of the word is one byte and there are no rules:
+    // the minima then count bytes.
+    bool bytewise() const noexcept {
+        return !withRules_ && (!d_.utf8 || !(w_.kinds & DictionaryRep::highByte));
     }
     void clear(std::uint8_t* value, RuleAt* rule, std::size_t at) const noexcept {
         value[at] = 0;
@@ -507,14 +584,6 @@ void WordRun::score(std::size_t level, std::string_view text, std::uint8_t* valu
 void WordRun::part(std::size_t level, std::string_view text, std::uint8_t* value, RuleAt* rule,
                    bool leftEnd, bool rightEnd, std::size_t depth) {
     const bool last = level + 1 == d_.levels.size();
-    // A word with no byte of the first of two levels' patterns has no
-    // boundary: the next level takes it whole.
-    if (!last && level == 0 && depth == 0 && !(w_.kinds & DictionaryRep::firstLevelByte)) {
-        part(level + 1, text, value, rule, leftEnd, rightEnd, depth);
-        if (!leftEnd) leftMin(text, value, rule, minima_.compoundLeft);
-        if (!rightEnd) rightMin(text, value, rule, minima_.compoundRight);
-        return;
-    }
     score(level, text, value, rule);
     if (last) return;
     const std::size_t n = text.size();
@@ -531,9 +600,11 @@ void WordRun::part(std::size_t level, std::string_view text, std::uint8_t* value
         from = prep;
     }
     std::size_t begin = 0;
-    for (std::size_t i = 0; i < n; ++i) {
+    // Each boundary (an odd digit), then the last byte if there was one.
+    for (std::size_t i = nextOdd(value, 0, n); i < n || (begin > 0 && begin < n);
+         i = nextOdd(value, i + 1, n)) {
+        if (i >= n) i = n - 1;
         const bool boundary = value[i] & 1;
-        if (!boundary && !(begin > 0 && i + 1 == n)) continue;
         if (i - begin > 1 && depth < deepest) {
             DicWork::Frame& f = frame(depth);
             const bool spliced = withRules_ && rule[i].rule >= 0;
@@ -589,6 +660,11 @@ void WordRun::leftMin(std::string_view text, std::uint8_t* value, RuleAt* rule, 
     int count = 1 + (utf8 ? ligatureExtra(text, 0) : 0);
     for (std::size_t j = 0; j < n && isDigit(text[j]); ++j)
         --count;
+    if (bytewise()) { // a character a byte, and no rules
+        for (std::size_t j = 0; count < min && j < n && text[j] != '\0'; ++j, ++count)
+            value[j] = 0;
+        return;
+    }
     std::size_t j = 0;
     while (count < min && j < n && text[j] != '\0') {
         do {
@@ -623,6 +699,11 @@ void WordRun::rightMin(std::string_view text, std::uint8_t* value, RuleAt* rule,
     int count = 0;
     for (std::size_t j = n - 1; j > 0 && isDigit(text[j]); --j)
         --count;
+    if (bytewise()) {
+        for (std::size_t j = n - 1; count < min && j > 0; --j, ++count)
+            value[j] = 0;
+        return;
+    }
     for (std::size_t j = n - 1; count < min && j > 0; --j) {
         if (withRules_ && rule[j].rule >= 0) {
             const std::string& r = d_.rules[static_cast<std::size_t>(rule[j].rule)].replacement;
@@ -648,7 +729,7 @@ void hyphenateBytes(const DictionaryRep& d, std::string_view word, const DicMini
                     DicWork& w) {
     const std::size_t n = word.size();
     const bool withRules = !d.rules.empty();
-    w.value.assign(n, 0);
+    w.value.resize(n); // every scoring writes all of it
     if (withRules) w.rule.assign(n, RuleAt{});
     std::uint8_t kinds = 0;
     for (unsigned char c : word)
@@ -656,7 +737,12 @@ void hyphenateBytes(const DictionaryRep& d, std::string_view word, const DicMini
     w.kinds = kinds;
     if (n == 0) return;
     WordRun run(d, w, minima);
-    run.part(0, word, w.value.data(), w.rule.data(), true, true, 0);
+    // A word with no byte of the first level's patterns has no boundary: the
+    // last level takes it whole (most words, in most files).
+    if (!(kinds & DictionaryRep::firstLevelByte))
+        run.score(d.levels.size() - 1, word, w.value.data(), w.rule.data());
+    else
+        run.part(0, word, w.value.data(), w.rule.data(), true, true, 0);
     run.leftMin(word, w.value.data(), w.rule.data(), minima.left > 0 ? minima.left : 2);
     run.rightMin(word, w.value.data(), w.rule.data(), minima.right > 0 ? minima.right : 2);
 }

@@ -123,8 +123,33 @@ private:
     static constexpr unsigned ruleShift = 8;
     static constexpr Score bringsRule = 16;
 
+    // Runs the automaton over ".word." and calls at(j, id) at each position
+    // j whose state has hits (id).
+    template <class At>
+    void walk(const unsigned char* word, std::size_t n, At at) const;
+
     TrieBuilder builder_; // until pack()
     std::shared_ptr<const FlatTrie> trie_;
+    // The hits of each hit id of the trie: the bytes of 16 gaps from gap
+    // j + 1 + start on, for a match that ends at byte j, where they fit
+    // (and bring no rule); else the id's list (`listed`).
+    struct Match {
+        alignas(16) std::uint8_t bytes[16];
+        std::int32_t start;
+        bool listed;
+    };
+    std::vector<Match> matches_;
+    // Where the trie is small enough, its steps as rows (FlatTrie::StepRows),
+    // with states numbered below 65,536, and each state's row and hit id: a
+    // step is two reads whatever the failures, one of them from this small
+    // array, and states without children share their failure state's row.
+    struct StateRow {
+        std::uint32_t row;
+        std::uint32_t hits;
+    };
+    std::vector<std::uint16_t> rows_;
+    std::vector<StateRow> stateRows_;
+    std::uint16_t firstRow_ = 0;               // the root's
     std::array<std::uint32_t, 256> classes_{}; // of each byte; digits read as dots
     std::vector<Score> scores_;                // scratch for add()
     bool dotsOnly_ = false;                    // a pattern of dots alone: it matches any word

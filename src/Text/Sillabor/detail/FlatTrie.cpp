@@ -292,8 +292,7 @@ std::shared_ptr<const FlatTrie> TrieBuilder::linkAndPack(TrieTables t, Placement
     // may have rows. The rest keep hit lists, and packs where those fit, but
     // no rows.
     if (matches == Matches::longestOnly) {
-        linkFailures(t, at, Hits::own);
-        packHits(t);
+        linkFailures(t, at, Hits::own); // its reader packs what it can
     } else if (t.slotLists[FlatTrie::root] == 0 && linkFailures(t, at, Hits::windowed)) {
         t.rowsPlanned = rows == Rows::whereTheyFit && rowsFit(t);
     } else {
@@ -619,15 +618,14 @@ void FlatTrie::makeRowsQuietly() const noexcept {
 // (which is shallower) has its row before the state. A state with children
 // gets its own row: its failure state's row with its children written over
 // it. A leaf steps as its failure state does, and shares that row.
-FlatTrie::RowTable FlatTrie::buildRows() const {
+FlatTrie::StepRows FlatTrie::stepRows() const {
     const std::size_t width = t_.codes.size();
     const Out* const out = t_.out.data();
     const In* const in = t_.in.data();
-    RowTable table;
+    StepRows table;
     table.rows.resize(std::max<std::size_t>(t_.parents, 1) * width);
-    table.states.assign(t_.out.size(), 0);
+    table.rowOf.assign(t_.out.size(), 0);
     std::uint16_t* const rows = table.rows.data();
-    std::uint32_t* const states = table.states.data();
     std::vector<State> queue;
     queue.reserve(t_.stateCount);
     queue.push_back(root);
@@ -635,7 +633,7 @@ FlatTrie::RowTable FlatTrie::buildRows() const {
     for (std::size_t k = 0; k < queue.size(); ++k) {
         const State s = queue[k];
         const Out o = out[s];
-        std::size_t row = states[o.fail] >> RowTable::rowShift;
+        std::size_t row = table.rowOf[o.fail];
         if (s == root || o.base != 0) {
             std::uint16_t* const to = rows + used;
             if (s == root)
@@ -650,8 +648,19 @@ FlatTrie::RowTable FlatTrie::buildRows() const {
             row = used;
             used += width;
         }
-        states[s] = static_cast<std::uint32_t>(row << RowTable::rowShift) | in[s].hits << 1;
+        table.rowOf[s] = static_cast<std::uint32_t>(row);
     }
+    return table;
+}
+
+// The step rows, with each state's row offset and hit id in one number.
+FlatTrie::RowTable FlatTrie::buildRows() const {
+    StepRows steps = stepRows();
+    RowTable table;
+    table.rows = std::move(steps.rows);
+    table.states.resize(steps.rowOf.size());
+    for (std::size_t s = 0; s < steps.rowOf.size(); ++s)
+        table.states[s] = steps.rowOf[s] << RowTable::rowShift | t_.in[s].hits << 1;
     // The first gap any pack raises.
     std::size_t first = 16;
     for (const HitPack& pack : t_.packs)

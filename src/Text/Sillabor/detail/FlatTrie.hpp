@@ -132,7 +132,7 @@ enum class Rows { whereTheyFit, never };
 /// states), or only the one whose letters are the longest suffix that is a
 /// state of the trie, as the readers of `.dic` files have always scored
 /// (those files carry, in each pattern, the digits of the shorter patterns
-/// it holds).
+/// it holds). A trie of the second kind keeps its hit lists as they are.
 enum class Matches { everySuffix, longestOnly };
 
 /// A mutable trie to build a FlatTrie from. Node 0 is the root.
@@ -245,6 +245,18 @@ private:
     std::vector<std::uint64_t> labels_;
     std::vector<char32_t> astralLabels_;
 };
+
+/// to[k] = max(to[k], from[k]) for k < 16; `from` is 16-byte aligned.
+inline void raiseBytes(std::uint8_t* to, const std::uint8_t* from) noexcept {
+#if defined(__SSE2__)
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(to));
+    const __m128i b = _mm_load_si128(reinterpret_cast<const __m128i*>(from));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(to), _mm_max_epu8(a, b));
+#else
+    for (std::size_t k = 0; k < 16; ++k)
+        to[k] = to[k] < from[k] ? from[k] : to[k];
+#endif
+}
 
 /// Sixteen bytes of gap marks, in a register where the machine has one.
 class MarkWindow {
@@ -381,7 +393,8 @@ public:
         const std::int32_t* const starts = t_.packStart.data();
         auto mark = [packs, starts, gaps](std::size_t j, std::uint32_t h) {
             if (h != 0)
-                maxBytes(gaps + (static_cast<std::ptrdiff_t>(j) + 1 + starts[h]), packs[h].values);
+                raiseBytes(gaps + (static_cast<std::ptrdiff_t>(j) + 1 + starts[h]),
+                           packs[h].values);
         };
         const Out* const out = t_.out.data();
         const In* const in = t_.in.data();
@@ -496,6 +509,40 @@ private:
     };
     RowTable buildRows() const;
 
+public:
+    /// The automaton as rows, for a trie of at most 65,536 slots
+    /// (`stepRowsFit`): the state after s by class c is rows[rowOf[s] + c],
+    /// failures included, so that a step is two reads whatever the failures.
+    struct StepRows {
+        std::vector<std::uint16_t> rows;
+        std::vector<std::uint32_t> rowOf; // per slot
+    };
+    bool stepRowsFit() const noexcept { return t_.out.size() <= 0x10000; }
+    StepRows stepRows() const;
+    /// The number of slots, states and free ones; and whether slot s is a
+    /// state.
+    std::size_t slotCount() const noexcept { return t_.out.size(); }
+    bool isState(State s) const noexcept { return s == root || t_.in[s].check != noState; }
+    /// The number of classes, the class 0 of characters no pattern has
+    /// included: the width of a row.
+    std::size_t classCount() const noexcept { return t_.codes.size(); }
+
+    /// The merged hits of state `s`, by id: 0 for none; the list of an id
+    /// (for tries that keep lists), or its pack of 16 gap bytes from gap
+    /// j + 1 + packStart(id) on (for packed tries).
+    std::uint32_t hitId(State s) const noexcept { return t_.in[s].hits; }
+    std::span<const Hit> hitList(std::uint32_t id) const noexcept { return t_.hitLists[id]; }
+    /// The ids of hit lists run from 1 to this, less one.
+    std::uint32_t hitListEnd() const noexcept {
+        std::uint32_t id = 1;
+        while (t_.hitLists.valid(id))
+            ++id;
+        return id;
+    }
+    const std::uint8_t* pack(std::uint32_t id) const noexcept { return t_.packs[id].values; }
+    std::int32_t packStart(std::uint32_t id) const noexcept { return t_.packStart[id]; }
+
+private:
     // oddGaps on the rows. The match that ends at position j raises gaps
     // j - 14 .. j + 1 to its pack (rows are only made for windowed tries;
     // hit id 0 has a pack of zeros, and raising by it costs less than a
@@ -581,18 +628,6 @@ private:
             if (q == root) return root;
             q = o.fail;
         }
-    }
-
-    // to[k] = max(to[k], from[k]) for k < 16; `from` is 16-byte aligned.
-    static void maxBytes(std::uint8_t* to, const std::uint8_t* from) noexcept {
-#if defined(__SSE2__)
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(to));
-        const __m128i b = _mm_load_si128(reinterpret_cast<const __m128i*>(from));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(to), _mm_max_epu8(a, b));
-#else
-        for (std::size_t k = 0; k < 16; ++k)
-            to[k] = to[k] < from[k] ? from[k] : to[k];
-#endif
     }
 };
 
