@@ -33,6 +33,10 @@ inline constexpr Option options[] = {
      "code and the like pass through unchanged"},
     {0, "min-length", "N", "with --text or --html, leave words of fewer than N characters alone"},
     {0, "no-caps", "", "with --text or --html, leave words in capitals alone"},
+    {0, "strict", "",
+     "with --text or --html, stop at the first byte that is not UTF-8 (status 1); without it, "
+     "such bytes are copied as they are, and one warning says how many sequences there were "
+     "and where the first was"},
     {0, "skip-class", "NAME",
      "with --html, leave elements of class NAME alone (default "
      "nohyphenate)"},

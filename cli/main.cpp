@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cinttypes>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -36,8 +37,9 @@ struct Failure {
     throw Failure{std::move(message), status};
 }
 
-// Standard output with a large buffer and a check of every write, so that a
-// closed pipe ends the program with a message rather than a signal.
+// Standard output with a large buffer and a check of every write: a reader
+// that has gone ends the program quietly, as it ends every filter, and any
+// other failure (a full disk) is reported.
 class Output {
 public:
     Output() { std::setvbuf(stdout, nullptr, _IOFBF, 1 << 16); }
@@ -51,6 +53,11 @@ public:
 
 private:
     [[noreturn]] static void broken() {
+        if (errno == EPIPE) { // SIGPIPE was ignored where we were started
+            std::signal(SIGPIPE, SIG_DFL);
+            std::raise(SIGPIPE);
+            std::_Exit(128 + SIGPIPE);
+        }
         fail(std::string("cannot write to standard output: ") + std::strerror(errno));
     }
 };
@@ -114,7 +121,7 @@ struct Options {
     Language language = Language::English_US;
     std::optional<std::string> separator;
     bool text = false, html = false, identity = false, list = false, help = false, version = false,
-         noCaps = false;
+         noCaps = false, strict = false;
     std::optional<std::ptrdiff_t> minLength;
     std::optional<std::string> skipClass;
     std::optional<std::string> patterns, exceptions, dictionary;
@@ -178,6 +185,8 @@ Options parseOptions(int argc, char** argv) {
             o.minLength = parseNumber(name, v);
         else if (key == "no-caps")
             o.noCaps = true;
+        else if (key == "strict")
+            o.strict = true;
         else if (key == "skip-class")
             o.skipClass = v;
         else if (key == "dic")
@@ -211,8 +220,11 @@ Options parseOptions(int argc, char** argv) {
     if (o.text && o.html) fail("--text and --html exclude each other", 2);
     if (o.text && !o.words.empty()) fail("--text reads standard input and takes no WORD", 2);
     if (o.html && !o.words.empty()) fail("--html reads standard input and takes no WORD", 2);
-    if ((o.minLength || o.noCaps) && !o.text && !o.html)
-        fail(std::string(o.noCaps ? "--no-caps" : "--min-length") + " goes with --text or --html",
+    if ((o.minLength || o.noCaps || o.strict) && !o.text && !o.html)
+        fail(std::string(o.noCaps   ? "--no-caps"
+                         : o.strict ? "--strict"
+                                    : "--min-length") +
+                 " goes with --text or --html",
              2);
     if (o.skipClass && !o.html) fail("--skip-class goes with --html", 2);
     if (o.dictionary && (o.patterns || o.exceptions || o.identity || o.left || o.right))
@@ -314,6 +326,7 @@ TextOptions textOptions(const Options& o) {
     if (o.minLength) t.minLength = static_cast<std::size_t>(*o.minLength);
     t.capitals = !o.noCaps;
     if (o.skipClass) t.skipClass = *o.skipClass;
+    t.strictUtf8 = o.strict;
     return t;
 }
 
@@ -323,11 +336,14 @@ template <class Streamer>
 void stream(Streamer& streamer, Output& out) {
     Input in;
     std::string buffer;
+    std::string firstInvalid; // where the first sequence that is not UTF-8 was
     try {
         for (std::string_view piece = in.next(); !piece.empty(); piece = in.next()) {
             buffer.clear();
             streamer.feed(piece, buffer);
             out.write(buffer);
+            if (firstInvalid.empty() && streamer.invalidUtf8().count > 0)
+                firstInvalid = in.where(streamer.invalidUtf8().firstOffset);
         }
         buffer.clear();
         streamer.finish(buffer);
@@ -337,6 +353,16 @@ void stream(Streamer& streamer, Output& out) {
         out.flush();
         fail("standard input, " + in.where(e.offset()) + ": invalid UTF-8: " + e.problem());
     }
+    const Utf8Problems invalid = streamer.invalidUtf8();
+    if (invalid.count == 0) return;
+    out.flush();
+    if (firstInvalid.empty()) firstInvalid = in.where(invalid.firstOffset);
+    std::fprintf(stderr,
+                 "sillabor: warning: standard input: %ju sequence%s that %s not UTF-8 copied as "
+                 "%s; the first at byte offset %ju (%s)\n",
+                 static_cast<std::uintmax_t>(invalid.count), invalid.count == 1 ? "" : "s",
+                 invalid.count == 1 ? "is" : "are", invalid.count == 1 ? "it was" : "they were",
+                 static_cast<std::uintmax_t>(invalid.firstOffset), firstInvalid.c_str());
 }
 
 void hyphenateText(const Options& o, const Hyphenator& h, const Dictionary* d, Output& out) {
@@ -390,7 +416,6 @@ void hyphenateLines(const Options& o, const Hyphenator& h, const Dictionary* d, 
 } // namespace
 
 int main(int argc, char** argv) {
-    std::signal(SIGPIPE, SIG_IGN); // a closed output is reported, not fatal
     Output out;
     try {
         const Options o = parseOptions(argc, argv);

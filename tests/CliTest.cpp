@@ -58,7 +58,7 @@ protected:
     // given descriptor). Standard input is the file `input`, or, if `piped`,
     // a pipe that a thread fills from it, so the tool cannot seek or map it.
     Outcome runWith(const std::vector<std::string>& args, const fs::path& input, int outputFd = -1,
-                    bool piped = false) {
+                    bool piped = false, bool sigpipeIgnored = false) {
         const fs::path out = dir_ / "stdout", err = dir_ / "stderr";
         std::vector<char*> argv{const_cast<char*>(SILLABOR_TOOL)};
         for (const auto& a : args)
@@ -68,7 +68,9 @@ protected:
         if (piped && ::pipe(pipeFds) != 0) return {};
         const pid_t pid = ::fork();
         if (pid == 0) {
-            ::signal(SIGPIPE, SIG_DFL); // the tool starts as it would from a shell
+            // The tool starts as it would from a shell, or from a program
+            // that ignores SIGPIPE.
+            ::signal(SIGPIPE, sigpipeIgnored ? SIG_IGN : SIG_DFL);
             const int in = piped ? pipeFds[0] : ::open(input.c_str(), O_RDONLY);
             if (piped) ::close(pipeFds[1]);
             const int o =
@@ -300,13 +302,13 @@ TEST_F(Cli, ReportsBadInputWithItsPlace) {
     EXPECT_EQ(r.out, "hy-phen-ation\n");
     EXPECT_EQ(r.err, "sillabor: word 2, byte 3: invalid UTF-8: sequence cut short by the end of "
                      "the text\n");
-    // What was written before the bad byte stays, and is valid.
-    r = run({"--text", "-s", "|"}, "table\nhyphenation ab\xed\xa0\x80 more");
+    // With --strict, what was written before the bad byte stays, and is valid.
+    r = run({"--text", "--strict", "-s", "|"}, "table\nhyphenation ab\xed\xa0\x80 more");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "ta|ble\nhy|phen|ation ab");
     EXPECT_EQ(r.err, "sillabor: standard input, line 2, byte 15: invalid UTF-8: surrogate code "
                      "point\n");
-    r = run({"--text"}, "table \xe2\x82");
+    r = run({"--html", "--strict"}, "table \xe2\x82");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "sillabor: standard input, line 1, byte 7: invalid UTF-8: sequence cut short "
                      "by the end of the text\n");
@@ -317,17 +319,47 @@ TEST_F(Cli, ReportsBadInputWithItsPlace) {
               "sillabor: standard input, line 2, byte 3: invalid UTF-8: overlong encoding\n");
 }
 
-TEST_F(Cli, ReportsAClosedOutput) {
-    int fds[2];
-    ASSERT_EQ(::pipe(fds), 0);
-    ::close(fds[0]); // nobody reads
+// Text modes copy bytes that are not UTF-8 as they are, and say so once.
+TEST_F(Cli, CopiesBytesThatAreNotUtf8WithOneWarning) {
+    const std::string input = "table\nhyphenation ab\xed\xa0\x80 more \xff table\xe2\x82";
+    Outcome r = run({"--text", "-s", "|"}, input);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "ta|ble\nhy|phen|ation ab\xed\xa0\x80 more \xff ta|ble\xe2\x82");
+    EXPECT_EQ(r.err, "sillabor: warning: standard input: 5 sequences that are not UTF-8 copied as "
+                     "they were; the first at byte offset 20 (line 2, byte 15)\n");
+    r = run({"--html", "-s", "|"}, "<p>caf\xe9 table</p>");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "<p>caf\xe9 ta|ble</p>");
+    EXPECT_EQ(r.err, "sillabor: warning: standard input: 1 sequence that is not UTF-8 copied as "
+                     "it was; the first at byte offset 6 (line 1, byte 7)\n");
+    EXPECT_EQ(run({"--strict", "word"}).err, "sillabor: --strict goes with --text or --html\n");
+}
+
+// A reader that goes away ends the tool quietly, as it ends other filters.
+TEST_F(Cli, EndsQuietlyWhenTheReaderGoes) {
     std::string input;
     for (int i = 0; i < 20000; ++i)
         input += "hyphenation typesetting\n";
-    const Outcome r = runWith({"--text"}, file("in", input), fds[1]);
-    ::close(fds[1]);
+    for (const bool ignored : {false, true}) {
+        int fds[2];
+        ASSERT_EQ(::pipe(fds), 0);
+        ::close(fds[0]); // nobody reads
+        // Started with SIGPIPE ignored, the tool sees EPIPE instead.
+        const Outcome r = runWith({"--text"}, file("in", input), fds[1], false, ignored);
+        ::close(fds[1]);
+        EXPECT_EQ(r.status, 128 + SIGPIPE) << ignored;
+        EXPECT_EQ(r.err, "") << ignored;
+    }
+}
+
+// A full disk is still reported.
+TEST_F(Cli, ReportsAFullDisk) {
+    const int full = ::open("/dev/full", O_WRONLY);
+    if (full < 0) GTEST_SKIP() << "no /dev/full";
+    const Outcome r = runWith({"--text"}, file("in", "hyphenation typesetting\n"), full);
+    ::close(full);
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "sillabor: cannot write to standard output: Broken pipe\n");
+    EXPECT_EQ(r.err, "sillabor: cannot write to standard output: No space left on device\n");
 }
 
 // A large text streams through a pipe in constant memory, and comes out as

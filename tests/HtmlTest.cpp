@@ -199,8 +199,8 @@ TEST(Html, WritesASoftHyphenAsAReferenceUntilTheDocumentSaysUtf8) {
     }
 }
 
-TEST(Html, StopsAtTextThatIsNotUtf8) {
-    HtmlHyphenator h(L::English_US, {.separator = "|"});
+TEST(Html, StrictStopsAtTextThatIsNotUtf8) {
+    HtmlHyphenator h(L::English_US, {.separator = "|", .strictUtf8 = true});
     std::string out;
     try {
         h.feed("<p title='\xff'>hyphenation \xc0\xaf</p>", out);
@@ -210,11 +210,29 @@ TEST(Html, StopsAtTextThatIsNotUtf8) {
     }
     EXPECT_EQ(out, "<p title='\xff'>hy|phen|ation ");
     // A sequence cut off by markup.
-    HtmlHyphenator cut(L::English_US);
+    HtmlHyphenator cut(L::English_US, {.strictUtf8 = true});
     out.clear();
     EXPECT_THROW(cut.feed("table\xc3<b>", out), InvalidUtf8);
-    HtmlHyphenator beforeReference(L::English_US);
+    HtmlHyphenator beforeReference(L::English_US, {.strictUtf8 = true});
     EXPECT_THROW(beforeReference.feed("table\xc3&amp;", out), InvalidUtf8);
+}
+
+TEST(Html, CopiesTextThatIsNotUtf8) {
+    const std::string_view html =
+        "<p title='\xff'>hyphenation \xc0\xaf table\xc3<b>table</b>\xe9&amp;table</p>";
+    for (std::size_t split = 0; split <= html.size(); ++split) {
+        HtmlHyphenator h(L::English_US, {.separator = "|"});
+        std::string out;
+        h.feed(html.substr(0, split), out);
+        h.feed(html.substr(split), out);
+        h.finish(out);
+        EXPECT_EQ(
+            out,
+            "<p title='\xff'>hy|phen|ation \xc0\xaf ta|ble\xc3<b>ta|ble</b>\xe9&amp;ta|ble</p>")
+            << "split at " << split;
+        EXPECT_EQ(h.invalidUtf8().count, 4u); // not the attribute: markup is not read as text
+        EXPECT_EQ(h.invalidUtf8().firstOffset, 25u);
+    }
 }
 
 } // namespace

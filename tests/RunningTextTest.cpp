@@ -48,8 +48,9 @@ TEST(RunningText, CopiesWordsTooLongToHyphenate) {
         EXPECT_EQ(inPieces(text, sizes, 20), "hy|phen|ation " + longWord + " hy|phen|ation");
 }
 
-TEST(RunningText, StopsAtBytesThatAreNotUtf8) {
-    TextHyphenator t(english_US, englishLetters(), "|");
+TEST(RunningText, StrictStopsAtBytesThatAreNotUtf8) {
+    const TextOptions strict{.separator = "|", .strictUtf8 = true};
+    TextHyphenator t(english_US, englishLetters(), strict);
     std::string out;
     t.feed("hyphenation table", out);
     try {
@@ -60,7 +61,7 @@ TEST(RunningText, StopsAtBytesThatAreNotUtf8) {
     }
     EXPECT_EQ(out, "hy|phen|ation ta|ble hy|phen|ation");
 
-    TextHyphenator cut(english_US, englishLetters(), "|");
+    TextHyphenator cut(english_US, englishLetters(), strict);
     out.clear();
     cut.feed("table \xe2\x82", out);
     try {
@@ -70,6 +71,41 @@ TEST(RunningText, StopsAtBytesThatAreNotUtf8) {
         EXPECT_EQ(e.offset(), 6u);
     }
     EXPECT_EQ(out, "ta|ble ");
+}
+
+// Without strictUtf8, every ill-formed sequence is copied as it is and ends
+// the word it touches, whatever the pieces the text comes in.
+TEST(RunningText, CopiesBytesThatAreNotUtf8) {
+    struct Case {
+        std::string_view text, expected;
+        std::uint64_t count, first;
+    };
+    const std::string_view continuation = "hyphen\x80"
+                                          "ation",
+                           broken = "hy|phen\x80"
+                                    "ation";
+    const Case cases[] = {
+        {continuation, broken, 1, 6},                                    // a lone continuation byte
+        {"table \xc0\xaftable", "ta|ble \xc0\xafta|ble", 2, 6},          // an overlong form: two
+        {"hyphenation\xed\xa0\x80", "hy|phen|ation\xed\xa0\x80", 3, 11}, // a surrogate: three
+        {"table\xe2\x82table", "ta|ble\xe2\x82ta|ble", 1, 5},            // a sequence cut short
+        {"\xff\xfehyphenation", "\xff\xfehy|phen|ation", 2, 0},          // bytes never in UTF-8
+        {"table\xf0\x9f", "ta|ble\xf0\x9f", 1, 5},                       // cut by the end
+        {"caf\xe9 table", "caf\xe9 ta|ble", 1, 3},                       // Latin-1
+        {"http://x.org/\xe9t\xe9 hyphenation", "http://x.org/\xe9t\xe9 hy|phen|ation", 2, 13},
+    };
+    for (const Case& c : cases) {
+        for (std::size_t split = 0; split <= c.text.size(); ++split) {
+            TextHyphenator t(english_US, englishLetters(), "|");
+            std::string out;
+            t.feed(c.text.substr(0, split), out);
+            t.feed(c.text.substr(split), out);
+            t.finish(out);
+            EXPECT_EQ(out, c.expected) << c.text << " split at " << split;
+            EXPECT_EQ(t.invalidUtf8().count, c.count) << c.text;
+            EXPECT_EQ(t.invalidUtf8().firstOffset, c.first) << c.text;
+        }
+    }
 }
 
 std::string english(std::string_view text, TextOptions options = {}) {

@@ -891,6 +891,10 @@ std::uint64_t HtmlHyphenator::consumed() const noexcept {
     return state_->consumed;
 }
 
+Utf8Problems HtmlHyphenator::invalidUtf8() const noexcept {
+    return state_->stream.invalidUtf8();
+}
+
 std::string hyphenateHtml(Language language, std::string_view html, const TextOptions& options) {
     HtmlHyphenator h(language, options);
     std::string out;

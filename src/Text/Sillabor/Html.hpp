@@ -44,7 +44,8 @@ struct HtmlState;
 ///
 /// Memory does not grow with the input, whatever the length of a tag, a
 /// comment or the nesting of elements (past a depth of 256, elements are
-/// counted but not told apart). The input must be UTF-8 where it is text.
+/// counted but not told apart). Its text is read as UTF-8; markup and the
+/// content of the elements left alone are copied without being read.
 class SILLABOR_API HtmlHyphenator {
 public:
     /// Text in `language` wherever no `lang` attribute says otherwise.
@@ -63,8 +64,9 @@ public:
     ~HtmlHyphenator();
 
     /// Takes the next bytes and appends the output they complete to `out`.
-    /// Throws InvalidUtf8, with the offset counted from the start of the
-    /// stream, for text that is not UTF-8; `out` then holds the output for
+    /// Text that is not UTF-8 is copied as it is, and counted, unless
+    /// `TextOptions::strictUtf8`: then it throws InvalidUtf8, with the offset
+    /// counted from the start of the stream, and `out` holds the output for
     /// every byte before the bad one.
     void feed(std::string_view bytes, std::string& out);
 
@@ -73,6 +75,8 @@ public:
 
     /// The number of bytes fed so far.
     std::uint64_t consumed() const noexcept;
+    /// The ill-formed sequences of its text copied so far.
+    Utf8Problems invalidUtf8() const noexcept;
 
 private:
     std::unique_ptr<detail::HtmlState> state_;

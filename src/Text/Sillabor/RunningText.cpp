@@ -106,6 +106,10 @@ std::uint64_t TextHyphenator::consumed() const noexcept {
     return state_->consumed;
 }
 
+Utf8Problems TextHyphenator::invalidUtf8() const noexcept {
+    return state_->stream.invalidUtf8();
+}
+
 std::string hyphenateText(const Hyphenator& hyphenator, const WordCharacters& letters,
                           std::string_view text, const TextOptions& options) {
     TextHyphenator t(hyphenator, letters, options);

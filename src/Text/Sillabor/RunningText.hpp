@@ -68,6 +68,18 @@ struct TextOptions {
     std::size_t longestWord = 1024;
     /// In HTML, elements with this class are copied as they are.
     std::string skipClass = "nohyphenate";
+    /// Whether text that is not UTF-8 stops the stream (InvalidUtf8) rather
+    /// than being copied as it is. By default each ill-formed sequence is
+    /// copied unchanged, ends the word it touches, and is counted
+    /// (`invalidUtf8()` of the hyphenators).
+    bool strictUtf8 = false;
+};
+
+/// The ill-formed UTF-8 sequences a stream copied as they were: how many,
+/// and the offset of the first in the stream.
+struct Utf8Problems {
+    std::uint64_t count = 0;
+    std::uint64_t firstOffset = 0;
 };
 
 /// Copies a UTF-8 stream, fed in pieces of any size, and inserts the
@@ -94,17 +106,21 @@ public:
 
     /// Takes the next bytes and appends the output they complete to `out`. A
     /// word, or a UTF-8 sequence, that the bytes end in the middle of waits
-    /// for the next call. Throws InvalidUtf8, with the offset counted from the
-    /// start of the stream, for bytes that are not UTF-8; `out` then holds the
-    /// output for every byte before the bad one.
+    /// for the next call. Bytes that are not UTF-8 are copied as they are
+    /// (and counted), unless `TextOptions::strictUtf8`: then it throws
+    /// InvalidUtf8, with the offset counted from the start of the stream,
+    /// and `out` holds the output for every byte before the bad one.
     void feed(std::string_view bytes, std::string& out);
 
-    /// Ends the stream: appends what is still waiting to `out`. Throws
-    /// InvalidUtf8 if the stream ends inside a UTF-8 sequence.
+    /// Ends the stream: appends what is still waiting to `out` (with
+    /// `strictUtf8`, throws InvalidUtf8 if the stream ends inside a UTF-8
+    /// sequence).
     void finish(std::string& out);
 
     /// The number of bytes fed so far.
     std::uint64_t consumed() const noexcept;
+    /// The ill-formed sequences copied so far.
+    Utf8Problems invalidUtf8() const noexcept;
 
 private:
     std::unique_ptr<detail::TextState> state_;

@@ -139,6 +139,31 @@ Decoded decodeStrict(std::string_view bytes, std::size_t i, bool partialAtEnd) {
     return {c, length};
 }
 
+std::size_t invalidLength(std::string_view bytes, std::size_t i) noexcept {
+    const auto b0 = static_cast<unsigned char>(bytes[i]);
+    std::size_t length = 0;
+    unsigned char lo = 0x80, hi = 0xBF; // the range of the second byte
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        length = 2;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        length = 3;
+        if (b0 == 0xE0) lo = 0xA0;
+        if (b0 == 0xED) hi = 0x9F;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        length = 4;
+        if (b0 == 0xF0) lo = 0x90;
+        if (b0 == 0xF4) hi = 0x8F;
+    } else {
+        return 1;
+    }
+    std::size_t k = 1;
+    for (; k < length && i + k < bytes.size(); ++k) {
+        const auto b = static_cast<unsigned char>(bytes[i + k]);
+        if (k == 1 ? (b < lo || b > hi) : (b & 0xC0) != 0x80) break;
+    }
+    return k;
+}
+
 std::size_t decodeStrictInto(std::string_view bytes, char32_t* out) {
     std::size_t n = 0;
     for (std::size_t i = 0; i < bytes.size();) {

@@ -38,6 +38,11 @@ struct Decoded {
 /// gives length 0 instead.
 Decoded decodeStrict(std::string_view bytes, std::size_t i, bool partialAtEnd = false);
 
+/// How many bytes from `bytes[i]` on make one ill-formed sequence, where
+/// `decodeStrict` finds one there: the longest start of a well-formed
+/// sequence, and at least the one byte (Unicode's "maximal subpart").
+std::size_t invalidLength(std::string_view bytes, std::size_t i) noexcept;
+
 /// The length of the sequence that a valid UTF-8 lead byte starts.
 constexpr std::size_t sequenceLength(unsigned char lead) noexcept {
     return lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;

@@ -107,8 +107,14 @@ void WordStream::text(std::string_view bytes, std::uint64_t offset, std::string&
                 d = decodeStrict(bytes, i, true);
             } catch (const InvalidUtf8& e) {
                 out.append(bytes.substr(direct, i - direct));
-                boundary(out);
-                throw InvalidUtf8(offset + i, e.problem());
+                if (options_.strictUtf8) {
+                    boundary(out);
+                    throw InvalidUtf8(offset + i, e.problem());
+                }
+                const std::size_t length = invalidLength(bytes, i);
+                putInvalid(bytes.substr(i, length), offset + i, out);
+                direct = i += length;
+                continue;
             }
             if (d.length == 0) { // cut off by the end of the piece
                 out.append(bytes.substr(direct, i - direct));
@@ -139,7 +145,8 @@ void WordStream::text(std::string_view bytes, std::uint64_t offset, std::string&
 
 std::size_t WordStream::finishCarry(std::string_view bytes, std::string& out) {
     const std::size_t need = sequenceLength(static_cast<unsigned char>(carry_[0]));
-    const std::size_t take = std::min(need - carry_.size(), bytes.size());
+    const std::size_t had = carry_.size();
+    const std::size_t take = std::min(need - had, bytes.size());
     carry_.append(bytes.substr(0, take));
     if (carry_.size() < need) return take;
     const std::uint64_t at = carryOffset_;
@@ -147,9 +154,18 @@ std::size_t WordStream::finishCarry(std::string_view bytes, std::string& out) {
     try {
         d = decodeStrict(carry_, 0);
     } catch (const InvalidUtf8& e) {
+        if (options_.strictUtf8) {
+            carry_.clear();
+            boundary(out);
+            throw InvalidUtf8(at, e.problem());
+        }
+        // The ill-formed start goes as it is; the bytes after it are read
+        // again as text.
+        const std::string raw = std::move(carry_);
         carry_.clear();
-        boundary(out);
-        throw InvalidUtf8(at, e.problem());
+        const std::size_t length = invalidLength(raw, 0);
+        putInvalid(std::string_view(raw).substr(0, length), at, out);
+        return length > had ? length - had : 0;
     }
     const std::string raw = std::move(carry_);
     carry_.clear();
@@ -464,6 +480,17 @@ void WordStream::resetChunk() noexcept {
 }
 
 void WordStream::boundary(std::string& out, std::string_view problem) {
+    if (!carry_.empty() && !options_.strictUtf8) {
+        // A sequence cut short by markup or the end: copied as it is, one
+        // ill-formed sequence at a time.
+        const std::string raw = std::move(carry_);
+        carry_.clear();
+        for (std::size_t i = 0; i < raw.size();) {
+            const std::size_t length = invalidLength(raw, i);
+            putInvalid(std::string_view(raw).substr(i, length), carryOffset_ + i, out);
+            i += length;
+        }
+    }
     if (!chars_.empty()) flushChunk(out);
     resetChunk();
     mode_ = Mode::Chunk;
@@ -471,6 +498,13 @@ void WordStream::boundary(std::string& out, std::string_view problem) {
         carry_.clear();
         throw InvalidUtf8(carryOffset_, problem);
     }
+}
+
+void WordStream::putInvalid(std::string_view raw, std::uint64_t offset, std::string& out) {
+    if (invalid_.count++ == 0) invalid_.firstOffset = offset;
+    // Bytes of no character: a character of their own, between words and
+    // never cut, that ends an address no more than other punctuation does.
+    put(0xFFFD, CharClass::Other, raw, out, true);
 }
 
 } // namespace Text::Sillabor::detail

@@ -80,16 +80,20 @@ public:
     void setSeparator(std::string separator) { options_.separator = std::move(separator); }
 
     /// UTF-8 text; `offset` is the position of its first byte in the whole
-    /// input, for errors. A sequence cut off by the end waits for the next
-    /// call. Throws InvalidUtf8, having written all before the bad byte.
+    /// input. A sequence cut off by the end waits for the next call. An
+    /// ill-formed sequence is copied as it is and counted, or, with
+    /// `strictUtf8`, throws InvalidUtf8, having written all before it.
     void text(std::string_view bytes, std::uint64_t offset, std::string& out);
+
+    /// The ill-formed sequences copied so far.
+    const Utf8Problems& invalidUtf8() const noexcept { return invalid_; }
 
     /// One character whose bytes in the input are `raw`: kept together, and
     /// never broken inside.
     void character(char32_t c, std::string_view raw, std::string& out);
 
-    /// Ends the chunk. Throws InvalidUtf8 with `problem` if text ended inside
-    /// a sequence.
+    /// Ends the chunk. Text that ended inside a sequence is copied as it is,
+    /// or, with `strictUtf8`, throws InvalidUtf8 with `problem`.
     void boundary(std::string& out, std::string_view problem = "sequence cut short");
 
 private:
@@ -117,6 +121,8 @@ private:
     // One character whose bytes are `raw`: a UTF-8 sequence, or, if `whole`,
     // bytes of any other form that are never to be cut.
     void put(char32_t c, CharClass k, std::string_view raw, std::string& out, bool whole);
+    // An ill-formed sequence at `offset`, copied and counted.
+    void putInvalid(std::string_view raw, std::uint64_t offset, std::string& out);
     // Starts keeping the byte end of every character, for characters whose
     // bytes are not their UTF-8 sequence.
     void keepEnds();
@@ -150,6 +156,7 @@ private:
     const CodeClasses* classes_ = nullptr;
     Mode mode_ = Mode::Chunk;
 
+    Utf8Problems invalid_;
     std::string carry_; // a UTF-8 sequence cut off by the end of a piece
     std::uint64_t carryOffset_ = 0;
     std::string pending_;             // the bytes of the chunk
