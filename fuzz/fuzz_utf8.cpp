@@ -1,6 +1,7 @@
 // The UTF-8 interface on arbitrary bytes: pieces that concatenate to the
 // input byte for byte, or InvalidUtf8, nothing else; and running text and
-// HTML fed in pieces that come out as they went in, separators aside.
+// HTML fed in pieces that come out as they went in, separators aside,
+// whatever bytes they hold.
 #include "FuzzInput.hpp"
 
 #include "Text/Sillabor/Html.hpp"
@@ -32,45 +33,50 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (valid != decodes) sillabor_fuzz::finding("hyphenate and toUtf32 disagree");
 
-    // Running text, in pieces of sizes taken from the input itself.
+    // Running text, in pieces of sizes taken from the input itself: every
+    // byte comes out as it went in, separators aside, and with strictUtf8 the
+    // stream stops exactly where hyphenate does.
     static const WordCharacters letters = WordCharacters::of(Language::English_US);
-    TextHyphenator text(english_US, letters, "\x01", 64);
-    std::string out;
-    bool streamed = true;
-    try {
-        for (std::size_t at = 0, k = 0; at < size; ++k) {
-            const std::size_t n = std::min<std::size_t>(1 + data[k % size] % 7, size - at);
-            text.feed(bytes.substr(at, n), out);
-            at += n;
+    const bool marked = bytes.find('\x01') != std::string_view::npos;
+    for (const bool strict : {false, true}) {
+        TextHyphenator text(
+            english_US, letters,
+            TextOptions{.separator = "\x01", .longestWord = 64, .strictUtf8 = strict});
+        std::string out;
+        bool streamed = true;
+        try {
+            for (std::size_t at = 0, k = 0; at < size; ++k) {
+                const std::size_t n = std::min<std::size_t>(1 + data[k % size] % 7, size - at);
+                text.feed(bytes.substr(at, n), out);
+                at += n;
+            }
+            text.finish(out);
+        } catch (const InvalidUtf8&) {
+            streamed = false;
         }
-        text.finish(out);
-    } catch (const InvalidUtf8&) {
-        streamed = false;
-    }
-    if (streamed != valid) sillabor_fuzz::finding("running text and hyphenate disagree");
-    if (streamed && bytes.find('\x01') == std::string_view::npos) {
-        std::erase(out, '\x01');
-        if (out != bytes) sillabor_fuzz::finding("running text changed the text");
+        if (streamed != (valid || !strict))
+            sillabor_fuzz::finding("running text and hyphenate disagree");
+        if (!strict && (text.invalidUtf8().count == 0) != valid)
+            sillabor_fuzz::finding("running text counted what hyphenate did not find");
+        if (streamed && !marked) {
+            std::erase(out, '\x01');
+            if (out != bytes) sillabor_fuzz::finding("running text changed the text");
+        }
     }
 
-    // HTML, in pieces of other sizes: markup may hold any bytes, so only the
-    // output of a stream that was accepted is checked.
+    // HTML, in pieces of other sizes: every byte comes out as it went in.
     HtmlHyphenator html(english_US, letters, Language::English_US,
                         {.separator = "\x01", .longestWord = 64});
-    out.clear();
-    try {
-        for (std::size_t at = 0, k = 0; at < size; ++k) {
-            const std::size_t n = std::min<std::size_t>(1 + data[(k + 1) % size] % 13, size - at);
-            html.feed(bytes.substr(at, n), out);
-            at += n;
-        }
-        html.finish(out);
-        if (bytes.find('\x01') == std::string_view::npos) {
-            std::erase(out, '\x01');
-            if (out != bytes) sillabor_fuzz::finding("HTML changed the document");
-        }
-    } catch (const InvalidUtf8& e) {
-        if (e.offset() >= size) sillabor_fuzz::finding("HTML offset past the input");
+    std::string out;
+    for (std::size_t at = 0, k = 0; at < size; ++k) {
+        const std::size_t n = std::min<std::size_t>(1 + data[(k + 1) % size] % 13, size - at);
+        html.feed(bytes.substr(at, n), out);
+        at += n;
+    }
+    html.finish(out);
+    if (!marked) {
+        std::erase(out, '\x01');
+        if (out != bytes) sillabor_fuzz::finding("HTML changed the document");
     }
     return 0;
 }

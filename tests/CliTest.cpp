@@ -402,6 +402,60 @@ TEST_F(Cli, StreamsALargeText) {
     EXPECT_TRUE(result == original) << "the text changed beyond the separators";
 }
 
+// 10 MB of text and HTML with stray bytes of every kind, read through a pipe
+// (so that sequences fall across the pieces the tool reads): the output is
+// the input with separators, the warning counts them, and --strict stops at
+// the first.
+TEST_F(Cli, StreamsTenMegabytesWithStrayBytes) {
+    const char* words[] = {"hyphenation",  "typesetting", "democratic",
+                           "<b>table</b>", "caf\xc3\xa9", "\xe2\x80\x94"};
+    const char* stray[] = {"\x80",         "\xbf",         "\xc0\xaf",         "\xe0\x80\xaf",
+                           "\xed\xa0\x80", "\xed\xbf\xbf", "\xf4\x90\x80\x80", "\xff",
+                           "\xfe",         "\xe2\x82",     "\xf0\x9f\x98",     "\xe9"};
+    const std::uint64_t strays[] = {1, 1, 2, 3, 3, 3,
+                                    4, 1, 1, 1, 1, 1}; // ill-formed sequences in each
+    std::mt19937 random(7);
+    std::string text;
+    std::uint64_t expected = 0;
+    std::size_t first = std::string::npos;
+    while (text.size() < (10u << 20)) {
+        if (random() % 8 == 0) {
+            const std::size_t k = random() % std::size(stray);
+            if (first == std::string::npos) first = text.size();
+            text += stray[k];
+            expected += strays[k];
+        }
+        text += words[random() % std::size(words)];
+        text += random() % 10 == 0 ? '\n' : ' ';
+    }
+    const fs::path input = file("stray.txt", text);
+    for (const char* mode : {"--text", "--html"}) {
+        const fs::path output = dir_ / "out.txt";
+        const Outcome r = runWith({mode, "-s", "|"}, input,
+                                  ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), true);
+        EXPECT_EQ(r.status, 0) << mode;
+        EXPECT_THAT(r.err, ::testing::StartsWith(
+                               "sillabor: warning: standard input: " + std::to_string(expected) +
+                               " sequences that are not UTF-8 copied as they "
+                               "were; the first at byte offset " +
+                               std::to_string(first) + " ("))
+            << mode;
+        std::string result = slurp(output);
+        EXPECT_GT(std::count(result.begin(), result.end(), '|'), 100000) << mode;
+        result.erase(std::remove(result.begin(), result.end(), '|'), result.end());
+        EXPECT_TRUE(result == text) << mode << ": the text changed beyond the separators";
+
+        const Outcome strict =
+            runWith({mode, "--strict", "-s", "|"}, input,
+                    ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), true);
+        EXPECT_EQ(strict.status, 1) << mode;
+        EXPECT_THAT(strict.err, ::testing::HasSubstr(": invalid UTF-8: ")) << mode;
+        result = slurp(output);
+        result.erase(std::remove(result.begin(), result.end(), '|'), result.end());
+        EXPECT_EQ(result, text.substr(0, first)) << mode << ": all before the first, nothing after";
+    }
+}
+
 // A single line of 100 MB, with no line feed, and in it a "word" of 40 MB:
 // memory stays bounded, the long word is copied as it is, and the rest is
 // hyphenated as usual.

@@ -129,7 +129,9 @@ void Dictionary::breaksWith(std::u32string_view word, const detail::DicMinima& m
                             std::vector<Break>& out) const {
     const DictionaryRep& d = *rep_;
     thread_local Scratch scratch;
-    auto& [work, bytes, lastByte] = scratch;
+    DicWork& work = scratch.work;
+    std::string& bytes = scratch.bytes;
+    std::vector<std::size_t>& lastByte = scratch.lastByte;
     bytes.reserve(word.size() * 4);
     encode(d, word, bytes, lastByte);
     detail::hyphenateBytes(d, bytes, minima, work);

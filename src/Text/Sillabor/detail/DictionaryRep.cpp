@@ -159,13 +159,13 @@ void DicLevel::pack() {
     for (std::size_t c = 0; c < 256; ++c)
         classes_[c] = trie_->classOf(static_cast<char32_t>(c));
     for (char c = '0'; c <= '9'; ++c)
-        classes_[static_cast<unsigned char>(c)] = classes_['.'];
+        classes_[static_cast<unsigned char>(c)] = classes_[static_cast<unsigned char>('.')];
 }
 
 template <class At>
 void DicLevel::walk(const unsigned char* word, std::size_t n, At at) const {
     const std::uint32_t* const classes = classes_.data();
-    const std::uint32_t dot = classes['.'];
+    const std::uint32_t dot = classes[static_cast<unsigned char>('.')];
     // The bracketed word ".word.", without copying it.
     if (!rows_.empty()) {
         const std::uint16_t* const rows = rows_.data();
@@ -405,10 +405,13 @@ void readRule(std::string_view text, bool utf8, PatternLine& p) {
     std::size_t first = dot, last = letters.size() - endDot;
     if (comma != std::string_view::npos) {
         const std::size_t second = text.find(',', comma + 1);
-        const int start =
-            second == std::string_view::npos ? 1 : leadingNumber(text.substr(comma + 1));
-        const int cut =
-            second == std::string_view::npos ? 0 : leadingNumber(text.substr(second + 1));
+        // Both numbers have always been kept in a signed byte.
+        const int start = second == std::string_view::npos
+                              ? 1
+                              : static_cast<signed char>(leadingNumber(text.substr(comma + 1)));
+        const int cut = second == std::string_view::npos
+                            ? 0
+                            : static_cast<signed char>(leadingNumber(text.substr(second + 1)));
         if (start < 1 || cut < 0 || static_cast<std::size_t>(start) > starts.size()) return;
         first = starts[static_cast<std::size_t>(start - 1)];
         const auto end = static_cast<std::size_t>(start - 1 + cut);

@@ -92,7 +92,8 @@ public:
     /// Whether byte `c` occurs in a pattern of this level (the dots aside):
     /// a word without one has no digit put inside it.
     bool holds(unsigned char c) const noexcept {
-        return dotsOnly_ || (classes_[c] != 0 && classes_[c] != classes_['.']);
+        return dotsOnly_ ||
+               (classes_[c] != 0 && classes_[c] != classes_[static_cast<unsigned char>('.')]);
     }
 
     /// Where the rules of a scoring went, on the bracketed word: `gapRule[g]`

@@ -160,12 +160,15 @@ std::size_t WordStream::finishCarry(std::string_view bytes, std::string& out) {
             throw InvalidUtf8(at, e.problem());
         }
         // The ill-formed start goes as it is; the bytes after it are read
-        // again as text.
+        // again as text: those of earlier pieces first, and then, from its
+        // start, this one.
         const std::string raw = std::move(carry_);
         carry_.clear();
         const std::size_t length = invalidLength(raw, 0);
         putInvalid(std::string_view(raw).substr(0, length), at, out);
-        return length > had ? length - had : 0;
+        if (length >= had) return length - had;
+        text(std::string_view(raw).substr(length, had - length), at + length, out);
+        return carry_.empty() ? 0 : finishCarry(bytes, out);
     }
     const std::string raw = std::move(carry_);
     carry_.clear();
