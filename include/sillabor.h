@@ -5,15 +5,17 @@
  *     sillabor_break breaks[32];
  *     char text[256];
  *     size_t text_size;
- *     long n = sillabor_breaks(h, "hyphenation", 11, breaks, 32, text, sizeof text, &text_size);
+ *     long n = sillabor_breaks(h, "hyphenation", 11, breaks, 32, sizeof *breaks, text,
+ *                              sizeof text, &text_size);
  *     // n == 2: breaks[0].at == 2, breaks[1].at == 6 ("hy-phen-ation")
  *     sillabor_free(h);
  *
- * Only plain C types cross this interface, and its structures only grow at
- * their end, so a program built against one release runs with later ones.
- * A hyphenator is immutable: any number of threads may use one at once.
- * When a function fails it returns NULL or -1, and sillabor_last_error()
- * says why, for the calling thread. */
+ * Only plain C types cross this interface. Its structures only grow at
+ * their end, and the caller says how large it knows them to be (the
+ * break_size of sillabor_breaks), so a program built against one release
+ * runs with later ones. A hyphenator is immutable: any number of threads
+ * may use one at once. When a function fails it returns NULL or -1, and
+ * sillabor_last_error() says why, for the calling thread. */
 #ifndef SILLABOR_H
 #define SILLABOR_H
 
@@ -72,11 +74,21 @@ SILLABOR_C_API void sillabor_free(sillabor_hyphenator* h);
  * how many there are, and stores in *text_size how many bytes their texts
  * take. Both buffers are filled only when both are large enough (capacity
  * breaks, text_capacity bytes); otherwise nothing is written to them and the
- * call may be repeated with larger ones. Returns -1 for invalid UTF-8 or a
- * NULL argument (breaks and text may be NULL when their capacity is 0). */
+ * call may be repeated with larger ones. break_size is sizeof(sillabor_break)
+ * as the caller was compiled with it: the breaks are break_size bytes apart,
+ * and the fields past it (those of later releases) are not written. Returns
+ * -1 for invalid UTF-8, a NULL argument (breaks and text may be NULL when
+ * their capacity is 0) or a break_size too small to hold `at`.
+ *
+ * A word with hard hyphens (U+002D, U+2010) breaks as the C++ interface's
+ * UTF-8 hyphenate cuts it: each part between them is hyphenated on its own,
+ * and a hard hyphen with a part on either side gives a break after it, which
+ * is the hyphen's own: the line ends with it, and no other hyphen is shown
+ * ("co-operation": "co-" / "op" / "er" / "a" / "tion"). A hyph_*.dic
+ * dictionary breaks such words as the file's own rules say. */
 SILLABOR_C_API long sillabor_breaks(const sillabor_hyphenator* h, const char* word, size_t size,
-                                    sillabor_break* breaks, size_t capacity, char* text,
-                                    size_t text_capacity, size_t* text_size);
+                                    sillabor_break* breaks, size_t capacity, size_t break_size,
+                                    char* text, size_t text_capacity, size_t* text_size);
 
 /* What the last failing call on this thread went wrong on, as UTF-8; an
  * empty string if none did. Valid until the thread's next call. */

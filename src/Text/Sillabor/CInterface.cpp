@@ -8,6 +8,8 @@
 #include "Text/Sillabor/Utf8.hpp"
 #include "Text/Sillabor/detail/Text.hpp"
 
+#include <cstddef>
+#include <cstring>
 #include <exception>
 #include <optional>
 #include <string>
@@ -87,38 +89,51 @@ void sillabor_free(sillabor_hyphenator* h) {
 }
 
 long sillabor_breaks(const sillabor_hyphenator* h, const char* word, size_t size,
-                     sillabor_break* breaks, size_t capacity, char* text, size_t text_capacity,
-                     size_t* text_size) {
+                     sillabor_break* breaks, size_t capacity, size_t break_size, char* text,
+                     size_t text_capacity, size_t* text_size) {
     try {
         lastError.clear();
         if (!h || (!word && size) || !text_size || (!breaks && capacity) ||
             (!text && text_capacity))
             throw std::invalid_argument("a NULL argument where a value is needed");
+        if (break_size < offsetof(sillabor_break, at) + sizeof(size_t))
+            throw std::invalid_argument("break_size " + std::to_string(break_size) +
+                                        " is too small to hold a break");
         const std::string_view utf8(word ? word : "", size);
-        const std::u32string wide = Text::Sillabor::toUtf32(utf8);
-        const auto found =
-            std::visit([&](const auto& e) { return Text::Sillabor::breaks(e, wide); }, h->engine);
-
-        // Byte offset of each character boundary, from the (valid) UTF-8.
-        std::vector<std::size_t> offset(wide.size() + 1, 0);
-        for (std::size_t c = 0; c < wide.size(); ++c)
-            offset[c + 1] = offset[c] + Text::Sillabor::detail::sequenceLength(
-                                            static_cast<unsigned char>(utf8[offset[c]]));
         std::string texts;
         std::vector<sillabor_break> out;
-        for (const auto& b : found) {
-            sillabor_break r{offset[b.at], offset[b.from], offset[b.to], 0, 0, 0, 0};
-            r.before_offset = texts.size();
-            texts += Text::Sillabor::toUtf8(b.before);
-            r.before_size = texts.size() - r.before_offset;
-            r.after_offset = texts.size();
-            texts += Text::Sillabor::toUtf8(b.after);
-            r.after_size = texts.size() - r.after_offset;
-            out.push_back(r);
+        if (const auto* dictionary = std::get_if<Text::Sillabor::Dictionary>(&h->engine)) {
+            const std::u32string wide = Text::Sillabor::toUtf32(utf8);
+            // Byte offset of each character boundary, from the (valid) UTF-8.
+            std::vector<std::size_t> offset(wide.size() + 1, 0);
+            for (std::size_t c = 0; c < wide.size(); ++c)
+                offset[c + 1] = offset[c] + Text::Sillabor::detail::sequenceLength(
+                                                static_cast<unsigned char>(utf8[offset[c]]));
+            for (const auto& b : Text::Sillabor::breaks(*dictionary, wide)) {
+                sillabor_break r{offset[b.at], offset[b.from], offset[b.to], 0, 0, 0, 0};
+                r.before_offset = texts.size();
+                texts += Text::Sillabor::toUtf8(b.before);
+                r.before_size = texts.size() - r.before_offset;
+                r.after_offset = texts.size();
+                texts += Text::Sillabor::toUtf8(b.after);
+                r.after_size = texts.size() - r.after_offset;
+                out.push_back(r);
+            }
+        } else {
+            // Plain breaks, where the UTF-8 hyphenate cuts the word.
+            const auto& hyphenator = std::get<Text::Sillabor::Hyphenator>(h->engine);
+            std::size_t at = 0;
+            const auto pieces = Text::Sillabor::hyphenate(hyphenator, utf8);
+            for (std::size_t i = 0; i + 1 < pieces.size(); ++i) {
+                at += pieces[i].size();
+                out.push_back(sillabor_break{at, at, at, 0, 0, 0, 0});
+            }
         }
         *text_size = texts.size();
         if (out.size() <= capacity && texts.size() <= text_capacity) {
-            std::copy(out.begin(), out.end(), breaks);
+            const std::size_t copied = std::min(break_size, sizeof(sillabor_break));
+            for (std::size_t i = 0; i < out.size(); ++i)
+                std::memcpy(reinterpret_cast<char*>(breaks) + i * break_size, &out[i], copied);
             std::copy(texts.begin(), texts.end(), text);
         }
         return static_cast<long>(out.size());
