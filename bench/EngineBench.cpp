@@ -15,13 +15,12 @@ using namespace Text::Sillabor;
 using namespace sillabor_bench;
 
 const std::u32string& englishPatternText() {
-    static const std::u32string text =
-        detail::decodeUtf8Lenient(readGzip(sharedPath("hyph-utf8/hyph-en-us.pat.txt.gz")));
+    static const std::u32string text = embeddedText("hyph-en-us.pat.txt");
     return text;
 }
 
 const std::vector<std::u32string>& englishWords() {
-    static const std::vector<std::u32string> words = readWords(sharedPath("bench/words-en.txt"));
+    static const std::vector<std::u32string> words = readWords(wordList("words-en.txt"));
     return words;
 }
 
@@ -103,8 +102,7 @@ void BM_AddOneToExceptions20000(benchmark::State& state) {
 BENCHMARK(BM_AddOneToExceptions20000)->Unit(benchmark::kNanosecond);
 
 const std::u32string& hungarianPatternText() {
-    static const std::u32string text =
-        detail::decodeUtf8Lenient(readGzip(sharedPath("hyph-utf8/hyph-hu.pat.txt.gz")));
+    static const std::u32string text = embeddedText("hyph-hu.pat.txt");
     return text;
 }
 

@@ -39,7 +39,7 @@ void firstUse(benchmark::State& state, Language language, std::u32string_view wo
 // the other as a program would: the words read on the parsed nodes, the
 // packing once they have paid for it, and the words after it.
 void BM_FreshEnglishWords(benchmark::State& state) {
-    static const std::vector<std::u32string> all = readWords(sharedPath("bench/words-en.txt"));
+    static const std::vector<std::u32string> all = readWords(wordList("words-en.txt"));
     const auto count = std::min(static_cast<std::size_t>(state.range(0)), all.size());
     for (auto _ : state) {
         const Hyphenator h = loadHyphenator(Language::English_US);

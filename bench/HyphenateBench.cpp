@@ -26,7 +26,7 @@ const Corpus& corpus(const char* file) {
     static std::map<std::string, Corpus> loaded;
     auto [it, added] = loaded.try_emplace(file);
     if (added) {
-        it->second.words = readWords(sharedPath(std::string("bench/") + file));
+        it->second.words = readWords(wordList(file));
         for (const auto& w : it->second.words)
             it->second.utf8.push_back(toUtf8(w));
     }

@@ -38,7 +38,7 @@ const Api* reference() {
 
 std::vector<std::string> words(const char* list, const char* charset) {
     std::setlocale(LC_CTYPE, "C.UTF-8");
-    std::ifstream in(std::string(SILLABOR_WORD_DIR) + "/" + list);
+    std::ifstream in(std::string(SILLABOR_WORDS_DIR) + "/" + list);
     iconv_t cd = iconv_open(charset, "UTF-8");
     std::vector<std::string> out;
     for (std::string line; std::getline(in, line);) {

@@ -21,7 +21,7 @@ const std::string& page() {
         std::string out = "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
                           "<title>Hyphenation</title><style>p { text-align: justify; }</style>"
                           "<script>var hyphenation = 1;</script></head>\n<body>\n";
-        std::ifstream in(sharedPath("bench/words-en.txt"));
+        std::ifstream in(wordList("words-en.txt"));
         std::size_t n = 0;
         out += "<p class=\"text\">";
         for (std::string word; std::getline(in, word); ++n) {

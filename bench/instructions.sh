@@ -5,7 +5,7 @@
 #     bench/instructions.sh [build folder] [word list]
 set -euo pipefail
 build=${1:-build/bench}
-words=${2:-../shared/bench/words-en.txt}
+words=${2:-$build/words/words-en.txt}
 program="$build/bench/sillabor_instructions"
 count=$(grep -c . "$words")
 

@@ -5,7 +5,7 @@ sillabor (every word hyphenated afresh; it keeps no word cache).
 
     /usr/bin/python3 bench/pyphen_bench.py [WORDS] [DIC] [--repeat N]
 
-WORDS defaults to ../shared/bench/words-en.txt and DIC to Debian's
+WORDS defaults to build/bench/words/words-en.txt (bench/words.sh) and DIC to Debian's
 hyph_en_US.dic. Run it with the interpreter that has both packages (for the
 build tree: PYTHONPATH=build/python/python). Prints nanoseconds a word, the
 best of the passes, for positions() and inserted().
@@ -36,7 +36,7 @@ def best(passes, run, words, before=None):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
-    parser.add_argument("words", nargs="?", default=str(HERE.parent.parent / "shared/bench/words-en.txt"))
+    parser.add_argument("words", nargs="?", default=str(HERE.parent / "build/bench/words/words-en.txt"))
     parser.add_argument("dic", nargs="?", default="/usr/share/hyphen/hyph_en_US.dic")
     parser.add_argument("--repeat", type=int, default=5)
     args = parser.parse_args()

@@ -15,7 +15,7 @@ using namespace sillabor_test;
 using Reference = sillabor_reference::Language;
 
 std::vector<std::string> corpus(const char* name) {
-    const std::filesystem::path path = std::filesystem::path(SILLABOR_CORPUS_DIR) / name;
+    const std::filesystem::path path = std::filesystem::path(SILLABOR_WORDS_DIR) / name;
     std::vector<std::string> words;
     std::ifstream in(path);
     for (std::string line; std::getline(in, line);)
@@ -27,7 +27,7 @@ std::vector<std::string> corpus(const char* name) {
 // interface all cut as the reference does.
 void checkCorpus(const char* file, Language language) {
     const auto words = corpus(file);
-    if (words.empty()) GTEST_SKIP() << "no word list " << file << " in " << SILLABOR_CORPUS_DIR;
+    if (words.empty()) GTEST_SKIP() << "no word list " << file << " in " << SILLABOR_WORDS_DIR;
     const Reference ref(language);
     const Hyphenator& h = languageHyphenator(language);
     BreakFinder find;

@@ -97,12 +97,19 @@ std::string gunzip(const std::string& bytes, const fs::path& path) {
     return out;
 }
 
-// `text` as one gzip member, compressed as tightly as zlib can.
-std::string gzip(const std::string& text) {
+// `text` as one gzip member named `name`, compressed as tightly as zlib can.
+// The header carries no time, so that the same text always packs to the same
+// bytes, and says Unix, as gzip does here.
+std::string gzip(const std::string& text, const std::string& name) {
     z_stream z{};
     if (deflateInit2(&z, 9, Z_DEFLATED, 16 + MAX_WBITS, 9, Z_DEFAULT_STRATEGY) != Z_OK)
         fail("zlib cannot start");
-    std::string out(deflateBound(&z, static_cast<uLong>(text.size())) + 32, '\0');
+    gz_header header{};
+    std::string stored = name; // zlib wants a mutable, NUL-terminated name
+    header.name = reinterpret_cast<Bytef*>(stored.data());
+    header.os = 3;
+    if (deflateSetHeader(&z, &header) != Z_OK) fail("zlib cannot write a gzip header");
+    std::string out(deflateBound(&z, static_cast<uLong>(text.size())) + stored.size() + 32, '\0');
     z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(text.data()));
     z.avail_in = static_cast<uInt>(text.size());
     z.next_out = reinterpret_cast<Bytef*>(out.data());
@@ -159,109 +166,160 @@ void appendLiteral(std::string& out, const std::string& bytes) {
     out += "\"";
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    if (argc < 4)
-        fail("usage: embed_data <data folder> <manifest> <output.cpp> [--no-verify] "
-             "[--languages LIST] [--licences FOLDER]");
-    const fs::path folder = argv[1];
-    const std::map<std::string, Pinned> manifest = readManifest(argv[2]);
-    const fs::path output = argv[3];
+struct Arguments {
+    fs::path folder;
+    fs::path manifest;
+    fs::path output;
     bool verify = true;
     std::string languages;
     fs::path licenceFolder; // where to copy the licence texts of what is embedded
+};
+
+Arguments parseArguments(int argc, char** argv) {
+    if (argc < 4)
+        fail("usage: embed_data <data folder> <manifest> <output.cpp> [--no-verify] "
+             "[--languages LIST] [--licences FOLDER]");
+    Arguments args;
+    args.folder = argv[1];
+    args.manifest = argv[2];
+    args.output = argv[3];
     for (int i = 4; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--no-verify")
-            verify = false;
+            args.verify = false;
         else if (arg == "--languages" && i + 1 < argc)
-            languages = argv[++i];
+            args.languages = argv[++i];
         else if (arg == "--licences" && i + 1 < argc)
-            licenceFolder = argv[++i];
+            args.licenceFolder = argv[++i];
         else
             fail("unknown argument " + arg);
     }
-    const std::vector<std::size_t> chosen = chooseLanguages(languages);
+    return args;
+}
 
-    // Read, check and pack the files of the chosen variants.
+// What the folder gave for the chosen variants.
+struct Gathered {
     std::map<std::string, std::string> packed; // .txt.gz name -> gzip bytes
     std::vector<std::string> differing, missing;
     std::map<std::string, std::set<std::string>> licences; // licence -> variants
+};
+
+// The text of one data file, and its packed bytes; nothing when the folder
+// has neither form.
+std::optional<std::pair<std::string, std::string>> readDataFile(const fs::path& folder,
+                                                                const std::string& name) {
+    if (fs::exists(folder / (name + ".gz"))) {
+        std::string bytes = readFile(folder / (name + ".gz"));
+        std::string text = gunzip(bytes, folder / (name + ".gz"));
+        return std::pair{std::move(text), std::move(bytes)};
+    }
+    if (fs::exists(folder / name)) {
+        std::string text = readFile(folder / name);
+        std::string bytes = gzip(text, name);
+        return std::pair{std::move(text), std::move(bytes)};
+    }
+    return std::nullopt;
+}
+
+// Whether `text` is the manifest's file `name`; stops the build when it is
+// not and the data is verified.
+bool matchesManifest(const Arguments& args, const std::map<std::string, Pinned>& manifest,
+                     const std::string& name, const std::string& text) {
+    const auto pinned = manifest.find(name);
+    const std::string sha = sillabor_tools::sha256(text);
+    if (pinned != manifest.end() && pinned->second.size == text.size() &&
+        pinned->second.sha256 == sha)
+        return true;
+    if (args.verify)
+        fail((args.folder / name).string() + " is not the pinned file: its text has " +
+             std::to_string(text.size()) + " bytes and SHA-256 " + sha +
+             (pinned == manifest.end()
+                  ? std::string(", and the manifest has no such file")
+                  : ", where the manifest says " + std::to_string(pinned->second.size) +
+                        " bytes and " + pinned->second.sha256) +
+             ".\nSet SILLABOR_DATA_VERIFY=OFF to embed other patterns.");
+    return false;
+}
+
+Gathered gather(const Arguments& args, const std::vector<std::size_t>& chosen) {
+    const std::map<std::string, Pinned> manifest = readManifest(args.manifest);
+    Gathered out;
     for (std::size_t index : chosen) {
         const auto& language = languageFacts[index];
         for (std::string_view kind : dataKinds) {
             const std::string name =
                 "hyph-" + std::string(language.affix) + "." + std::string(kind) + ".txt";
-            std::string bytes, text;
-            if (fs::exists(folder / (name + ".gz"))) {
-                bytes = readFile(folder / (name + ".gz"));
-                text = gunzip(bytes, folder / (name + ".gz"));
-            } else if (fs::exists(folder / name)) {
-                text = readFile(folder / name);
-                bytes = gzip(text);
-            } else {
-                if (verify)
-                    fail("the data folder " + folder.string() + " lacks " + name + "(.gz)" +
-                         "; set SILLABOR_DATA_DIR to a hyph-utf8 folder that holds it, or "
-                         "SILLABOR_DATA_VERIFY=OFF to build without it");
-                missing.push_back(name);
+            auto file = readDataFile(args.folder, name);
+            if (!file) {
+                if (args.verify)
+                    fail("the data folder " + args.folder.string() + " lacks " + name + " (or " +
+                         name +
+                         ".gz).\nSet SILLABOR_DATA_DIR to a hyph-utf8 "
+                         "folder that holds it, or SILLABOR_DATA_VERIFY=OFF to build without it.");
+                out.missing.push_back(name);
                 continue;
             }
-            const auto pinned = manifest.find(name);
-            const std::string sha = sillabor_tools::sha256(text);
-            if (pinned == manifest.end() || pinned->second.size != text.size() ||
-                pinned->second.sha256 != sha) {
-                if (verify)
-                    fail((folder / name).string() + " is not the pinned file: its text has " +
-                         std::to_string(text.size()) + " bytes and SHA-256 " + sha +
-                         (pinned == manifest.end()
-                              ? std::string(", and the manifest has no such file")
-                              : ", where the manifest says " + std::to_string(pinned->second.size) +
-                                    " bytes and " + pinned->second.sha256) +
-                         "; set SILLABOR_DATA_VERIFY=OFF to embed other patterns");
-                differing.push_back(name);
-            }
+            auto& [text, bytes] = *file;
+            if (!matchesManifest(args, manifest, name, text)) out.differing.push_back(name);
             if (kind == "lic") {
-                licences[std::string(language.licence)].insert(std::string(language.affix));
-                if (!licenceFolder.empty()) {
-                    fs::create_directories(licenceFolder);
-                    std::ofstream(licenceFolder / name, std::ios::binary) << text;
+                out.licences[std::string(language.licence)].insert(std::string(language.affix));
+                if (!args.licenceFolder.empty()) {
+                    fs::create_directories(args.licenceFolder);
+                    std::ofstream(args.licenceFolder / name, std::ios::binary) << text;
                 }
             }
-            packed[name + ".gz"] = std::move(bytes);
+            out.packed[name + ".gz"] = std::move(bytes);
         }
     }
+    return out;
+}
 
-    std::cout << "sillabor: embedding " << packed.size() << " data files of " << chosen.size()
-              << " language variants from " << folder.string() << "\n";
-    auto list = [](const auto& names, std::string_view separator) {
-        std::string out;
-        for (const auto& n : names)
-            out += (out.empty() ? "" : std::string(separator)) + n;
-        return out;
-    };
-    if (!differing.empty())
-        std::cout << "sillabor: " << differing.size()
-                  << " files differ from the pinned set: " << list(differing, ", ") << "\n";
-    if (!missing.empty())
-        std::cout << "sillabor: " << missing.size()
-                  << " files are missing, and their variants will fail on first use: "
-                  << list(missing, ", ") << "\n";
+// A folder with patterns but no character file at all is a TeX
+// distribution's tree, which the library cannot use: every variant needs its
+// character file to read words.
+void requireCharacterFiles(const Arguments& args, const Gathered& gathered) {
+    for (const auto& [name, bytes] : gathered.packed)
+        if (name.find(".chr.txt") != std::string::npos) return;
+    if (gathered.packed.empty() && gathered.missing.empty()) return; // nothing chosen
+    fail("the data folder " + args.folder.string() +
+         " has patterns but no character files (hyph-*.chr.txt), as TeX distributions ship "
+         "them.\nEvery language needs its character file. Leave SILLABOR_DATA_DIR empty to "
+         "use the checkout's data/hyph-utf8, or point it at a hyph-utf8 tree (its "
+         "tex/generic/hyph-utf8/patterns/txt folder holds all four kinds of file).");
+}
+
+void report(const Arguments& args, const Gathered& gathered, std::size_t variants) {
+    std::cout << "sillabor: embedding " << gathered.packed.size() << " data files of " << variants
+              << " language variants from " << args.folder.string() << "\n";
+    if (!gathered.differing.empty()) {
+        std::cout << "sillabor: " << gathered.differing.size()
+                  << " files differ from the pinned set:\n";
+        for (const auto& name : gathered.differing)
+            std::cout << "  " << name << "\n";
+    }
+    if (!gathered.missing.empty()) {
+        std::cout << "sillabor: " << gathered.missing.size()
+                  << " files are missing, and their variants will fail on first use:\n";
+        for (const auto& name : gathered.missing)
+            std::cout << "  " << name << "\n";
+    }
     std::cout << "sillabor: licences of the embedded data (each variant's lic file says which):";
-    for (const auto& [licence, variants] : licences)
-        std::cout << "\n  " << licence << ": " << list(variants, " ");
+    for (const auto& [licence, codes] : gathered.licences) {
+        std::cout << "\n  " << licence << ":";
+        for (const auto& code : codes)
+            std::cout << ' ' << code;
+    }
     std::cout << std::endl;
+}
 
-    std::vector<std::string> names;
-    for (const auto& [name, bytes] : packed)
-        names.push_back(name); // in ascending order, byte by byte
-
+// The C++ source that holds the packed files, sorted by name, and a table of
+// them.
+std::string makeSource(const fs::path& folder, const std::map<std::string, std::string>& packed) {
     std::string source;
     source += "// Generated by tools/embed_data.cpp from " + folder.string() +
               ": do not edit.\n"
               "// " +
-              std::to_string(names.size()) +
+              std::to_string(packed.size()) +
               " hyph-utf8 data files, each one gzip member, as constant bytes.\n"
               "#include \"Text/Sillabor/detail/EmbeddedFiles.hpp\"\n\n"
               "// Some files are longer than the 65,536 characters the standard asks\n"
@@ -274,33 +332,33 @@ int main(int argc, char** argv) {
               "#include <cstddef>\n\n"
               "namespace Text::Sillabor::detail {\n\nnamespace {\n\n";
     std::size_t index = 0;
-    for (const auto& [name, bytes] : packed) {
-        source += "constexpr char file" + std::to_string(index++) + "[] = // " + name + "\n";
-        appendLiteral(source, bytes);
-        source += ";\n\n";
-    }
     // The names in one block, so that a search by name reads a few adjacent
     // bytes instead of touching pages all over the data.
-    std::string names_block;
-    std::vector<std::size_t> name_offsets;
-    for (const auto& name : names) {
-        name_offsets.push_back(names_block.size());
-        names_block += name;
+    std::string namesBlock, table;
+    for (const auto& [name, bytes] : packed) {
+        const std::string file = "file" + std::to_string(index++);
+        source += "constexpr char " + file + "[] = // " + name + "\n";
+        appendLiteral(source, bytes);
+        source += ";\n\n";
+        table += "    {{names + " + std::to_string(namesBlock.size()) + ", " +
+                 std::to_string(name.size()) + "}, {" + file + ", sizeof " + file + " - 1}},\n";
+        namesBlock += name;
     }
     source += "constexpr char names[] =\n";
-    appendLiteral(source, names_block);
+    appendLiteral(source, namesBlock);
     source += ";\n\n} // namespace\n\n"
-              "extern constinit const EmbeddedFile embeddedFileTable[] = {\n";
-    for (std::size_t i = 0; i < names.size(); ++i)
-        source += "    {{names + " + std::to_string(name_offsets[i]) + ", " +
-                  std::to_string(names[i].size()) + "}, {file" + std::to_string(i) +
-                  ", sizeof file" + std::to_string(i) + " - 1}},\n";
-    if (names.empty()) source += "    {{}, {}}, // none: an array cannot be empty\n";
-    source += "};\n\nextern const std::size_t embeddedFileCount = " + std::to_string(names.size()) +
-              ";\n\n} // namespace Text::Sillabor::detail\n";
+              "extern constinit const EmbeddedFile embeddedFileTable[] = {\n" +
+              table;
+    if (packed.empty()) source += "    {{}, {}}, // none: an array cannot be empty\n";
+    source +=
+        "};\n\nextern const std::size_t embeddedFileCount = " + std::to_string(packed.size()) +
+        ";\n\n} // namespace Text::Sillabor::detail\n";
+    return source;
+}
 
-    // Write beside the target and rename, so that an interrupted run leaves
-    // no half-written source behind.
+// Writes beside the target and renames, so that an interrupted run leaves no
+// half-written source behind.
+void writeAtomically(const fs::path& output, const std::string& source) {
     const fs::path temporary = output.string() + ".tmp";
     {
         std::ofstream out(temporary, std::ios::binary);
@@ -308,5 +366,16 @@ int main(int argc, char** argv) {
         if (!out) fail("cannot write " + temporary.string());
     }
     fs::rename(temporary, output);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const Arguments args = parseArguments(argc, argv);
+    const std::vector<std::size_t> chosen = chooseLanguages(args.languages);
+    const Gathered gathered = gather(args, chosen);
+    requireCharacterFiles(args, gathered);
+    report(args, gathered, chosen.size());
+    writeAtomically(args.output, makeSource(args.folder, gathered.packed));
     return 0;
 }

@@ -1,5 +1,5 @@
-"""Where the tests find their data: the benchmark word lists beside the
-checkout (../shared, or SILLABOR_SHARED_DIR) and Debian's hyph_*.dic files.
+"""Where the tests find their data: the word lists that bench/words.sh makes
+(in the folder SILLABOR_WORDS_DIR names) and Debian's hyph_*.dic files.
 Tests that need what a machine lacks are skipped, saying what is missing."""
 
 import os
@@ -11,9 +11,8 @@ HYPHEN_DIR = Path("/usr/share/hyphen")
 REPO = Path(__file__).resolve().parents[2]
 
 
-def shared_dir() -> Path:
-    given = os.environ.get("SILLABOR_SHARED_DIR")
-    return Path(given) if given else REPO.parent / "shared"
+def words_dir() -> Path:
+    return Path(os.environ.get("SILLABOR_WORDS_DIR", REPO / "build" / "words"))
 
 
 @pytest.fixture(scope="session")
@@ -34,9 +33,9 @@ def words():
     """The words of a benchmark list, by its file name; skips without it."""
 
     def read(name: str) -> list:
-        path = shared_dir() / "bench" / name
+        path = words_dir() / name
         if not path.exists():
-            pytest.skip(f"{path} is missing (the shared benchmark lists)")
+            pytest.skip(f"{path} is missing (bench/words.sh makes it; SILLABOR_WORDS_DIR)")
         return path.read_text(encoding="utf-8").split()
 
     return read

@@ -8,6 +8,8 @@
 #    patterns are used; the missing file's variant, and a variant not
 #    chosen, fail on first use with "Could not find".
 # 3. The same tree with verification on: the build stops, naming the file.
+# 4. A tree without character files, as TeX distributions ship: the build
+#    stops, saying so.
 #
 #     cmake -DSOURCE_DIR=... -DDATA_DIR=... -DWORK_DIR=... -DGENERATOR=... -DCXX=...
 #           [-DDEPENDENCIES=-Dname=value|...] -P tests/data/check.cmake
@@ -80,8 +82,8 @@ if(NOT status EQUAL 0)
   message(FATAL_ERROR "building from a changed tree failed:\n${output}")
 endif()
 expect("unverified" "(not verified)")
-expect("unverified" "2 files differ from the pinned set: hyph-en-us.hyp.txt, hyph-en-us.pat.txt")
-expect("unverified" "1 files are missing, and their variants will fail on first use: hyph-fr.pat.txt")
+expect("unverified" "2 files differ from the pinned set:\n  hyph-en-us.hyp.txt\n  hyph-en-us.pat.txt\n")
+expect("unverified" "1 files are missing, and their variants will fail on first use:\n  hyph-fr.pat.txt\n")
 expect("unverified" "embedding 11 data files of 3 language variants")
 expect("unverified" "LPPL: de-1996")
 set(tool "${WORK_DIR}/unverified/cli/sillabor")
@@ -104,4 +106,15 @@ if(status EQUAL 0)
 endif()
 expect("verified" "hyph-en-us.hyp.txt is not the pinned file")
 expect("verified" "SILLABOR_DATA_VERIFY=OFF")
+
+# 4. A TeX distribution's tree: patterns, and no character files. The build
+#    stops, even unverified, saying what is missing and what to do.
+file(GLOB character_files "${tree}/hyph-*.chr.txt" "${tree}/hyph-*.chr.txt.gz")
+file(REMOVE ${character_files})
+build(tex "-DSILLABOR_DATA_DIR=${WORK_DIR}/tree" -DSILLABOR_DATA_VERIFY=OFF "-DSILLABOR_LANGUAGES=de")
+if(status EQUAL 0)
+  message(FATAL_ERROR "a tree without character files was embedded:\n${output}")
+endif()
+expect("tex" "has patterns but no character files")
+expect("tex" "Leave SILLABOR_DATA_DIR empty")
 message(STATUS "data choices: all as expected")

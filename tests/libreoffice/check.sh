@@ -15,6 +15,12 @@ command -v soffice >/dev/null && command -v pdftotext >/dev/null &&
   echo "skipped: soffice (libreoffice-writer-nogui), pdftotext (poppler-utils) or hyphen-de is missing"
   exit 77
 }
+# LibreOffice does not load a sanitizer's runtime first, as a sanitized
+# library needs.
+if ldd "$library" | grep -q -e libasan -e libtsan -e libubsan; then
+  echo "skipped: $library is built with a sanitizer"
+  exit 77
+fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/lib"
