@@ -3,9 +3,9 @@
 // data files.
 #pragma once
 
-#include "Text/Sillabor/detail/EmbeddedFiles.hpp"
-#include "Text/Sillabor/detail/Gzip.hpp"
-#include "Text/Sillabor/detail/Text.hpp"
+#include "detail/data/EmbeddedFiles.hpp"
+#include "detail/data/Gzip.hpp"
+#include "detail/support/Text.hpp"
 
 #include <fstream>
 #include <stdexcept>

@@ -5,7 +5,7 @@
 #include "Corpus.hpp"
 
 #include "Text/Sillabor.hpp"
-#include "Text/Sillabor/detail/PatternsRep.hpp"
+#include "detail/engine/PatternsRep.hpp"
 
 #include <benchmark/benchmark.h>
 

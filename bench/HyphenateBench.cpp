@@ -5,8 +5,8 @@
 #include "ReferenceLanguage.hpp"
 
 #include "Text/Sillabor.hpp"
-#include "Text/Sillabor/detail/EmbeddedFiles.hpp"
-#include "Text/Sillabor/detail/Loader.hpp"
+#include "detail/data/EmbeddedFiles.hpp"
+#include "detail/data/Loader.hpp"
 
 #include <benchmark/benchmark.h>
 

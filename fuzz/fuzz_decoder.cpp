@@ -2,8 +2,8 @@
 // std::runtime_error, and the lenient UTF-8 decoding never fails, gives no
 // more characters than bytes, and agrees with the strict one on valid input.
 #include "Text/Sillabor/Utf8.hpp"
-#include "Text/Sillabor/detail/Gzip.hpp"
-#include "Text/Sillabor/detail/Text.hpp"
+#include "detail/data/Gzip.hpp"
+#include "detail/support/Text.hpp"
 
 #include <stdexcept>
 

@@ -7,7 +7,7 @@
 // Input: a first byte choosing the header (UTF-8, ISO8859-2, or none), the
 // file's text up to a 0xFF byte, then words, one a line.
 #include "Text/Sillabor/Dictionary.hpp"
-#include "Text/Sillabor/detail/Text.hpp"
+#include "detail/support/Text.hpp"
 #include "hyphen.h"
 
 #include <cstdint>

@@ -4,8 +4,8 @@
 #include "ReferenceScorer.hpp"
 
 #include "Text/Sillabor/Hyphenator.hpp"
-#include "Text/Sillabor/detail/FlatTrie.hpp"
-#include "Text/Sillabor/detail/PatternsRep.hpp"
+#include "detail/automaton/FlatTrie.hpp"
+#include "detail/engine/PatternsRep.hpp"
 
 #include <vector>
 

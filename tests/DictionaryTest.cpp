@@ -2,7 +2,7 @@
 // expected outputs were taken from libhyphen.
 #include "Text/Sillabor/Dictionary.hpp"
 #include "Text/Sillabor/Pattern.hpp"
-#include "Text/Sillabor/detail/DictionaryRep.hpp"
+#include "detail/dictionary/DictionaryRep.hpp"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

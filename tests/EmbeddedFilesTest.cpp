@@ -1,8 +1,8 @@
-#include "Text/Sillabor/detail/EmbeddedFiles.hpp"
+#include "detail/data/EmbeddedFiles.hpp"
 #include "Sha256.hpp"
 #include "Text/Sillabor/Language.hpp"
-#include "Text/Sillabor/detail/Gzip.hpp"
-#include "Text/Sillabor/detail/LanguageFacts.hpp"
+#include "detail/data/Gzip.hpp"
+#include "detail/data/LanguageFacts.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 #include "ReferenceScorer.hpp"
 #include "Support.hpp"
 
-#include "Text/Sillabor/detail/EmbeddedFiles.hpp"
-#include "Text/Sillabor/detail/Loader.hpp"
-#include "Text/Sillabor/detail/PatternsRep.hpp"
-#include "Text/Sillabor/detail/Text.hpp"
+#include "detail/data/EmbeddedFiles.hpp"
+#include "detail/data/Loader.hpp"
+#include "detail/engine/PatternsRep.hpp"
+#include "detail/support/Text.hpp"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -6,7 +6,7 @@
 #include "ReferenceScorer.hpp"
 #include "Support.hpp"
 
-#include "Text/Sillabor/detail/PatternsRep.hpp"
+#include "detail/engine/PatternsRep.hpp"
 
 #include <gtest/gtest.h>
 

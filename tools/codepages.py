@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes src/Text/Sillabor/detail/Codepages.inc: the upper halves of the
+"""Writes src/detail/dictionary/Codepages.inc: the upper halves of the
 8-bit character sets that hyphenation dictionaries name on their first line,
 as Python's codecs know them. Bytes a set leaves undefined map to 0."""
 import pathlib
@@ -19,5 +19,5 @@ for name, codec in SETS:
             points.append(0)
     rows = ["    " + ", ".join("0x%04X" % p for p in points[i:i + 8]) + "," for i in range(0, 128, 8)]
     out.append('{"%s", {\n%s\n}},' % (name, "\n".join(rows)))
-path = pathlib.Path(__file__).resolve().parent.parent / "src/Text/Sillabor/detail/Codepages.inc"
+path = pathlib.Path(__file__).resolve().parent.parent / "src/detail/dictionary/Codepages.inc"
 path.write_text("\n".join(out) + "\n")

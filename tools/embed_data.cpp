@@ -16,8 +16,8 @@
 // folder, for installing beside the library.
 #include "Sha256.hpp"
 
-#include "Text/Sillabor/detail/LanguageFacts.hpp"
-#include "Text/Sillabor/detail/LanguageNames.hpp"
+#include "detail/data/LanguageFacts.hpp"
+#include "detail/data/LanguageNames.hpp"
 
 #include <zlib.h>
 
@@ -321,7 +321,7 @@ std::string makeSource(const fs::path& folder, const std::map<std::string, std::
               "// " +
               std::to_string(packed.size()) +
               " hyph-utf8 data files, each one gzip member, as constant bytes.\n"
-              "#include \"Text/Sillabor/detail/EmbeddedFiles.hpp\"\n\n"
+              "#include \"detail/data/EmbeddedFiles.hpp\"\n\n"
               "// Some files are longer than the 65,536 characters the standard asks\n"
               "// every compiler to take in one literal; GCC and Clang take them.\n"
               "#if defined(__clang__)\n"

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes src/Text/Sillabor/detail/HtmlEntities.inc: the named character
+"""Writes src/detail/text/HtmlEntities.inc: the named character
 references of HTML that stand for one code point, sorted by name, from the
 table in Python's standard library (html.entities.html5)."""
 import html.entities
@@ -16,6 +16,6 @@ lines = [
     "// point, sorted by name. Do not edit.",
 ]
 lines += ['{"%s", 0x%X},' % (name, cp) for name, cp in entries]
-out = pathlib.Path(__file__).resolve().parent.parent / "src/Text/Sillabor/detail/HtmlEntities.inc"
+out = pathlib.Path(__file__).resolve().parent.parent / "src/detail/text/HtmlEntities.inc"
 out.write_text("\n".join(lines) + "\n")
 print(f"{len(entries)} entries to {out}")

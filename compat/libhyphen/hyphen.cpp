@@ -6,7 +6,7 @@
 // This file's external interface is the hnj_ functions of hyphen.h.
 #include "hyphen.h"
 
-#include "Text/Sillabor/detail/DictionaryRep.hpp"
+#include "detail/dictionary/DictionaryRep.hpp"
 
 #include <algorithm>
 #include <cstdlib>

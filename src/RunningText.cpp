@@ -1,0 +1,129 @@
+#include "Text/Sillabor/RunningText.hpp"
+
+#include "Text/Sillabor/Utf8.hpp"
+#include "detail/data/EmbeddedFiles.hpp"
+#include "detail/data/LanguageFacts.hpp"
+#include "detail/data/Loader.hpp"
+#include "detail/support/Lazy.hpp"
+#include "detail/support/Text.hpp"
+#include "detail/text/WordStream.hpp"
+
+#include <array>
+
+namespace Text::Sillabor {
+
+namespace detail {
+
+const CodeClasses& classesOf(const WordCharacters& letters) noexcept {
+    return *letters.classes_;
+}
+
+struct TextState {
+    TextState(Hyphenator h, WordCharacters l, const TextOptions& options)
+        : speller{std::move(h), std::move(l)}, stream(options) {
+        stream.setSpeller(&speller);
+    }
+    TextState(Speller s, const TextOptions& options) : speller(std::move(s)), stream(options) {
+        stream.setSpeller(&speller);
+    }
+    Speller speller;
+    WordStream stream;
+    std::uint64_t consumed = 0;
+};
+
+} // namespace detail
+
+WordCharacters WordCharacters::of(Language language) {
+    // Read once per language and process: the character file is decompressed
+    // and decoded on the first call, and later calls share the classes.
+    static std::array<detail::OnceCell<WordCharacters>, detail::languageCount> cache;
+    return cache.at(static_cast<std::size_t>(fromEnum(language))).get([language] {
+        const std::u32string text =
+            detail::readDataFile(detail::findEmbeddedFile, language, ".chr.txt.gz");
+        // Each line is a small letter followed by its upper-case form.
+        std::u32string letters, smalls, capitals;
+        detail::forEachLine(std::u32string_view(text), [&](std::u32string_view line) {
+            letters += line;
+            if (line.size() >= 2 && line[1] != line[0]) {
+                smalls += line[0];
+                capitals += line.substr(1);
+            }
+        });
+        WordCharacters w;
+        w.classes_ = std::make_shared<const detail::CodeClasses>(letters, smalls, capitals);
+        return w;
+    });
+}
+
+WordCharacters::WordCharacters(std::u32string_view letters)
+    : classes_(std::make_shared<const detail::CodeClasses>(letters, std::u32string_view{},
+                                                           std::u32string_view{})) {}
+
+WordCharacters::WordCharacters(std::u32string_view letters, std::u32string_view capitals)
+    : classes_(
+          std::make_shared<const detail::CodeClasses>(std::u32string_view{}, letters, capitals)) {}
+
+bool WordCharacters::contains(char32_t c) const noexcept {
+    const detail::CharClass k = (*classes_)(c);
+    return k >= detail::CharClass::Letter && k <= detail::CharClass::Capital;
+}
+
+bool WordCharacters::isCapital(char32_t c) const noexcept {
+    return (*classes_)(c) == detail::CharClass::Capital;
+}
+
+TextHyphenator::TextHyphenator(Hyphenator hyphenator, WordCharacters letters, TextOptions options)
+    : state_(std::make_unique<detail::TextState>(std::move(hyphenator), std::move(letters),
+                                                 options)) {}
+
+TextHyphenator::TextHyphenator(Hyphenator hyphenator, WordCharacters letters, std::string separator,
+                               std::size_t longestWord)
+    : TextHyphenator(std::move(hyphenator), std::move(letters),
+                     TextOptions{.separator = std::move(separator), .longestWord = longestWord}) {}
+
+TextHyphenator::TextHyphenator(Dictionary dictionary, Language language, TextOptions options)
+    : state_(std::make_unique<detail::TextState>(detail::Speller{languageHyphenator(language),
+                                                                 WordCharacters::of(language),
+                                                                 std::move(dictionary)},
+                                                 options)) {}
+
+TextHyphenator::TextHyphenator(TextHyphenator&&) noexcept = default;
+TextHyphenator& TextHyphenator::operator=(TextHyphenator&&) noexcept = default;
+TextHyphenator::~TextHyphenator() = default;
+
+void TextHyphenator::feed(std::string_view bytes, std::string& out) {
+    detail::TextState& s = *state_;
+    const std::uint64_t at = s.consumed;
+    s.consumed += bytes.size();
+    s.stream.text(bytes, at, out);
+}
+
+void TextHyphenator::finish(std::string& out) {
+    state_->stream.boundary(out, "sequence cut short by the end of the text");
+}
+
+std::uint64_t TextHyphenator::consumed() const noexcept {
+    return state_->consumed;
+}
+
+Utf8Problems TextHyphenator::invalidUtf8() const noexcept {
+    return state_->stream.invalidUtf8();
+}
+
+std::string hyphenateText(const Hyphenator& hyphenator, const WordCharacters& letters,
+                          std::string_view text, const TextOptions& options) {
+    TextHyphenator t(hyphenator, letters, options);
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    t.feed(text, out);
+    t.finish(out);
+    return out;
+}
+
+std::string hyphenateText(const Hyphenator& hyphenator, const WordCharacters& letters,
+                          std::string_view text, std::string_view separator) {
+    return hyphenateText(hyphenator, letters, text,
+                         TextOptions{.separator = std::string(separator)});
+}
+
+} // namespace Text::Sillabor

@@ -1,0 +1,98 @@
+#include "Text/Sillabor/Utf8.hpp"
+
+#include "detail/data/LanguageNames.hpp"
+#include "detail/engine/Breaks.hpp"
+#include "detail/support/Text.hpp"
+
+namespace Text::Sillabor {
+
+InvalidUtf8::InvalidUtf8(std::size_t offset, std::string_view problem)
+    : std::invalid_argument("invalid UTF-8 at byte " + std::to_string(offset) + ": " +
+                            std::string(problem)),
+      offset_(offset), problem_(problem) {}
+
+std::u32string toUtf32(std::string_view utf8) {
+    std::u32string out(utf8.size(), U'\0');
+    out.resize(detail::decodeStrictInto(utf8, out.data()));
+    return out;
+}
+
+std::string toUtf8(std::u32string_view text) {
+    for (char32_t c : text)
+        if ((c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF)
+            throw std::invalid_argument("toUtf8: U+" +
+                                        std::to_string(static_cast<unsigned long>(c)) +
+                                        " (decimal) has no UTF-8 form");
+    return detail::toUtf8(text);
+}
+
+std::size_t validUtf8Prefix(std::string_view bytes) {
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        const detail::Decoded d = detail::decodeStrict(bytes, i, true);
+        if (d.length == 0) break; // cut off by the end: the rest may follow
+        i += d.length;
+    }
+    return i;
+}
+
+namespace {
+
+constexpr bool isHardHyphen(char32_t c) noexcept {
+    return c == U'-' || c == U'\u2010';
+}
+
+} // namespace
+
+std::vector<std::string> hyphenate(const Hyphenator& h, std::string_view word) {
+    detail::Buffer<char32_t, detail::Workspace::inlineChars> decoded;
+    char32_t* chars = decoded.get(word.size());
+    const std::size_t n = detail::decodeStrictInto(word, chars);
+    const std::u32string_view all(chars, n);
+    detail::Workspace ws;
+
+    // The breaks, as character indices: each part between hard hyphens is
+    // hyphenated on its own, and a run of hard hyphens with a part on either
+    // side is a break itself.
+    detail::Buffer<std::size_t, detail::Workspace::inlineChars> found;
+    std::size_t* breaks = found.get(n);
+    std::size_t count = 0;
+    for (std::size_t start = 0; start < n;) {
+        std::size_t end = start;
+        while (end < n && !isHardHyphen(all[end]))
+            ++end;
+        if (end > start)
+            for (std::size_t b : detail::findBreaks(h, all.substr(start, end - start), ws))
+                breaks[count++] = start + b;
+        std::size_t after = end;
+        while (after < n && isHardHyphen(all[after]))
+            ++after;
+        if (end > start && after > end && after < n) breaks[count++] = after - 1;
+        start = after;
+    }
+
+    // Cut the bytes after each break's character.
+    std::vector<std::string> pieces;
+    pieces.reserve(count + 1);
+    detail::CharacterEnds ends(word);
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t at = ends.after(breaks[i]);
+        pieces.emplace_back(word.substr(start, at - start));
+        start = at;
+    }
+    pieces.emplace_back(word.substr(start));
+    return pieces;
+}
+
+std::optional<Language> languageByName(std::string_view name) {
+    if (const auto i = detail::languageIndexByName(name))
+        return static_cast<Language>(static_cast<int>(*i));
+    return std::nullopt;
+}
+
+} // namespace Text::Sillabor
