@@ -1,6 +1,7 @@
 #include "Text/Sillabor/Language.hpp"
 
 #include "detail/data/LanguageFacts.hpp"
+#include "detail/data/LanguageNames.hpp"
 #include "detail/support/Text.hpp"
 
 #include <ostream>
@@ -12,9 +13,7 @@ namespace {
 
 constexpr int last = static_cast<int>(detail::languageCount) - 1;
 
-static_assert(detail::languageFacts.front().name == "Afrikaans");
-static_assert(detail::languageFacts[fromEnum(Language::English_US)].name == "English_US");
-static_assert(detail::languageFacts[last].name == "Welsh" && fromEnum(Language::Welsh) == last);
+static_assert(fromEnum(maxBound<Language>) == last);
 
 const detail::LanguageFacts& facts(Language language) {
     return detail::languageFacts[static_cast<std::size_t>(fromEnum(language))];
@@ -24,6 +23,12 @@ const detail::LanguageFacts& facts(Language language) {
 
 std::string_view languageAffix(Language language) noexcept {
     return facts(language).affix;
+}
+
+std::optional<Language> languageByName(std::string_view name) {
+    if (const auto i = detail::languageIndexByName(name))
+        return static_cast<Language>(static_cast<int>(*i));
+    return std::nullopt;
 }
 
 Language toEnum(std::ptrdiff_t n) {

@@ -1,6 +1,5 @@
 #include "Text/Sillabor/Utf8.hpp"
 
-#include "detail/data/LanguageNames.hpp"
 #include "detail/engine/Breaks.hpp"
 #include "detail/support/Text.hpp"
 
@@ -87,12 +86,6 @@ std::vector<std::string> hyphenate(const Hyphenator& h, std::string_view word) {
     }
     pieces.emplace_back(word.substr(start));
     return pieces;
-}
-
-std::optional<Language> languageByName(std::string_view name) {
-    if (const auto i = detail::languageIndexByName(name))
-        return static_cast<Language>(static_cast<int>(*i));
-    return std::nullopt;
 }
 
 } // namespace Text::Sillabor

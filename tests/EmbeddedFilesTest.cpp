@@ -142,26 +142,6 @@ TEST(EmbeddedFiles, LicencesAreWhatTheLicenceFilesSay) {
     }
 }
 
-// The README's language table states the same licences.
-TEST(EmbeddedFiles, TheReadmeListsTheLicences) {
-    std::ifstream in(SILLABOR_README);
-    ASSERT_TRUE(in) << SILLABOR_README;
-    std::size_t rows = 0;
-    for (std::string line; std::getline(in, line);) {
-        // | 13 | `English_US` | `english_US` | en-us | 2 | 3 | permissive |
-        std::vector<std::string> cells;
-        std::istringstream fields(line);
-        for (std::string cell; std::getline(fields, cell, '|');)
-            cells.push_back(cell.size() > 2 ? cell.substr(1, cell.size() - 2) : cell);
-        if (cells.size() != 8 || cells[1].empty() || !std::isdigit(cells[1][0])) continue;
-        const auto& facts = detail::languageFacts.at(std::stoul(cells[1]));
-        EXPECT_EQ(cells[4], facts.affix);
-        EXPECT_EQ(cells[7], facts.licence) << facts.affix;
-        ++rows;
-    }
-    EXPECT_EQ(rows, 73u);
-}
-
 TEST(Gunzip, ReportsDataThatIsNotGzip) {
     const std::string_view good = *findEmbeddedFile("hyph-en-us.hyp.txt.gz");
     EXPECT_THROW(detail::gunzip("not gzip at all", "x"), std::runtime_error);

@@ -2,6 +2,7 @@
 #include "Support.hpp"
 
 #include "detail/data/EmbeddedFiles.hpp"
+#include "detail/data/LanguageFacts.hpp"
 #include "detail/data/Loader.hpp"
 #include "detail/engine/PatternsRep.hpp"
 #include "detail/support/Text.hpp"
@@ -39,6 +40,9 @@ TEST(LoadHyphenator, SetsTheMinimaOfEachVariant) {
     std::map<std::pair<int, int>, int> groups;
     for (Language l : enumFrom(L::Afrikaans)) {
         const Hyphenator h = loadHyphenator(l);
+        const auto& facts = detail::languageFacts[static_cast<std::size_t>(fromEnum(l))];
+        EXPECT_EQ(h.hyphenatorLeftMin, facts.leftMin) << show(l);
+        EXPECT_EQ(h.hyphenatorRightMin, facts.rightMin) << show(l);
         ++groups[{static_cast<int>(h.hyphenatorLeftMin), static_cast<int>(h.hyphenatorRightMin)}];
     }
     const std::map<std::pair<int, int>, int> expected{

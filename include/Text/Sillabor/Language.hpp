@@ -4,8 +4,9 @@
 //     show(Language::German_Swiss);          // "German_Swiss"
 //     languageAffix(Language::German_Swiss); // "de-ch-1901", the name of its data files
 //
-// The enumerators are in alphabetical order of the language's English name,
-// except that English_US comes before English_GB. Their order is part of the
+// The variants, their codes, minima and licences are the rows of
+// Languages.def, in alphabetical order of the language's English name, except
+// that English_US comes before English_GB. Their order is part of the
 // interface: it fixes ordinals, comparisons and ranges.
 #pragma once
 
@@ -16,6 +17,7 @@
 #include <cstddef>
 #include <iosfwd>
 #include <iterator>
+#include <optional>
 #include <span>
 #include <version>
 #if defined(__cpp_lib_ranges)
@@ -26,82 +28,11 @@
 
 namespace Text::Sillabor {
 
-/// The language variants, with ordinals 0 (Afrikaans) to 72 (Welsh).
-/// Comparisons compare ordinals.
+/// The language variants, with ordinals 0 (Afrikaans) to 72 (Welsh), one for
+/// each row of Languages.def. Comparisons compare ordinals.
 enum class Language : int {
-    Afrikaans,
-    Armenian,
-    Assamese,
-    Basque,
-    Bengali,
-    Bulgarian,
-    Catalan,
-    Chinese,
-    Coptic,
-    Croatian,
-    Czech,
-    Danish,
-    Dutch,
-    English_US,
-    English_GB,
-    Esperanto,
-    Estonian,
-    Ethiopic,
-    Finnish,
-    French,
-    Friulan,
-    Galician,
-    Georgian,
-    German_1901,
-    German_1996,
-    German_Swiss,
-    Greek_Ancient,
-    Greek_Mono,
-    Greek_Poly,
-    Gujarati,
-    Hindi,
-    Hungarian,
-    Icelandic,
-    Indonesian,
-    Interlingua,
-    Irish,
-    Italian,
-    Kannada,
-    Kurmanji,
-    Latin,
-    Latin_Classic,
-    Latvian,
-    Lithuanian,
-    Malayalam,
-    Marathi,
-    Mongolian,
-    Norwegian_Bokmal,
-    Norwegian_Nynorsk,
-    Occitan,
-    Oriya,
-    Panjabi,
-    Piedmontese,
-    Polish,
-    Portuguese,
-    Romanian,
-    Romansh,
-    Russian,
-    Sanskrit,
-    Serbian_Cyrillic,
-    Serbocroatian_Cyrillic,
-    Serbocroatian_Latin,
-    Slovak,
-    Slovenian,
-    Spanish,
-    Swedish,
-    Tamil,
-    Telugu,
-    Thai,
-    Turkish,
-    Turkmen,
-    Ukrainian,
-    Uppersorbian,
-    Welsh
+#define SILLABOR_LANGUAGE(enumerator, ...) enumerator,
+#include "Text/Sillabor/Languages.def"
 };
 
 namespace detail {
@@ -124,11 +55,20 @@ inline constexpr T maxBound = [] {
 template <>
 inline constexpr Language minBound<Language> = Language::Afrikaans;
 template <>
-inline constexpr Language maxBound<Language> = Language::Welsh;
+inline constexpr Language maxBound<Language> = static_cast<Language>(-1
+#define SILLABOR_LANGUAGE(...) +1
+#include "Text/Sillabor/Languages.def"
+);
 
 /// The code the variant's data files are named after: "en-us" for
 /// English_US, "zh-latn-pinyin" for Chinese.
 SILLABOR_API std::string_view languageAffix(Language language) noexcept;
+
+/// The language a name stands for, or nothing. Accepts the enumerator's name
+/// ("English_US"), its file code ("en-us"), and the usual tag spellings
+/// ("en-US", "en_us", "de-CH-1901", "en", "de", "fr-FR", "es-419", ...), in any
+/// case and with "-" or "_" between the parts.
+SILLABOR_API std::optional<Language> languageByName(std::string_view name);
 
 /// The ordinal, 0 to 72.
 constexpr int fromEnum(Language language) noexcept {
@@ -260,79 +200,12 @@ private:
     Language language_;
 };
 
-inline constexpr ReadyMade afrikaans{Language::Afrikaans};
-inline constexpr ReadyMade armenian{Language::Armenian};
-inline constexpr ReadyMade assamese{Language::Assamese};
-inline constexpr ReadyMade basque{Language::Basque};
-inline constexpr ReadyMade bengali{Language::Bengali};
-inline constexpr ReadyMade bulgarian{Language::Bulgarian};
-inline constexpr ReadyMade catalan{Language::Catalan};
-inline constexpr ReadyMade chinese{Language::Chinese};
-inline constexpr ReadyMade coptic{Language::Coptic};
-inline constexpr ReadyMade croatian{Language::Croatian};
-inline constexpr ReadyMade czech{Language::Czech};
-inline constexpr ReadyMade danish{Language::Danish};
-inline constexpr ReadyMade dutch{Language::Dutch};
-inline constexpr ReadyMade english_US{Language::English_US};
-inline constexpr ReadyMade english_GB{Language::English_GB};
-inline constexpr ReadyMade esperanto{Language::Esperanto};
-inline constexpr ReadyMade estonian{Language::Estonian};
-inline constexpr ReadyMade ethiopic{Language::Ethiopic};
-inline constexpr ReadyMade finnish{Language::Finnish};
-inline constexpr ReadyMade french{Language::French};
-inline constexpr ReadyMade friulan{Language::Friulan};
-inline constexpr ReadyMade galician{Language::Galician};
-inline constexpr ReadyMade georgian{Language::Georgian};
-inline constexpr ReadyMade german_1901{Language::German_1901};
-inline constexpr ReadyMade german_1996{Language::German_1996};
-inline constexpr ReadyMade german_Swiss{Language::German_Swiss};
-inline constexpr ReadyMade greek_Ancient{Language::Greek_Ancient};
-inline constexpr ReadyMade greek_Mono{Language::Greek_Mono};
-inline constexpr ReadyMade greek_Poly{Language::Greek_Poly};
-inline constexpr ReadyMade gujarati{Language::Gujarati};
-inline constexpr ReadyMade hindi{Language::Hindi};
-inline constexpr ReadyMade hungarian{Language::Hungarian};
-inline constexpr ReadyMade icelandic{Language::Icelandic};
-inline constexpr ReadyMade indonesian{Language::Indonesian};
-inline constexpr ReadyMade interlingua{Language::Interlingua};
-inline constexpr ReadyMade irish{Language::Irish};
-inline constexpr ReadyMade italian{Language::Italian};
-inline constexpr ReadyMade kannada{Language::Kannada};
-inline constexpr ReadyMade kurmanji{Language::Kurmanji};
-inline constexpr ReadyMade latin{Language::Latin};
-inline constexpr ReadyMade latin_Classic{Language::Latin_Classic};
-inline constexpr ReadyMade latvian{Language::Latvian};
-inline constexpr ReadyMade lithuanian{Language::Lithuanian};
-inline constexpr ReadyMade malayalam{Language::Malayalam};
-inline constexpr ReadyMade marathi{Language::Marathi};
-inline constexpr ReadyMade mongolian{Language::Mongolian};
-inline constexpr ReadyMade norwegian_Bokmal{Language::Norwegian_Bokmal};
-inline constexpr ReadyMade norwegian_Nynorsk{Language::Norwegian_Nynorsk};
-inline constexpr ReadyMade occitan{Language::Occitan};
-inline constexpr ReadyMade oriya{Language::Oriya};
-inline constexpr ReadyMade panjabi{Language::Panjabi};
-inline constexpr ReadyMade piedmontese{Language::Piedmontese};
-inline constexpr ReadyMade polish{Language::Polish};
-inline constexpr ReadyMade portuguese{Language::Portuguese};
-inline constexpr ReadyMade romanian{Language::Romanian};
-inline constexpr ReadyMade romansh{Language::Romansh};
-inline constexpr ReadyMade russian{Language::Russian};
-inline constexpr ReadyMade sanskrit{Language::Sanskrit};
-inline constexpr ReadyMade serbian_Cyrillic{Language::Serbian_Cyrillic};
-inline constexpr ReadyMade serbocroatian_Cyrillic{Language::Serbocroatian_Cyrillic};
-inline constexpr ReadyMade serbocroatian_Latin{Language::Serbocroatian_Latin};
-inline constexpr ReadyMade slovak{Language::Slovak};
-inline constexpr ReadyMade slovenian{Language::Slovenian};
-inline constexpr ReadyMade spanish{Language::Spanish};
-inline constexpr ReadyMade swedish{Language::Swedish};
-inline constexpr ReadyMade tamil{Language::Tamil};
-inline constexpr ReadyMade telugu{Language::Telugu};
-inline constexpr ReadyMade thai{Language::Thai};
-inline constexpr ReadyMade turkish{Language::Turkish};
-inline constexpr ReadyMade turkmen{Language::Turkmen};
-inline constexpr ReadyMade ukrainian{Language::Ukrainian};
-inline constexpr ReadyMade uppersorbian{Language::Uppersorbian};
-inline constexpr ReadyMade welsh{Language::Welsh};
+/// The ready-made hyphenators, one for each variant: `afrikaans` to `welsh`,
+/// named as the enumerator with a small first letter (`english_US`,
+/// `german_Swiss`).
+#define SILLABOR_LANGUAGE(enumerator, readyMade, ...)                                              \
+    inline constexpr ReadyMade readyMade{Language::enumerator};
+#include "Text/Sillabor/Languages.def"
 
 } // namespace Text::Sillabor
 

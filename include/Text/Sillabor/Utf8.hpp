@@ -1,9 +1,7 @@
 // The UTF-8 face of the library, for callers who hold their text in
-// std::string: hyphenation of UTF-8 words, strict conversions, and language
-// lookup by name or tag.
+// std::string: hyphenation of UTF-8 words and strict conversions.
 //
 //     hyphenate(english_US, "Typesetting");   // {"Type", "set", "ting"}
-//     languageByName("de-CH-1901");           // Language::German_Swiss
 #pragma once
 
 #include "Text/Sillabor/Export.hpp"
@@ -12,7 +10,6 @@
 #include "Text/Sillabor/Language.hpp"
 
 #include <cstddef>
-#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -55,11 +52,5 @@ SILLABOR_API std::string toUtf8(std::u32string_view text);
 /// sequence that is only cut off by the end (so that a stream can go on with
 /// the next bytes). Throws InvalidUtf8 for anything else that is not UTF-8.
 SILLABOR_API std::size_t validUtf8Prefix(std::string_view bytes);
-
-/// The language a name stands for, or nothing. Accepts the enumerator's name
-/// ("English_US"), its file code ("en-us"), and the usual tag spellings
-/// ("en-US", "en_us", "de-CH-1901", "en", "de", ...), in any case and with
-/// "-" or "_" between the parts.
-SILLABOR_API std::optional<Language> languageByName(std::string_view name);
 
 } // namespace Text::Sillabor

@@ -10,7 +10,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 
 namespace Text::Sillabor::detail {
 
@@ -24,26 +23,15 @@ inline std::string lowerDashed(std::string_view name) {
     return out;
 }
 
-/// Tags that name a variant whose file code says more.
-inline constexpr std::array<std::pair<std::string_view, std::string_view>, 9> primaryTags{{
-    {"en", "en-us"},
-    {"de-ch", "de-ch-1901"},
-    {"de", "de-1996"},
-    {"el", "el-monoton"},
-    {"sr", "sr-cyrl"},
-    {"sh", "sh-latn"},
-    {"zh", "zh-latn-pinyin"},
-    {"mn", "mn-cyrl"},
-    {"no", "nb"},
-}};
-
 /// The index in `languageFacts` of the variant that `key` (lower case,
 /// dashed) names exactly.
 inline std::optional<std::size_t> exactLanguageIndex(std::string_view key) {
-    for (const auto& [tag, affix] : primaryTags)
-        if (key == tag) key = affix;
-    for (std::size_t i = 0; i < languageCount; ++i)
-        if (key == languageFacts[i].affix || key == lowerDashed(languageFacts[i].name)) return i;
+    for (std::size_t i = 0; i < languageCount; ++i) {
+        const LanguageFacts& facts = languageFacts[i];
+        if (key == facts.affix || (!facts.tag.empty() && key == facts.tag) ||
+            key == lowerDashed(facts.name))
+            return i;
+    }
     return std::nullopt;
 }
 
