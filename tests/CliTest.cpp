@@ -1,6 +1,7 @@
 // End-to-end tests of the command-line tool: each runs the built program
 // with its standard streams on files.
 #include "../cli/Options.hpp"
+#include "PinnedData.hpp"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -36,6 +37,7 @@ struct Outcome {
 class Cli : public ::testing::Test {
 protected:
     void SetUp() override {
+        SILLABOR_NEEDS_PINNED_DATA(); // the tool's outputs are the pinned data's breaks
         dir_ = fs::temp_directory_path() /
                ("sillabor-cli-" + std::to_string(::getpid()) + "-" +
                 ::testing::UnitTest::GetInstance()->current_test_info()->name());

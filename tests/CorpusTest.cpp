@@ -1,5 +1,6 @@
 // The fast paths against the reference scorer, word for word, over the
 // shared word lists and over random odd input.
+#include "PinnedData.hpp"
 #include "ReferenceLanguage.hpp"
 #include "Support.hpp"
 
@@ -48,10 +49,12 @@ void checkCorpus(const char* file, Language language) {
 }
 
 TEST(Corpus, EnglishWordsCutAsTheReferenceCutsThem) {
+    SILLABOR_NEEDS_PINNED_DATA();
     checkCorpus("words-en.txt", Language::English_US);
 }
 
 TEST(Corpus, GermanWordsCutAsTheReferenceCutsThem) {
+    SILLABOR_NEEDS_PINNED_DATA();
     checkCorpus("words-de.txt", Language::German_1996);
 }
 

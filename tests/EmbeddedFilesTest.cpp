@@ -1,4 +1,5 @@
 #include "detail/data/EmbeddedFiles.hpp"
+#include "PinnedData.hpp"
 #include "Sha256.hpp"
 #include "Text/Sillabor/Language.hpp"
 #include "detail/data/Gzip.hpp"
@@ -19,6 +20,7 @@ using detail::embeddedFiles;
 using detail::findEmbeddedFile;
 
 TEST(EmbeddedFiles, HoldFourKindsForEveryVariant) {
+    SILLABOR_NEEDS_PINNED_DATA();
     const auto files = embeddedFiles();
     ASSERT_EQ(files.size(), 292u);
     EXPECT_EQ(files.front().name, "hyph-af.chr.txt.gz");
@@ -37,6 +39,7 @@ TEST(EmbeddedFiles, HoldFourKindsForEveryVariant) {
 }
 
 TEST(EmbeddedFiles, AreFoundByTheirExactNameOnly) {
+    SILLABOR_NEEDS_PINNED_DATA();
     const auto la = findEmbeddedFile("hyph-la.pat.txt.gz");
     const auto classic = findEmbeddedFile("hyph-la-x-classic.pat.txt.gz");
     ASSERT_TRUE(la && classic);
@@ -55,6 +58,7 @@ std::size_t lineCount(const std::string& text) {
 // Every entry decompresses to the text that data/MANIFEST.tsv pins: its size
 // and its SHA-256.
 TEST(EmbeddedFiles, DecompressToTheManifestsTexts) {
+    SILLABOR_NEEDS_PINNED_DATA();
     std::ifstream in(SILLABOR_MANIFEST);
     ASSERT_TRUE(in) << SILLABOR_MANIFEST;
     std::string line;
@@ -93,6 +97,7 @@ TEST(Sha256, DigestsOfKnownTexts) {
 // Each variant's licence, as the library states it, is what its lic file
 // says.
 TEST(EmbeddedFiles, LicencesAreWhatTheLicenceFilesSay) {
+    SILLABOR_NEEDS_PINNED_DATA();
     const std::pair<std::string_view, std::vector<std::string_view>> words[] = {
         {"LPPL", {"latex project public licen", "license: lppl"}},
         {"MIT", {"permission is hereby granted", "mit licen"}},
@@ -143,6 +148,7 @@ TEST(EmbeddedFiles, LicencesAreWhatTheLicenceFilesSay) {
 }
 
 TEST(Gunzip, ReportsDataThatIsNotGzip) {
+    SILLABOR_NEEDS_PINNED_DATA();
     const std::string_view good = *findEmbeddedFile("hyph-en-us.hyp.txt.gz");
     EXPECT_THROW(detail::gunzip("not gzip at all", "x"), std::runtime_error);
     EXPECT_THROW(detail::gunzip("", "x"), std::runtime_error);

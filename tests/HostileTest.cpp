@@ -1,6 +1,7 @@
 // What a user's documents can hold, in one suite: huge words, lines and
 // texts, control characters and code points that are not characters, many
 // threads at once; every part of the library must take them in linear time.
+#include "PinnedData.hpp"
 #include "ReferenceScorer.hpp"
 #include "Support.hpp"
 
@@ -46,6 +47,7 @@ std::u32string concatenated(const std::vector<std::u32string>& pieces) {
 }
 
 TEST(Hostile, ATenMegabyteWordIsCutAndKeptWhole) {
+    SILLABOR_NEEDS_PINNED_DATA();
     std::string word;
     while (word.size() < 10'000'000)
         word += "hyphenationtypesetting\xc3\xa9";
@@ -59,6 +61,7 @@ TEST(Hostile, ATenMegabyteWordIsCutAndKeptWhole) {
 }
 
 TEST(Hostile, AMillionIdenticalExceptionLinesMakeOneEntry) {
+    SILLABOR_NEEDS_PINNED_DATA();
     std::u32string text;
     text.reserve(7'000'000);
     for (int i = 0; i < 1'000'000; ++i)
@@ -71,6 +74,7 @@ TEST(Hostile, AMillionIdenticalExceptionLinesMakeOneEntry) {
 }
 
 TEST(Hostile, EveryKindOfCodePointIsAnOrdinaryCharacter) {
+    SILLABOR_NEEDS_PINNED_DATA();
     // Controls, NUL, DEL and C1, surrogates, noncharacters, the largest code
     // point and values past it: in patterns, entries and words alike.
     std::u32string odd;
@@ -101,6 +105,7 @@ TEST(Hostile, EveryKindOfCodePointIsAnOrdinaryCharacter) {
 // Sixteen threads make the first use of all 73 ready-made hyphenators at
 // once, each in its own order; they all end up with the same values.
 TEST(Hostile, SixteenThreadsFirstUseEveryLanguage) {
+    SILLABOR_NEEDS_PINNED_DATA();
     constexpr int threads = 16;
     std::vector<std::vector<const Hyphenator*>> seen(threads);
     std::atomic<int> ready{0};
@@ -138,6 +143,7 @@ TEST(Hostile, SixteenThreadsFirstUseEveryLanguage) {
 // of the allocation-free break finder (warmed up, so that no growth of its
 // buffers is timed) is far from the 256 times a quadratic cost would give.
 TEST(Hostile, WorkAndMemoryGrowLinearlyWithTheWord) {
+    SILLABOR_NEEDS_PINNED_DATA();
     std::size_t calls = 0;
     const Hyphenator counted{[&calls](char32_t c) {
                                  ++calls;

@@ -1,3 +1,4 @@
+#include "PinnedData.hpp"
 #include "Support.hpp"
 
 #include <gmock/gmock.h>
@@ -18,6 +19,7 @@ std::string inPieces(std::string_view text, const std::vector<std::size_t>& size
 }
 
 TEST(Html, HyphenatesTextAndCopiesMarkup) {
+    SILLABOR_NEEDS_PINNED_DATA();
     const std::pair<std::string_view, std::string_view> cases[] = {
         {"<p class=\"hyphenation\" title='typesetting'>hyphenation</p>",
          "<p class=\"hyphenation\" title='typesetting'>hy|phen|ation</p>"},
@@ -40,6 +42,7 @@ TEST(Html, HyphenatesTextAndCopiesMarkup) {
 }
 
 TEST(Html, CopiesTheContentOfSkippedElements) {
+    SILLABOR_NEEDS_PINNED_DATA();
     for (std::string_view element : {"script", "style", "pre", "code", "kbd", "samp", "var",
                                      "textarea", "title", "math", "svg", "noscript"}) {
         const std::string e(element);
@@ -65,6 +68,7 @@ TEST(Html, CopiesTheContentOfSkippedElements) {
 }
 
 TEST(Html, LanguageFollowsLangAttributes) {
+    SILLABOR_NEEDS_PINNED_DATA();
     EXPECT_EQ(html("<html lang=\"de\"><p>Silbentrennung</p></html>"),
               "<html lang=\"de\"><p>Sil|ben|tren|nung</p></html>");
     EXPECT_EQ(html("<div lang=de>Silbentrennung <span lang=en-GB>hyphenation</span> "
@@ -93,6 +97,7 @@ TEST(Html, LanguageFollowsLangAttributes) {
 }
 
 TEST(Html, CharacterReferencesArePartOfWords) {
+    SILLABOR_NEEDS_PINNED_DATA();
     const std::pair<std::string_view, std::string_view> cases[] = {
         {"K&auml;sebrot", "K&auml;|se|brot"},
         {"K&#228;sebrot K&#xE4;sebrot K&#XE4;sebrot",
@@ -114,6 +119,7 @@ TEST(Html, CharacterReferencesArePartOfWords) {
 }
 
 TEST(Html, LeavesAddressesAndTheAuthorsBreaks) {
+    SILLABOR_NEEDS_PINNED_DATA();
     EXPECT_EQ(html("<p>see https://example.com/hyphenation or typesetting@example.org.</p>"),
               "<p>see https://example.com/hyphenation or typesetting@example.org.</p>");
     EXPECT_EQ(html("<a href=x>www.hyphenation.org</a> hyphenation"),
@@ -125,6 +131,7 @@ TEST(Html, LeavesAddressesAndTheAuthorsBreaks) {
 }
 
 TEST(Html, XhtmlSelfClosingTagsAndForeignContent) {
+    SILLABOR_NEEDS_PINNED_DATA();
     // In XHTML "/>" closes any element; in HTML only void and foreign ones.
     EXPECT_EQ(html("<?xml version=\"1.0\"?><p><code/>hyphenation</p>"),
               "<?xml version=\"1.0\"?><p><code/>hy|phen|ation</p>");
@@ -137,6 +144,7 @@ TEST(Html, XhtmlSelfClosingTagsAndForeignContent) {
 }
 
 TEST(Html, PiecesOfAnySizeGiveTheSameOutput) {
+    SILLABOR_NEEDS_PINNED_DATA();
     const std::string text =
         "<!DOCTYPE html><html lang=en><head><title>hyphenation</title>"
         "<script>var a = '<p>';</script></head><body><p class='x' title=\"typesetting\">"
@@ -155,6 +163,7 @@ TEST(Html, PiecesOfAnySizeGiveTheSameOutput) {
 }
 
 TEST(Html, LongMarkupAndDeepNesting) {
+    SILLABOR_NEEDS_PINNED_DATA();
     // A comment and an attribute of a megabyte, and a nesting far deeper than
     // the elements kept apart: the language still ends where it should.
     std::string in = "<!--" + std::string(1 << 20, 'x') + "-->hyphenation";
@@ -176,6 +185,7 @@ TEST(Html, LongMarkupAndDeepNesting) {
 }
 
 TEST(Html, WritesASoftHyphenAsAReferenceUntilTheDocumentSaysUtf8) {
+    SILLABOR_NEEDS_PINNED_DATA();
     const std::pair<std::string_view, std::string_view> cases[] = {
         {"<p>table</p>", "<p>ta&#173;ble</p>"},
         {"<meta charset=\"UTF-8\"><p>table</p>", "<meta charset=\"UTF-8\"><p>ta\u00adble</p>"},
@@ -200,6 +210,7 @@ TEST(Html, WritesASoftHyphenAsAReferenceUntilTheDocumentSaysUtf8) {
 }
 
 TEST(Html, StrictStopsAtTextThatIsNotUtf8) {
+    SILLABOR_NEEDS_PINNED_DATA();
     HtmlHyphenator h(L::English_US, {.separator = "|", .strictUtf8 = true});
     std::string out;
     try {

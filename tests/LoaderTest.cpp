@@ -1,3 +1,4 @@
+#include "PinnedData.hpp"
 #include "ReferenceScorer.hpp"
 #include "Support.hpp"
 
@@ -28,6 +29,7 @@ std::string hyphenated(const Hyphenator& h, std::u32string_view word) {
 }
 
 TEST(LoadHyphenator, SetsTheMinimaOfEachVariant) {
+    SILLABOR_NEEDS_PINNED_DATA();
     const std::tuple<Language, int, int> cases[] = {
         {L::English_US, 2, 3},  {L::Sanskrit, 1, 3}, {L::Afrikaans, 1, 2}, {L::Greek_Ancient, 1, 1},
         {L::German_1996, 2, 2}, {L::Georgian, 1, 2}, {L::Hindi, 1, 1},     {L::Welsh, 2, 3},
@@ -51,6 +53,7 @@ TEST(LoadHyphenator, SetsTheMinimaOfEachVariant) {
 }
 
 TEST(LoadHyphenator, NormalisesByTheCharacterFile) {
+    SILLABOR_NEEDS_PINNED_DATA();
     const Hyphenator english = loadHyphenator(L::English_US);
     const std::pair<char32_t, char32_t> englishCases[] = {
         {U'A', U'a'}, {U'a', U'a'}, {U'1', U'1'}, {U'\u00c9', U'\u00c9'}};
@@ -103,6 +106,7 @@ std::vector<std::size_t> pieceLengths(const Hyphenator& h, std::u32string_view w
 }
 
 TEST(LoadHyphenator, CapitalsBreakLikeSmallLetters) {
+    SILLABOR_NEEDS_PINNED_DATA();
     // In the variants whose character files hold multi-character capitals, a
     // capitalised or all-capitals word breaks like its lower-case form.
     const Language variants[] = {L::German_1901, L::German_1996,   L::German_Swiss, L::Greek_Mono,
@@ -151,6 +155,7 @@ TEST(CharMap, LaterLinesWinAndFirstCharactersPassThrough) {
 }
 
 TEST(LoadHyphenator, ReadsTheExceptions) {
+    SILLABOR_NEEDS_PINNED_DATA();
     const Hyphenator english = loadHyphenator(L::English_US);
     EXPECT_EQ(english.hyphenatorExceptions.size(), 14u);
     EXPECT_EQ(hyphenated(english, U"associate"), "as-so-ciate");
@@ -160,6 +165,7 @@ TEST(LoadHyphenator, ReadsTheExceptions) {
 }
 
 TEST(LoadHyphenator, DecodesEachTableOnlyWhenItIsNeeded) {
+    SILLABOR_NEEDS_PINNED_DATA();
     const Hyphenator h = loadHyphenator(L::English_US);
     const auto* chars = h.hyphenatorChars.target<detail::CharNormaliser>();
     ASSERT_NE(chars, nullptr);
@@ -182,6 +188,7 @@ TEST(LoadHyphenator, DecodesEachTableOnlyWhenItIsNeeded) {
 }
 
 TEST(LoadHyphenator, AMissingFileFailsOnlyTheTableThatNeedsIt) {
+    SILLABOR_NEEDS_PINNED_DATA();
     std::atomic<int> patternReads{0};
     const detail::FileLookup withoutPatterns =
         [&](std::string_view name) -> std::optional<std::string_view> {
@@ -232,6 +239,7 @@ TEST(LoadHyphenator, DecodesBytesThatAreNotUtf8AsLatin1) {
 // The library and a plain reference hyphenator built from the same decoded
 // files agree on words of every language's own alphabet.
 TEST(LoadHyphenator, AgreesWithTheReferenceForEveryLanguage) {
+    SILLABOR_NEEDS_PINNED_DATA();
     const detail::FileLookup embedded = detail::findEmbeddedFile;
     for (Language l : enumFrom(L::Afrikaans)) {
         const std::u32string chars = detail::readDataFile(embedded, l, ".chr.txt.gz");
@@ -281,6 +289,7 @@ TEST(LoadHyphenator, AgreesWithTheReferenceForEveryLanguage) {
 }
 
 TEST(ReadyMade, EachVariantHasItsOwnSharedValue) {
+    SILLABOR_NEEDS_PINNED_DATA();
     std::set<const Hyphenator*> seen;
     for (Language l : enumFrom(L::Afrikaans)) {
         const Hyphenator& h = languageHyphenator(l);
@@ -301,6 +310,7 @@ TEST(ReadyMade, EachVariantHasItsOwnSharedValue) {
 }
 
 TEST(ReadyMade, HyphenatesTheKnownExamples) {
+    SILLABOR_NEEDS_PINNED_DATA();
     EXPECT_EQ(joined(hyphenate(english_US, U"Typesetting")), "Type-set-ting");
     EXPECT_EQ(joined(hyphenate(english_US, U"associate")), "as-so-ciate");
     EXPECT_EQ(joined(hyphenate(english_US, U"hyphenation")), "hy-phen-ation");
@@ -316,6 +326,7 @@ TEST(ReadyMade, HyphenatesTheKnownExamples) {
 // the ready-made Welsh hyphenator (first used here when the test runs in a
 // process of its own, as CTest runs it).
 TEST(ReadyMade, RacingFirstUsesShareOneValue) {
+    SILLABOR_NEEDS_PINNED_DATA();
     const Hyphenator fresh = loadHyphenator(L::Dutch);
     std::vector<std::string> results(8);
     std::vector<const Hyphenator*> values(8);

@@ -3,6 +3,7 @@
 // built, against the reference scorer and the packed trie, and when such a
 // trie is packed; the packed automaton stepped by rows against the same
 // automaton stepped by failure links.
+#include "PinnedData.hpp"
 #include "ReferenceScorer.hpp"
 #include "Support.hpp"
 
@@ -48,6 +49,7 @@ const std::vector<std::u32string>& variedWords() {
 }
 
 TEST(PatternForms, AParsedTrieIsReadAsItIsUntilItsLookupsPayForPacking) {
+    SILLABOR_NEEDS_PINNED_DATA();
     // A hyphenator fresh from its file scores its first words on the parsed
     // nodes, with the breaks the packed trie gives, through hyphenate and a
     // BreakFinder alike; then it is packed once and the nodes are let go.
@@ -215,6 +217,7 @@ std::vector<std::uint8_t> marks(const Text::Sillabor::detail::FlatTrie& trie,
 } // namespace
 
 TEST(PatternForms, RowsStepAsTheFailureLinksDo) {
+    SILLABOR_NEEDS_PINNED_DATA();
     using Text::Sillabor::detail::Cursor;
     using Text::Sillabor::detail::FlatTrie;
     using Text::Sillabor::detail::Rows;
@@ -297,6 +300,7 @@ TEST(PatternForms, RowsTakeGapsOnlyOnceNoLongerPatternCanRaiseThem) {
 }
 
 TEST(PatternForms, RowsAreMadeOnceEnoughWordsHaveBeenMarked) {
+    SILLABOR_NEEDS_PINNED_DATA();
     // A first use pays for the trie and its links only; the rows come once
     // the links have marked enough words to be worth replacing.
     using Text::Sillabor::detail::FlatTrie;
@@ -343,6 +347,7 @@ int wrongCutsInFourThreads(const Hyphenator& h, const std::vector<std::u32string
 }
 
 TEST(PatternForms, ThreadsThatCrossTheRowThresholdAgree) {
+    SILLABOR_NEEDS_PINNED_DATA();
     // Four threads score words on one fresh trie while one of them makes the
     // rows: every word is cut the same way before, during and after.
     const Hyphenator h = loadHyphenator(Language::English_US);
@@ -353,6 +358,7 @@ TEST(PatternForms, ThreadsThatCrossTheRowThresholdAgree) {
 }
 
 TEST(PatternForms, ThreadsThatCrossThePackingThresholdAgree) {
+    SILLABOR_NEEDS_PINNED_DATA();
     // Four threads score words on one freshly parsed trie while one of them
     // packs it and lets the nodes go that the others may still be reading.
     const Hyphenator h = loadHyphenator(Language::English_US);

@@ -1,3 +1,4 @@
+#include "PinnedData.hpp"
 #include "Support.hpp"
 
 #include <gmock/gmock.h>
@@ -19,6 +20,7 @@ std::string inPieces(std::string_view text, const std::vector<std::size_t>& size
 }
 
 TEST(RunningText, HyphenatesEveryWordAndCopiesTheRest) {
+    SILLABOR_NEEDS_PINNED_DATA();
     EXPECT_EQ(hyphenateText(english_US, englishLetters(), "Hyphenation, typesetting.", "-"),
               "Hy-phen-ation, type-set-ting.");
     EXPECT_EQ(hyphenateText(english_US, englishLetters(),
@@ -31,6 +33,7 @@ TEST(RunningText, HyphenatesEveryWordAndCopiesTheRest) {
 }
 
 TEST(RunningText, PiecesOfAnySizeGiveTheSameOutput) {
+    SILLABOR_NEEDS_PINNED_DATA();
     const std::string text = "Typesetting \xe2\x80\x94 hyphenation\xc2\xa0of \xf0\x9f\x98\x80 "
                              "democratic institutions, repeatedly.\n";
     const std::string whole = inPieces(text, {text.size()});
@@ -42,6 +45,7 @@ TEST(RunningText, PiecesOfAnySizeGiveTheSameOutput) {
 }
 
 TEST(RunningText, CopiesWordsTooLongToHyphenate) {
+    SILLABOR_NEEDS_PINNED_DATA();
     const std::string longWord(40, 'a');
     const std::string text = "hyphenation " + longWord + " hyphenation";
     for (std::vector<std::size_t> sizes : {std::vector<std::size_t>{1}, {7}, {text.size()}})
@@ -49,6 +53,7 @@ TEST(RunningText, CopiesWordsTooLongToHyphenate) {
 }
 
 TEST(RunningText, StrictStopsAtBytesThatAreNotUtf8) {
+    SILLABOR_NEEDS_PINNED_DATA();
     const TextOptions strict{.separator = "|", .strictUtf8 = true};
     TextHyphenator t(english_US, englishLetters(), strict);
     std::string out;
@@ -76,6 +81,7 @@ TEST(RunningText, StrictStopsAtBytesThatAreNotUtf8) {
 // Without strictUtf8, every ill-formed sequence is copied as it is and ends
 // the word it touches, whatever the pieces the text comes in.
 TEST(RunningText, CopiesBytesThatAreNotUtf8) {
+    SILLABOR_NEEDS_PINNED_DATA();
     struct Case {
         std::string_view text, expected;
         std::uint64_t count, first;
@@ -118,6 +124,7 @@ std::string english(std::string_view text, TextOptions options = {}) {
 }
 
 TEST(RunningText, LeavesWordsWhoseBreaksAreAlreadyPlaced) {
+    SILLABOR_NEEDS_PINNED_DATA();
     const std::pair<std::string_view, std::string_view> cases[] = {
         {"hyphen\u00adation typesetting", "hyphen\u00adation type|set|ting"},
         {"\u00adhyphenation", "\u00adhyphenation"},
@@ -133,6 +140,7 @@ TEST(RunningText, LeavesWordsWhoseBreaksAreAlreadyPlaced) {
 }
 
 TEST(RunningText, CopiesUrlsAndEmailAddresses) {
+    SILLABOR_NEEDS_PINNED_DATA();
     const std::pair<std::string_view, std::string_view> cases[] = {
         {"see https://example.com/hyphenation now", "see https://example.com/hyphenation now"},
         {"(https://typesetting.org/hyphenation).", "(https://typesetting.org/hyphenation)."},
@@ -161,6 +169,7 @@ TEST(RunningText, CopiesUrlsAndEmailAddresses) {
 }
 
 TEST(RunningText, OptionsLeaveShortWordsAndCapitals) {
+    SILLABOR_NEEDS_PINNED_DATA();
     EXPECT_EQ(english("table hyphenation", {.minLength = 6}), "table hy|phen|ation");
     EXPECT_EQ(english("table hyphenation", {.minLength = 5}), "ta|ble hy|phen|ation");
     EXPECT_EQ(english("HYPHENATION Hyphenation NASA", {.capitals = false}),
@@ -177,6 +186,7 @@ TEST(RunningText, OptionsLeaveShortWordsAndCapitals) {
 }
 
 TEST(RunningText, LongRunsWithoutSpacesAreHyphenatedWordByWord) {
+    SILLABOR_NEEDS_PINNED_DATA();
     std::string text, expected;
     for (int i = 0; i < 400; ++i) {
         text += "hyphenation,typesetting;";
@@ -190,6 +200,7 @@ TEST(RunningText, LongRunsWithoutSpacesAreHyphenatedWordByWord) {
 }
 
 TEST(RunningText, AddressesAcrossLongChunksKeepTheText) {
+    SILLABOR_NEEDS_PINNED_DATA();
     // Chunks far longer than the longest word, full of the characters that
     // start addresses: every byte comes out, in order.
     Random random(31);
@@ -204,6 +215,7 @@ TEST(RunningText, AddressesAcrossLongChunksKeepTheText) {
 }
 
 TEST(RunningText, OutputIsAFixedPoint) {
+    SILLABOR_NEEDS_PINNED_DATA();
     const std::string text =
         "Electroencephalography, typesetting \u00e9lite HYPHENATION: see "
         "https://example.com/hyphenation or mail typesetting@example.org. "
@@ -215,6 +227,7 @@ TEST(RunningText, OutputIsAFixedPoint) {
 }
 
 TEST(WordCharacters, AreTheCharactersOfTheLanguagesFile) {
+    SILLABOR_NEEDS_PINNED_DATA();
     const WordCharacters german = WordCharacters::of(L::German_1996);
     for (char32_t c : U"aZ\u00df\u00e4\u00c4")
         EXPECT_TRUE(c == 0 || german.contains(c)) << static_cast<unsigned>(c);

@@ -1,3 +1,4 @@
+#include "PinnedData.hpp"
 #include "Support.hpp"
 
 #include <gmock/gmock.h>
@@ -17,6 +18,7 @@ std::string cut(const Hyphenator& h, std::string_view word) {
 }
 
 TEST(Utf8Hyphenate, CutsLikeTheCodePointInterface) {
+    SILLABOR_NEEDS_PINNED_DATA();
     EXPECT_THAT(hyphenate(english_US, std::string_view("Typesetting")),
                 ElementsAre("Type", "set", "ting"));
     EXPECT_EQ(cut(german_1996, "Übergrößenträger"), "Über-grö-ßen-trä-ger");
@@ -42,6 +44,7 @@ TEST(Utf8Hyphenate, CutsLikeTheCodePointInterface) {
 }
 
 TEST(Utf8Hyphenate, HyphenatesThePartsOfAHyphenatedWord) {
+    SILLABOR_NEEDS_PINNED_DATA();
     const std::pair<std::string_view, std::string_view> cases[] = {
         {"co-operation", "co-|op|er|a|tion"},
         {"E-Mail-Adresse", "E-|Mail-|Adres|se"},
@@ -74,6 +77,7 @@ TEST(Utf8Hyphenate, HyphenatesThePartsOfAHyphenatedWord) {
 }
 
 TEST(Utf8Hyphenate, RejectsBytesThatAreNotUtf8) {
+    SILLABOR_NEEDS_PINNED_DATA();
     const std::pair<std::string_view, std::size_t> bad[] = {
         {"ab\x80z", 2},           // a continuation byte without a lead
         {"abc\xc3", 3},           // cut short by the end
