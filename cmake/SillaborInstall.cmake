@@ -12,6 +12,9 @@ install(TARGETS sillabor EXPORT SillaborTargets
 # What is installed is what include/ holds.
 install(DIRECTORY "${PROJECT_SOURCE_DIR}/include/" DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}")
 if(TARGET sillabor_cli)
+  # The installed tool finds a shared library beside it, in any prefix.
+  file(RELATIVE_PATH _sillabor_bin_to_lib "${CMAKE_INSTALL_FULL_BINDIR}" "${CMAKE_INSTALL_FULL_LIBDIR}")
+  set_target_properties(sillabor_cli PROPERTIES INSTALL_RPATH "$ORIGIN/${_sillabor_bin_to_lib}")
   install(TARGETS sillabor_cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES "${PROJECT_BINARY_DIR}/cli/sillabor.1" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
 endif()
@@ -59,6 +62,17 @@ if(IS_ABSOLUTE "${CMAKE_INSTALL_INCLUDEDIR}")
 else()
   set(SILLABOR_PC_INCLUDEDIR "\${prefix}/${CMAKE_INSTALL_INCLUDEDIR}")
 endif()
+# A static library needs zlib and the C++ runtime wherever it is linked, C
+# programs included, so they are in Requires and Libs, and the README's
+# `pkg-config --libs sillabor` links it; a shared library needs them only for
+# a --static link.
+if(BUILD_SHARED_LIBS)
+  set(SILLABOR_PC_REQUIRES "Requires.private")
+  set(SILLABOR_PC_STATIC_LIBS "")
+else()
+  set(SILLABOR_PC_REQUIRES "Requires")
+  set(SILLABOR_PC_STATIC_LIBS " -lstdc++ -lm")
+endif()
 configure_file("${PROJECT_SOURCE_DIR}/cmake/sillabor.pc.in" "${PROJECT_BINARY_DIR}/sillabor.pc" @ONLY)
 install(FILES "${PROJECT_BINARY_DIR}/sillabor.pc" DESTINATION "${CMAKE_INSTALL_LIBDIR}/pkgconfig")
 configure_file("${PROJECT_SOURCE_DIR}/cmake/sillabor-hyphen.pc.in" "${PROJECT_BINARY_DIR}/sillabor-hyphen.pc" @ONLY)
@@ -71,6 +85,8 @@ install(DIRECTORY "${PROJECT_BINARY_DIR}/generated/licences/"
 install(FILES "${PROJECT_SOURCE_DIR}/data/README.md" DESTINATION "${CMAKE_INSTALL_DOCDIR}/hyph-utf8")
 install(FILES "${PROJECT_SOURCE_DIR}/README.md" "${PROJECT_SOURCE_DIR}/LICENSE"
   DESTINATION "${CMAKE_INSTALL_DOCDIR}")
+install(DIRECTORY "${PROJECT_SOURCE_DIR}/docs/" DESTINATION "${CMAKE_INSTALL_DOCDIR}/docs"
+  FILES_MATCHING PATTERN "*.md" PATTERN "*.png")
 
 # cpack -G DEB
 set(CPACK_PACKAGE_NAME "sillabor")
