@@ -5,7 +5,11 @@ build's code generation, which only CMake knows; so build_ext configures the
 repository one level up with SILLABOR_PYTHON=ON for the interpreter that runs
 this script, builds the one target, and copies the module where setuptools
 expects it. CMAKE_ARGS in the environment adds options (for example
--DSILLABOR_DATA_DIR=... on a machine without network).
+-DSILLABOR_LANGUAGES=en-us,de). Everything comes from the checkout and the
+system: nothing is downloaded.
+
+When something the build needs is missing, or CMake stops, the build ends
+with one line that says what and what to do, before any detail.
 """
 
 import os
@@ -21,8 +25,48 @@ from setuptools.command.build_ext import build_ext
 ROOT = Path(__file__).resolve().parent.parent
 
 
+def fail(reason: str, details: str = "") -> None:
+    """Ends the build with `reason` as its first line of error."""
+    sys.exit("sillabor: " + reason + ("\n\n" + details if details else ""))
+
+
+def check_prerequisites() -> None:
+    if not shutil.which("cmake"):
+        fail("cmake is not installed (Debian: apt-get install cmake)")
+    compiler = os.environ.get("CXX") or shutil.which("c++") or shutil.which("g++")
+    if not compiler:
+        fail("no C++ compiler (Debian: apt-get install g++)")
+    dirs = [Path(p) for p in ("/usr/lib/cmake/pybind11", "/usr/share/cmake/pybind11")]
+    try:
+        import pybind11  # the pip package knows where its CMake files are
+
+        dirs.append(Path(pybind11.get_cmake_dir()))
+    except ImportError:
+        pass
+    if not any((d / "pybind11Config.cmake").exists() for d in dirs):
+        fail("pybind11's CMake files are missing (Debian: apt-get install pybind11-dev)")
+
+
+def run(command: list, what: str) -> None:
+    """Runs a CMake step; when it fails, its first error line leads the report."""
+    result = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+    print(result.stdout)
+    if result.returncode != 0:
+        lines = result.stdout.splitlines()
+        errors = [i for i, line in enumerate(lines) if "Error" in line or "error:" in line]
+        first = ""
+        if errors:
+            # CMake writes "CMake Error at file:line (message):" and the
+            # message on the lines after it.
+            at = errors[0]
+            following = [l.strip() for l in lines[at + 1 : at + 4] if l.strip()]
+            first = lines[at].strip() if "error:" in lines[at] else " ".join(following[:2])
+        fail(f"{what} failed: {first or 'see the output below'}", result.stdout[-6000:])
+
+
 class CMakeBuild(build_ext):
     def build_extension(self, ext: Extension) -> None:
+        check_prerequisites()
         build = Path(self.build_temp).resolve() / "cmake"
         package = build / "package"
         config = "Debug" if self.debug else "Release"
@@ -40,15 +84,15 @@ class CMakeBuild(build_ext):
             "-DSILLABOR_EXAMPLES=OFF",
             "-DSILLABOR_INSTALL=OFF",
         ] + shlex.split(os.environ.get("CMAKE_ARGS", ""))
-        subprocess.run(configure, check=True)
+        run(configure, "configuring the C++ build")
         jobs = os.environ.get("CMAKE_BUILD_PARALLEL_LEVEL", str(os.cpu_count() or 1))
-        subprocess.run(
+        run(
             ["cmake", "--build", str(build), "--target", "_sillabor", "--parallel", jobs],
-            check=True,
+            "building the module",
         )
         built = sorted(package.glob("_sillabor*" + os.path.splitext(self.get_ext_filename("x"))[1]))
         if not built:
-            raise RuntimeError(f"the CMake build left no module in {package}")
+            fail(f"the CMake build left no module in {package}")
         target = Path(self.get_ext_fullpath(ext.name))
         target.parent.mkdir(parents=True, exist_ok=True)
         shutil.copyfile(built[0], target)
