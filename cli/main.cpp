@@ -130,6 +130,75 @@ struct Options {
     std::string firstOption; // the first option that is not --help, --version or --list
 };
 
+// Sets the field of `o` that the option `key` (its long name) stands for;
+// `name` is the option as written, `v` its value.
+void applyOption(Options& o, std::string_view key, std::string_view name, const std::string& v) {
+    if (key == "language")
+        o.language = parseLanguage(v);
+    else if (key == "separator")
+        o.separator = v;
+    else if (key == "text")
+        o.text = true;
+    else if (key == "html")
+        o.html = true;
+    else if (key == "min-length")
+        o.minLength = parseNumber(name, v);
+    else if (key == "no-caps")
+        o.noCaps = true;
+    else if (key == "strict")
+        o.strict = true;
+    else if (key == "skip-class")
+        o.skipClass = v;
+    else if (key == "dic")
+        o.dictionary = v;
+    else if (key == "patterns")
+        o.patterns = v;
+    else if (key == "exceptions")
+        o.exceptions = v;
+    else if (key == "identity")
+        o.identity = true;
+    else if (key == "left")
+        o.left = parseNumber(name, v);
+    else if (key == "right")
+        o.right = parseNumber(name, v);
+    else if (key == "list")
+        o.list = true;
+    else if (key == "help")
+        o.help = true;
+    else if (key == "version")
+        o.version = true;
+    else
+        fail("--" + std::string(key) + " is in the option table but has no action", 70);
+}
+
+// Stops with status 2 when options that exclude each other, or that need
+// another, are given.
+void checkCombinations(const Options& o) {
+    // --help, --version and --list each answer on their own.
+    if (o.help + o.version + o.list > 1) fail("--help, --version and --list exclude each other", 2);
+    if (o.help || o.version || o.list) {
+        const std::string query = o.help ? "--help" : o.version ? "--version" : "--list";
+        if (!o.firstOption.empty()) fail(query + " takes no other option, not " + o.firstOption, 2);
+        if (!o.words.empty()) fail(query + " takes no WORD", 2);
+    }
+    if (o.text && o.html) fail("--text and --html exclude each other", 2);
+    if (o.text && !o.words.empty()) fail("--text reads standard input and takes no WORD", 2);
+    if (o.html && !o.words.empty()) fail("--html reads standard input and takes no WORD", 2);
+    if ((o.minLength || o.noCaps || o.strict) && !o.text && !o.html)
+        fail(std::string(o.noCaps   ? "--no-caps"
+                         : o.strict ? "--strict"
+                                    : "--min-length") +
+                 " goes with --text or --html",
+             2);
+    if (o.skipClass && !o.html) fail("--skip-class goes with --html", 2);
+    if (o.dictionary && (o.patterns || o.exceptions || o.identity || o.left || o.right))
+        fail("--dic takes its patterns and minima from the file; it excludes --patterns, "
+             "--exceptions, --identity, --left and --right",
+             2);
+    if (o.minLength && *o.minLength < 0)
+        fail("--min-length: not a count: '" + std::to_string(*o.minLength) + "'", 2);
+}
+
 Options parseOptions(int argc, char** argv) {
     Options o;
     bool wordsOnly = false;
@@ -173,66 +242,9 @@ Options parseOptions(int argc, char** argv) {
         const std::string_view key = option->longName;
         const bool query = key == "list" || key == "help" || key == "version";
         if (!query && o.firstOption.empty()) o.firstOption = name;
-        if (key == "language")
-            o.language = parseLanguage(v);
-        else if (key == "separator")
-            o.separator = v;
-        else if (key == "text")
-            o.text = true;
-        else if (key == "html")
-            o.html = true;
-        else if (key == "min-length")
-            o.minLength = parseNumber(name, v);
-        else if (key == "no-caps")
-            o.noCaps = true;
-        else if (key == "strict")
-            o.strict = true;
-        else if (key == "skip-class")
-            o.skipClass = v;
-        else if (key == "dic")
-            o.dictionary = v;
-        else if (key == "patterns")
-            o.patterns = v;
-        else if (key == "exceptions")
-            o.exceptions = v;
-        else if (key == "identity")
-            o.identity = true;
-        else if (key == "left")
-            o.left = parseNumber(name, v);
-        else if (key == "right")
-            o.right = parseNumber(name, v);
-        else if (key == "list")
-            o.list = true;
-        else if (key == "help")
-            o.help = true;
-        else if (key == "version")
-            o.version = true;
-        else
-            fail("--" + std::string(key) + " is in the option table but has no action", 70);
+        applyOption(o, key, name, v);
     }
-    // --help, --version and --list each answer on their own.
-    if (o.help + o.version + o.list > 1) fail("--help, --version and --list exclude each other", 2);
-    if (o.help || o.version || o.list) {
-        const std::string query = o.help ? "--help" : o.version ? "--version" : "--list";
-        if (!o.firstOption.empty()) fail(query + " takes no other option, not " + o.firstOption, 2);
-        if (!o.words.empty()) fail(query + " takes no WORD", 2);
-    }
-    if (o.text && o.html) fail("--text and --html exclude each other", 2);
-    if (o.text && !o.words.empty()) fail("--text reads standard input and takes no WORD", 2);
-    if (o.html && !o.words.empty()) fail("--html reads standard input and takes no WORD", 2);
-    if ((o.minLength || o.noCaps || o.strict) && !o.text && !o.html)
-        fail(std::string(o.noCaps   ? "--no-caps"
-                         : o.strict ? "--strict"
-                                    : "--min-length") +
-                 " goes with --text or --html",
-             2);
-    if (o.skipClass && !o.html) fail("--skip-class goes with --html", 2);
-    if (o.dictionary && (o.patterns || o.exceptions || o.identity || o.left || o.right))
-        fail("--dic takes its patterns and minima from the file; it excludes --patterns, "
-             "--exceptions, --identity, --left and --right",
-             2);
-    if (o.minLength && *o.minLength < 0)
-        fail("--min-length: not a count: '" + std::to_string(*o.minLength) + "'", 2);
+    checkCombinations(o);
     return o;
 }
 

@@ -290,6 +290,29 @@ struct HtmlState {
     void feed(std::string_view bytes, std::string& out);
     void finish(std::string& out);
 
+    // A piece of input being read: the place in it, and where the markup
+    // not yet written starts (written in one go when text starts or the
+    // piece ends).
+    struct Scan {
+        std::string_view bytes;
+        std::string& out;
+        std::size_t n = bytes.size();
+        std::size_t i = 0;
+        std::size_t copy = 0;
+    };
+    void noticeByteOrderMark(std::string_view bytes);
+    void toData(Scan& s, std::size_t next);
+    void closeTag(Scan& s);
+    void inData(Scan& s);
+    void inReference(Scan& s);
+    void inTagOpen(Scan& s);
+    void inTagName(Scan& s);
+    void inAttributeName(Scan& s);
+    void inAttributeValue(Scan& s);
+    void inComment(Scan& s);
+    void inProcessingInstruction(Scan& s);
+    void inRawText(Scan& s);
+
     // Text of `bytes`, from `from` to `to`, to the word stream.
     void text(std::string_view bytes, std::size_t from, std::size_t to, std::string& out) {
         if (to > from) stream.text(bytes.substr(from, to - from), consumed + from, out);
@@ -518,7 +541,60 @@ void HtmlState::endReference(std::string& out) {
 }
 
 void HtmlState::feed(std::string_view bytes, std::string& out) {
-    // A byte-order mark says UTF-8, whatever pieces it comes in.
+    noticeByteOrderMark(bytes);
+    Scan s{bytes, out};
+    while (s.i < s.n) {
+        switch (state) {
+        case State::Data:
+            inData(s);
+            break;
+        case State::Reference:
+            inReference(s);
+            break;
+        case State::TagOpen:
+        case State::EndTagOpen:
+            inTagOpen(s);
+            break;
+        case State::TagName:
+        case State::SelfClosing:
+            inTagName(s);
+            break;
+        case State::BeforeAttributeName:
+        case State::AfterAttributeName:
+        case State::AttributeName:
+            inAttributeName(s);
+            break;
+        case State::BeforeAttributeValue:
+        case State::AttributeValueDouble:
+        case State::AttributeValueSingle:
+        case State::AttributeValueUnquoted:
+            inAttributeValue(s);
+            break;
+        case State::MarkupDeclaration:
+        case State::Comment:
+        case State::BogusComment:
+        case State::CData:
+            inComment(s);
+            break;
+        case State::ProcessingInstruction:
+            inProcessingInstruction(s);
+            break;
+        case State::RawText:
+            inRawText(s);
+            break;
+        case State::PlainText:
+            s.i = s.n;
+            break;
+        }
+    }
+    // Markup read so far is written; text waits in the word stream.
+    if (state != State::Data && state != State::Reference && state != State::TagOpen)
+        out.append(bytes.substr(s.copy));
+    consumed += s.n;
+}
+
+// A byte-order mark says UTF-8, whatever pieces it comes in.
+void HtmlState::noticeByteOrderMark(std::string_view bytes) {
     static constexpr std::string_view mark = "\xef\xbb\xbf";
     for (std::size_t k = 0; markMatched < mark.size() && k < bytes.size(); ++k) {
         if (consumed + k != markMatched || bytes[k] != mark[markMatched]) {
@@ -527,328 +603,368 @@ void HtmlState::feed(std::string_view bytes, std::string& out) {
             saidUtf8();
         }
     }
-    // Markup from `copy` on is written as it is, in one go, when text
-    // starts or the piece ends.
-    std::size_t copy = 0;
-    std::size_t i = 0;
-    const std::size_t n = bytes.size();
-    // Markup ends before `next`: it is written, and text follows.
-    auto toData = [&](std::size_t next) {
-        out.append(bytes.substr(copy, next - copy));
-        copy = next;
+}
+
+// Markup ends before `next`: it is written, and text follows.
+void HtmlState::toData(Scan& s, std::size_t next) {
+    s.out.append(s.bytes.substr(s.copy, next - s.copy));
+    s.copy = next;
+    state = State::Data;
+}
+
+// The '>' at the scan's place ends a tag.
+void HtmlState::closeTag(Scan& s) {
+    toData(s, ++s.i);
+    emitTag();
+}
+
+// Text up to the next markup or reference.
+void HtmlState::inData(Scan& s) {
+    std::size_t j = s.i;
+    while (j < s.n && s.bytes[j] != '<' && s.bytes[j] != '&')
+        ++j;
+    text(s.bytes, s.i, j, s.out);
+    if (j == s.n) {
+        s.copy = s.i = s.n;
+        return;
+    }
+    if (s.bytes[j] == '&') {
+        reference.assign(1, '&');
+        state = State::Reference;
+    } else {
+        state = State::TagOpen;
+    }
+    s.i = j + 1;
+    s.copy = s.i;
+}
+
+// A character reference ("&amp;", "&#173;"), which is part of its word.
+void HtmlState::inReference(Scan& s) {
+    const char b = s.bytes[s.i];
+    const bool nameByte =
+        isAsciiLetter(b) || (b >= '0' && b <= '9') || (b == '#' && reference.size() == 1);
+    if (nameByte && reference.size() < longestReference) {
+        reference.push_back(b);
+        ++s.i;
+    } else {
+        if (b == ';' && reference.size() > 1) {
+            reference.push_back(b);
+            ++s.i;
+        }
+        endReference(s.out);
         state = State::Data;
-    };
-    // The '>' at `i` ends a tag.
-    auto closeTag = [&] {
-        toData(++i);
-        emitTag();
-    };
-    while (i < n) {
-        const char b = bytes[i];
-        switch (state) {
-        case State::Data: {
-            std::size_t j = i;
-            while (j < n && bytes[j] != '<' && bytes[j] != '&')
-                ++j;
-            text(bytes, i, j, out);
-            if (j == n) {
-                copy = i = n;
-                continue;
-            }
-            if (bytes[j] == '&') {
-                reference.assign(1, '&');
-                state = State::Reference;
+    }
+    s.copy = s.i;
+}
+
+// After "<" and after "</".
+void HtmlState::inTagOpen(Scan& s) {
+    const char b = s.bytes[s.i];
+    switch (state) {
+    case State::TagOpen:
+        if (isAsciiLetter(b) || b == '/' || b == '!' || b == '?') {
+            // Markup: the text before it ends here.
+            stream.boundary(s.out);
+            s.out.push_back('<');
+            s.copy = s.i;
+            if (b == '/') {
+                state = State::EndTagOpen;
+            } else if (b == '!') {
+                declaration.clear();
+                state = State::MarkupDeclaration;
+            } else if (b == '?') {
+                piStart.clear();
+                piQuestion = false;
+                state = State::ProcessingInstruction;
             } else {
-                state = State::TagOpen;
-            }
-            i = j + 1;
-            copy = i;
-            continue;
-        }
-        case State::Reference: {
-            const bool nameByte =
-                isAsciiLetter(b) || (b >= '0' && b <= '9') || (b == '#' && reference.size() == 1);
-            if (nameByte && reference.size() < longestReference) {
-                reference.push_back(b);
-                ++i;
-            } else {
-                if (b == ';' && reference.size() > 1) {
-                    reference.push_back(b);
-                    ++i;
-                }
-                endReference(out);
-                state = State::Data;
-            }
-            copy = i;
-            continue;
-        }
-        case State::TagOpen:
-            if (isAsciiLetter(b) || b == '/' || b == '!' || b == '?') {
-                // Markup: the text before it ends here.
-                stream.boundary(out);
-                out.push_back('<');
-                copy = i;
-                if (b == '/') {
-                    state = State::EndTagOpen;
-                } else if (b == '!') {
-                    declaration.clear();
-                    state = State::MarkupDeclaration;
-                } else if (b == '?') {
-                    piStart.clear();
-                    piQuestion = false;
-                    state = State::ProcessingInstruction;
-                } else {
-                    startTag(false);
-                    tagName.push(b);
-                    state = State::TagName;
-                }
-                ++i;
-            } else {
-                // A '<' that starts nothing is text.
-                stream.text("<", consumed + i - 1, out);
-                state = State::Data;
-                copy = i;
-            }
-            continue;
-        case State::EndTagOpen:
-            if (isAsciiLetter(b)) {
-                startTag(true);
+                startTag(false);
                 tagName.push(b);
                 state = State::TagName;
-            } else if (b == '>') {
-                ++i;
-                toData(i);
-                continue;
+            }
+            ++s.i;
+        } else {
+            // A '<' that starts nothing is text.
+            stream.text("<", consumed + s.i - 1, s.out);
+            state = State::Data;
+            s.copy = s.i;
+        }
+        return;
+    case State::EndTagOpen:
+        if (isAsciiLetter(b)) {
+            startTag(true);
+            tagName.push(b);
+            state = State::TagName;
+        } else if (b == '>') {
+            ++s.i;
+            toData(s, s.i);
+            return;
+        } else {
+            state = State::BogusComment;
+        }
+        ++s.i;
+        return;
+    default:
+        return;
+    }
+}
+
+// A tag's name, and the "/" before its ">".
+void HtmlState::inTagName(Scan& s) {
+    const char b = s.bytes[s.i];
+    switch (state) {
+    case State::TagName:
+        if (isSpace(b)) {
+            state = State::BeforeAttributeName;
+        } else if (b == '/') {
+            state = State::SelfClosing;
+        } else if (b == '>') {
+            closeTag(s);
+            return;
+        } else {
+            tagName.push(b);
+        }
+        ++s.i;
+        return;
+    case State::SelfClosing:
+        if (b == '>') {
+            selfClosing = true;
+            closeTag(s);
+        } else {
+            state = State::BeforeAttributeName;
+        }
+        return;
+    default:
+        return;
+    }
+}
+
+// Between attributes, and an attribute's name.
+void HtmlState::inAttributeName(Scan& s) {
+    const char b = s.bytes[s.i];
+    switch (state) {
+    case State::BeforeAttributeName:
+    case State::AfterAttributeName:
+        if (isSpace(b)) {
+            ++s.i;
+        } else if (b == '/') {
+            state = State::SelfClosing;
+            ++s.i;
+        } else if (b == '>') {
+            closeTag(s);
+        } else if (b == '=' && state == State::AfterAttributeName) {
+            state = State::BeforeAttributeValue;
+            ++s.i;
+        } else {
+            endAttribute();
+            attributeName.push(b);
+            state = State::AttributeName;
+            ++s.i;
+        }
+        return;
+    case State::AttributeName: {
+        if (isSpace(b) || b == '/' || b == '>' || b == '=') {
+            const std::string_view name = attributeName.view();
+            attribute = name == "lang"       ? Attribute::Lang
+                        : name == "xml:lang" ? Attribute::XmlLang
+                        : name == "class"    ? Attribute::Class
+                        : name == "charset"  ? Attribute::Charset
+                        : name == "content"  ? Attribute::Content
+                                             : Attribute::Other;
+            hasLang |= attribute == Attribute::Lang;
+            hasXmlLang |= attribute == Attribute::XmlLang;
+            if (attribute == Attribute::Lang) langValue.clear();
+            if (attribute == Attribute::XmlLang) xmlLangValue.clear();
+            if (attribute == Attribute::Charset || attribute == Attribute::Content)
+                charsetValue.clear();
+            if (b == '=') {
+                state = State::BeforeAttributeValue;
+                ++s.i;
+            } else {
+                state = State::AfterAttributeName;
+            }
+        } else {
+            attributeName.push(b);
+            ++s.i;
+        }
+        return;
+    }
+    default:
+        return;
+    }
+}
+
+// An attribute's value, quoted or not: lang, xml:lang, class and charset
+// are kept, the rest skipped.
+void HtmlState::inAttributeValue(Scan& s) {
+    const char b = s.bytes[s.i];
+    switch (state) {
+    case State::BeforeAttributeValue:
+        if (isSpace(b)) {
+            ++s.i;
+        } else if (b == '"') {
+            state = State::AttributeValueDouble;
+            ++s.i;
+        } else if (b == '\'') {
+            state = State::AttributeValueSingle;
+            ++s.i;
+        } else if (b == '>') {
+            closeTag(s);
+        } else {
+            state = State::AttributeValueUnquoted;
+        }
+        return;
+    case State::AttributeValueDouble:
+    case State::AttributeValueSingle: {
+        const char quote = state == State::AttributeValueDouble ? '"' : '\'';
+        std::size_t j = s.i;
+        if (attribute == Attribute::Other) {
+            while (j < s.n && s.bytes[j] != quote)
+                ++j;
+        } else {
+            for (; j < s.n && s.bytes[j] != quote; ++j)
+                attributeByte(s.bytes[j]);
+        }
+        if (j < s.n) {
+            endAttribute();
+            state = State::BeforeAttributeName;
+            ++j;
+        }
+        s.i = j;
+        return;
+    }
+    case State::AttributeValueUnquoted:
+        if (isSpace(b)) {
+            endAttribute();
+            state = State::BeforeAttributeName;
+            ++s.i;
+        } else if (b == '>') {
+            closeTag(s);
+        } else {
+            attributeByte(b);
+            ++s.i;
+        }
+        return;
+    default:
+        return;
+    }
+}
+
+// "<!": comments, CDATA sections and bogus comments.
+void HtmlState::inComment(Scan& s) {
+    const char b = s.bytes[s.i];
+    switch (state) {
+    case State::MarkupDeclaration: {
+        declaration.push_back(b);
+        ++s.i;
+        static constexpr std::string_view cdata = "[CDATA[";
+        if (declaration == "--") {
+            state = State::Comment;
+            dashes = 0;
+            bang = false;
+            commentBytes = 0;
+        } else if (declaration == cdata) {
+            state = State::CData;
+            dashes = 0;
+        } else if (!std::string_view("--").starts_with(declaration) &&
+                   !cdata.starts_with(declaration)) {
+            if (b == '>') {
+                toData(s, s.i);
             } else {
                 state = State::BogusComment;
             }
-            ++i;
-            continue;
-        case State::TagName:
-            if (isSpace(b)) {
-                state = State::BeforeAttributeName;
-            } else if (b == '/') {
-                state = State::SelfClosing;
-            } else if (b == '>') {
-                closeTag();
-                continue;
-            } else {
-                tagName.push(b);
-            }
-            ++i;
-            continue;
-        case State::BeforeAttributeName:
-        case State::AfterAttributeName:
-            if (isSpace(b)) {
-                ++i;
-            } else if (b == '/') {
-                state = State::SelfClosing;
-                ++i;
-            } else if (b == '>') {
-                closeTag();
-            } else if (b == '=' && state == State::AfterAttributeName) {
-                state = State::BeforeAttributeValue;
-                ++i;
-            } else {
-                endAttribute();
-                attributeName.push(b);
-                state = State::AttributeName;
-                ++i;
-            }
-            continue;
-        case State::AttributeName:
-            if (isSpace(b) || b == '/' || b == '>' || b == '=') {
-                const std::string_view name = attributeName.view();
-                attribute = name == "lang"       ? Attribute::Lang
-                            : name == "xml:lang" ? Attribute::XmlLang
-                            : name == "class"    ? Attribute::Class
-                            : name == "charset"  ? Attribute::Charset
-                            : name == "content"  ? Attribute::Content
-                                                 : Attribute::Other;
-                hasLang |= attribute == Attribute::Lang;
-                hasXmlLang |= attribute == Attribute::XmlLang;
-                if (attribute == Attribute::Lang) langValue.clear();
-                if (attribute == Attribute::XmlLang) xmlLangValue.clear();
-                if (attribute == Attribute::Charset || attribute == Attribute::Content)
-                    charsetValue.clear();
-                if (b == '=') {
-                    state = State::BeforeAttributeValue;
-                    ++i;
-                } else {
-                    state = State::AfterAttributeName;
-                }
-            } else {
-                attributeName.push(b);
-                ++i;
-            }
-            continue;
-        case State::BeforeAttributeValue:
-            if (isSpace(b)) {
-                ++i;
-            } else if (b == '"') {
-                state = State::AttributeValueDouble;
-                ++i;
-            } else if (b == '\'') {
-                state = State::AttributeValueSingle;
-                ++i;
-            } else if (b == '>') {
-                closeTag();
-            } else {
-                state = State::AttributeValueUnquoted;
-            }
-            continue;
-        case State::AttributeValueDouble:
-        case State::AttributeValueSingle: {
-            const char quote = state == State::AttributeValueDouble ? '"' : '\'';
-            std::size_t j = i;
-            if (attribute == Attribute::Other) {
-                while (j < n && bytes[j] != quote)
-                    ++j;
-            } else {
-                for (; j < n && bytes[j] != quote; ++j)
-                    attributeByte(bytes[j]);
-            }
-            if (j < n) {
-                endAttribute();
-                state = State::BeforeAttributeName;
-                ++j;
-            }
-            i = j;
-            continue;
         }
-        case State::AttributeValueUnquoted:
-            if (isSpace(b)) {
-                endAttribute();
-                state = State::BeforeAttributeName;
-                ++i;
-            } else if (b == '>') {
-                closeTag();
-            } else {
-                attributeByte(b);
-                ++i;
-            }
-            continue;
-        case State::SelfClosing:
-            if (b == '>') {
-                selfClosing = true;
-                closeTag();
-            } else {
-                state = State::BeforeAttributeName;
-            }
-            continue;
-        case State::MarkupDeclaration: {
-            declaration.push_back(b);
-            ++i;
-            static constexpr std::string_view cdata = "[CDATA[";
-            if (declaration == "--") {
-                state = State::Comment;
-                dashes = 0;
-                bang = false;
-                commentBytes = 0;
-            } else if (declaration == cdata) {
-                state = State::CData;
-                dashes = 0;
-            } else if (!std::string_view("--").starts_with(declaration) &&
-                       !cdata.starts_with(declaration)) {
-                if (b == '>') {
-                    toData(i);
-                } else {
-                    state = State::BogusComment;
-                }
-            }
-            continue;
-        }
-        case State::Comment:
-            // Ends at "-->" or "--!>"; "<!-->" and "<!--->" are whole comments.
-            if (b == '>' &&
-                (dashes >= 2 || bang || commentBytes == 0 || (commentBytes == 1 && dashes == 1))) {
-                ++i;
-                toData(i);
-                continue;
-            }
-            if (b == '-') {
-                dashes = bang ? 1 : dashes + 1;
-                bang = false;
-            } else if (b == '!' && dashes >= 2) {
-                bang = true;
-            } else {
-                dashes = 0;
-                bang = false;
-            }
-            if (commentBytes < 2) ++commentBytes;
-            ++i;
-            continue;
-        case State::BogusComment: {
-            std::size_t j = i;
-            while (j < n && bytes[j] != '>')
-                ++j;
-            i = j;
-            if (j < n) {
-                ++i;
-                toData(i);
-            }
-            continue;
-        }
-        case State::CData:
-            if (b == '>' && dashes >= 2) {
-                ++i;
-                toData(i);
-                continue;
-            }
-            dashes = b == ']' ? dashes + 1 : 0;
-            ++i;
-            continue;
-        case State::ProcessingInstruction:
-            // Ends at '>' in HTML, at "?>" in an XML document.
-            if (!seenElement) piStart.push(b);
-            if (!seenElement && piStart.view() == "xml ") xml = true;
-            if (b == '>' && (!xml || piQuestion)) {
-                // An XML declaration says UTF-8 unless it names another
-                // encoding.
-                const std::string_view pi = piStart.view();
-                if (!seenElement && pi.starts_with("xml ") &&
-                    (pi.find("encoding") == std::string_view::npos ||
-                     declaresUtf8(pi.substr(pi.find("encoding")))))
-                    saidUtf8();
-                ++i;
-                toData(i);
-                continue;
-            }
-            piQuestion = b == '?';
-            ++i;
-            continue;
-        case State::RawText: {
-            // Up to "</name" and a byte that ends a tag name.
-            if (rawMatched == 2 + rawName.size()) {
-                if (isSpace(b) || b == '/' || b == '>') {
-                    startTag(true);
-                    for (char c : rawName)
-                        tagName.push(c);
-                    state = State::TagName;
-                    rawMatched = 0;
-                    continue;
-                }
-                rawMatched = 0;
-            }
-            const char want = rawMatched == 0   ? '<'
-                              : rawMatched == 1 ? '/'
-                                                : rawName[rawMatched - 2];
-            if (lower(b) == want)
-                ++rawMatched;
-            else
-                rawMatched = b == '<' ? 1 : 0;
-            ++i;
-            continue;
-        }
-        case State::PlainText:
-            i = n;
-            continue;
-        }
+        return;
     }
-    // Markup read so far is written; text waits in the word stream.
-    if (state != State::Data && state != State::Reference && state != State::TagOpen)
-        out.append(bytes.substr(copy));
-    consumed += n;
+    case State::Comment:
+        // Ends at "-->" or "--!>"; "<!-->" and "<!--->" are whole comments.
+        if (b == '>' &&
+            (dashes >= 2 || bang || commentBytes == 0 || (commentBytes == 1 && dashes == 1))) {
+            ++s.i;
+            toData(s, s.i);
+            return;
+        }
+        if (b == '-') {
+            dashes = bang ? 1 : dashes + 1;
+            bang = false;
+        } else if (b == '!' && dashes >= 2) {
+            bang = true;
+        } else {
+            dashes = 0;
+            bang = false;
+        }
+        if (commentBytes < 2) ++commentBytes;
+        ++s.i;
+        return;
+    case State::BogusComment: {
+        std::size_t j = s.i;
+        while (j < s.n && s.bytes[j] != '>')
+            ++j;
+        s.i = j;
+        if (j < s.n) {
+            ++s.i;
+            toData(s, s.i);
+        }
+        return;
+    }
+    case State::CData:
+        if (b == '>' && dashes >= 2) {
+            ++s.i;
+            toData(s, s.i);
+            return;
+        }
+        dashes = b == ']' ? dashes + 1 : 0;
+        ++s.i;
+        return;
+    default:
+        return;
+    }
+}
+
+// "<?": ends at ">" in HTML, at "?>" in an XML document.
+void HtmlState::inProcessingInstruction(Scan& s) {
+    const char b = s.bytes[s.i];
+    // Ends at '>' in HTML, at "?>" in an XML document.
+    if (!seenElement) piStart.push(b);
+    if (!seenElement && piStart.view() == "xml ") xml = true;
+    if (b == '>' && (!xml || piQuestion)) {
+        // An XML declaration says UTF-8 unless it names another
+        // encoding.
+        const std::string_view pi = piStart.view();
+        if (!seenElement && pi.starts_with("xml ") &&
+            (pi.find("encoding") == std::string_view::npos ||
+             declaresUtf8(pi.substr(pi.find("encoding")))))
+            saidUtf8();
+        ++s.i;
+        toData(s, s.i);
+        return;
+    }
+    piQuestion = b == '?';
+    ++s.i;
+    return;
+}
+
+// The content of script, style and the like, up to its end tag.
+void HtmlState::inRawText(Scan& s) {
+    const char b = s.bytes[s.i];
+    // Up to "</name" and a byte that ends a tag name.
+    if (rawMatched == 2 + rawName.size()) {
+        if (isSpace(b) || b == '/' || b == '>') {
+            startTag(true);
+            for (char c : rawName)
+                tagName.push(c);
+            state = State::TagName;
+            rawMatched = 0;
+            return;
+        }
+        rawMatched = 0;
+    }
+    const char want = rawMatched == 0 ? '<' : rawMatched == 1 ? '/' : rawName[rawMatched - 2];
+    if (lower(b) == want)
+        ++rawMatched;
+    else
+        rawMatched = b == '<' ? 1 : 0;
+    ++s.i;
+    return;
 }
 
 void HtmlState::finish(std::string& out) {

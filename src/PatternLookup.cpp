@@ -76,30 +76,9 @@ Scores lookupOnNodes(std::u32string_view word, const Node& root, std::size_t& st
     return Scores(raw.begin() + 1, raw.end() - 1);
 }
 
-} // namespace
-
-Scores lookupPattern(std::u32string_view word, const Patterns& trie) {
-    const Patterns& value = detail::resolved(trie);
-    if (const auto& rep = PatternsAccess::rep(value);
-        rep && rep->kind() == PatternsRep::Kind::Node) {
-        const auto& node = static_cast<const NodeRep&>(*rep);
-        if (!node.packed.peek() && node.lookupWork.load(std::memory_order_relaxed) < node.nodes) {
-            std::size_t steps = 0;
-            Scores scores = lookupOnNodes(word, Cursor(value), steps);
-            node.lookupWork.fetch_add(steps, std::memory_order_relaxed);
-            return scores;
-        }
-    }
-    if (const detail::ParsedRep* parsed = detail::unpaidParse(value)) {
-        // Packing lets the nodes go; a lookup that finds them gone packs.
-        if (const auto nodes = parsed->nodes()) {
-            std::size_t steps = 0;
-            Scores scores = lookupOnNodes(word, BuiltNode{nodes.get(), 0}, steps);
-            parsed->paid(steps);
-            return scores;
-        }
-    }
-    const FlatTrie& t = detail::packedTrie(value);
+// The scores of a word on a packed trie: one walk of the automaton, with
+// the scores that reach past the word gathered on the way.
+Scores lookupOnPacked(std::u32string_view word, const FlatTrie& t) {
     const std::size_t m = word.size() + 2;
     std::vector<std::uint32_t> cls(m);
     cls[0] = cls[m - 1] = t.classOf(U'.');
@@ -158,6 +137,35 @@ Scores lookupPattern(std::u32string_view word, const Patterns& trie) {
     if (raw.size() == 1)
         throw std::logic_error("lookupPattern.scores1: Impossible (" + detail::toUtf8(word) + ")");
     return Scores(raw.begin() + 1, raw.end() - 1);
+}
+
+} // namespace
+
+// Three ways to the same scores: on the nodes of a trie being built, on the
+// nodes of a parsed trie that its lookups have not yet paid to pack, and on
+// the packed automaton.
+Scores lookupPattern(std::u32string_view word, const Patterns& trie) {
+    const Patterns& value = detail::resolved(trie);
+    if (const auto& rep = PatternsAccess::rep(value);
+        rep && rep->kind() == PatternsRep::Kind::Node) {
+        const auto& node = static_cast<const NodeRep&>(*rep);
+        if (!node.packed.peek() && node.lookupWork.load(std::memory_order_relaxed) < node.nodes) {
+            std::size_t steps = 0;
+            Scores scores = lookupOnNodes(word, Cursor(value), steps);
+            node.lookupWork.fetch_add(steps, std::memory_order_relaxed);
+            return scores;
+        }
+    }
+    if (const detail::ParsedRep* parsed = detail::unpaidParse(value)) {
+        // Packing lets the nodes go; a lookup that finds them gone packs.
+        if (const auto nodes = parsed->nodes()) {
+            std::size_t steps = 0;
+            Scores scores = lookupOnNodes(word, BuiltNode{nodes.get(), 0}, steps);
+            parsed->paid(steps);
+            return scores;
+        }
+    }
+    return lookupOnPacked(word, detail::packedTrie(value));
 }
 
 } // namespace Text::Sillabor
