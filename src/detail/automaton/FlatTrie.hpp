@@ -1,8 +1,13 @@
-// The compact, immutable form of a pattern trie that every lookup runs on.
+// The compact, immutable form of a pattern trie that every lookup runs on:
+// a double array with failure links and merged scores, stepped through by
+// rows where it is small enough. This file's external interface is FlatTrie
+// and the byte-wise helpers its scoring uses (raiseBytes, MarkWindow);
+// TrieBuilder (TrieBuilder.hpp) makes one.
 #pragma once
 
 #include "Text/Sillabor/Scores.hpp"
 #include "detail/automaton/CodeTable.hpp"
+#include "detail/automaton/TrieTables.hpp"
 #include "detail/support/Lazy.hpp"
 
 #include <algorithm>
@@ -21,230 +26,6 @@
 #endif
 
 namespace Text::Sillabor::detail {
-
-/// A state of a flat trie: the index of its slot.
-using State = std::uint32_t;
-inline constexpr State noState = 0xFFFFFFFF;
-
-/// Interned lists of T: each distinct list is stored once and named by a
-/// small id; id 0 is the empty list.
-template <class T>
-class ListPool {
-public:
-    ListPool() : offsets_{0, 0} {}
-    std::uint32_t intern(std::span<const T> list);
-    /// Room to intern `lists` distinct lists without growing the index.
-    void reserve(std::size_t lists);
-    bool valid(std::uint32_t id) const noexcept { return id + 1 < offsets_.size(); }
-    std::span<const T> operator[](std::uint32_t id) const noexcept {
-        return {items_.data() + offsets_[id], items_.data() + offsets_[id + 1]};
-    }
-    std::size_t bytes() const noexcept {
-        return items_.capacity() * sizeof(T) + offsets_.capacity() * sizeof(std::uint32_t);
-    }
-    void shrink() {
-        items_.shrink_to_fit();
-        offsets_.shrink_to_fit();
-        index_.clear();
-        index_.shrink_to_fit();
-    }
-
-private:
-    void rehash(std::size_t size);
-    std::vector<T> items_;
-    std::vector<std::uint32_t> offsets_; // list id -> start in items_; one more for the end
-    std::vector<std::uint32_t> index_;   // open addressing over ids, for interning
-};
-
-/// One scored gap of a match, relative to the end of the match: a match that
-/// ends with the character at index j puts `value` on gap j + 1 + rel.
-struct Hit {
-    std::int32_t rel;
-    Score value;
-    friend bool operator==(const Hit&, const Hit&) = default;
-};
-
-class FlatTrie;
-
-/// Characters that no pattern holds have class 0.
-struct NoClass {
-    constexpr std::uint32_t operator()(char32_t) const noexcept { return 0; }
-};
-
-/// Everything a FlatTrie reads, as TrieBuilder makes it: a plain value that
-/// the trie takes over whole.
-///
-/// Characters are first mapped to dense classes (1..A, in ascending order of
-/// code; 0 for characters that no pattern has), then the child of state s by
-/// class c is the slot base(s) + c, if that slot's check names s. On top of
-/// the trie sit the failure links of a pattern-matching automaton and, per
-/// state, the merged scores of every pattern that ends there. Where the trie
-/// is small enough, the automaton is also kept as a table of rows that gives
-/// every step directly, failures included.
-struct TrieTables {
-    // Each slot is kept in two halves, so that a step reads one pair of the
-    // state it leaves and one of the state it enters.
-    struct Out {
-        std::uint32_t base; // children at base + class
-        State fail;         // the state of the longest proper suffix in the trie
-    };
-    struct In {
-        State check;        // the parent; noState for free slots and the root
-        std::uint32_t hits; // id of the merged hits of this state and its suffixes
-    };
-    // The hits of a record of hitLists, as the byte values of 16 gaps from
-    // j + 1 + start on. Where every list fits the 16 gaps that end at its
-    // match, every start is `windowStart`.
-    struct alignas(16) HitPack {
-        std::uint8_t values[16];
-    };
-    /// Hit ids of tries with rows fit in this many bits (see
-    /// FlatTrie::RowTable).
-    static constexpr unsigned hitBits = 12;
-    static constexpr std::int32_t windowStart = -15;
-
-    CodeTable<std::uint32_t, NoClass> classes;
-    std::vector<char32_t> codes; // class -> code; codes[0] unused
-    std::vector<Out> out;
-    std::vector<In> in;
-    std::vector<std::uint32_t> slotLists; // per slot: id of its score list
-    ListPool<Score> lists;
-    ListPool<Hit> hitLists;     // per hit id, unless `packed`
-    std::vector<HitPack> packs; // per hit id, when `packed`
-    std::vector<std::int32_t> packStart;
-    std::size_t parents = 0;  // states with children; a leaf's base is 0, a parent's never
-    bool rowsPlanned = false; // whether FlatTrie may make rows (see FlatTrie::rowsPlanned)
-    // The largest (score list length - depth) over the scored states.
-    std::int64_t reach = std::numeric_limits<std::int64_t>::min();
-    bool packed = false;        // every hit list fits a HitPack, and the root has no scores
-    bool windowed = false;      // packed, with every start at windowStart
-    std::uint32_t dotClass = 0; // the class of "."
-    State afterDot = 0;         // the state after a leading "."
-    std::size_t stateCount = 1; // slots in use
-};
-
-/// Whether a FlatTrie may keep its automaton as rows: wherever they fit (the
-/// rule), or never (to test the other form against them).
-enum class Rows { whereTheyFit, never };
-
-/// Which patterns score at a position of a word: every pattern that ends
-/// there (the Liang method: a state's scores merge those of its failure
-/// states), or only the one whose letters are the longest suffix that is a
-/// state of the trie, as the readers of `.dic` files have always scored
-/// (those files carry, in each pattern, the digits of the shorter patterns
-/// it holds). A trie of the second kind keeps its hit lists as they are.
-enum class Matches { everySuffix, longestOnly };
-
-/// A mutable trie to build a FlatTrie from. Node 0 is the root.
-class TrieBuilder {
-public:
-    TrieBuilder();
-
-    /// The child of `parent` by `label`, added (and `added` set) if it is not
-    /// there. Children added in ascending order of label are appended
-    /// without a search.
-    std::uint32_t child(std::uint32_t parent, char32_t label, bool& added);
-    /// Adds a child that `parent` does not have yet.
-    std::uint32_t addChild(std::uint32_t parent, char32_t label) {
-        const auto child = static_cast<std::uint32_t>(nodes_.size());
-        if (child == noState) tooLarge();
-        nodes_.push_back(Node{label});
-        if (label < 0x10000) {
-            if (label / 64 >= labels_.size()) labels_.resize(label / 64 + 1, 0);
-            labels_[label / 64] |= std::uint64_t{1} << (label % 64);
-        } else {
-            astralLabels_.push_back(label);
-        }
-        Node& p = nodes_[parent];
-        if (p.lastChild == 0) {
-            p.firstChild = child;
-        } else {
-            if (nodes_[p.lastChild].label > label) p.unordered = 1;
-            nodes_[p.lastChild].nextSibling = child;
-        }
-        p.lastChild = child;
-        p.children = p.children + 1;
-        if (p.children > narrow) indexWide(parent, p);
-        return child;
-    }
-
-    void setScores(std::uint32_t node, std::span<const Score> scores);
-    /// Interns a score list once, for `setList` on many nodes.
-    std::uint32_t intern(std::span<const Score> scores) { return lists_.intern(scores); }
-    void setList(std::uint32_t node, std::uint32_t list) noexcept { nodes_[node].list = list; }
-    bool hasScores(std::uint32_t node) const noexcept { return nodes_[node].list != 0; }
-    std::size_t size() const noexcept { return nodes_.size(); }
-    /// Room for `nodes` nodes and `lists` distinct score lists.
-    void reserve(std::size_t nodes, std::size_t lists) {
-        nodes_.reserve(nodes);
-        lists_.reserve(lists);
-    }
-
-    /// The child of `parent` by `label`, or 0 (the root is never a child).
-    /// Only reads: any number of threads may search a builder that no one
-    /// changes.
-    std::uint32_t find(std::uint32_t parent, char32_t label) const;
-    /// The score list of a node (empty if it has none).
-    std::span<const Score> scores(std::uint32_t node) const noexcept {
-        return lists_[nodes_[node].list];
-    }
-
-    /// The packed trie. Building consumes the builder, whose memory goes back
-    /// as soon as the phases no longer need it, before the largest tables
-    /// are made.
-    std::shared_ptr<const FlatTrie> build(Rows rows = Rows::whereTheyFit,
-                                          Matches matches = Matches::everySuffix) &&;
-    /// The same, leaving the builder as it is (and readable meanwhile).
-    std::shared_ptr<const FlatTrie> build(Rows rows = Rows::whereTheyFit) const&;
-
-private:
-    // Nodes with more children than this find them through `wide_`, so that
-    // a search never scans a long list.
-    static constexpr std::uint32_t narrow = 16;
-
-    struct Node {
-        char32_t label = 0;
-        std::uint32_t firstChild = 0; // 0: none (the root is never a child)
-        std::uint32_t lastChild = 0;
-        std::uint32_t nextSibling = 0;
-        std::uint32_t list = 0; // id in lists_
-        std::uint32_t children : 31 = 0;
-        std::uint32_t unordered : 1 = 0; // children not added in ascending order
-    };
-    // Where placement put the nodes.
-    struct Placement {
-        std::vector<std::uint32_t> order; // nodes, breadth first (until the scores are placed)
-        std::vector<State> slots;         // the slot of each node of `order`
-        std::vector<std::size_t> levels;  // where each depth begins in `order`, and its end
-    };
-    [[noreturn]] static void tooLarge();
-    // Enters the children of a node that has just grown past `narrow` in
-    // `wide_`, or its newest child if the others are there.
-    void indexWide(std::uint32_t parent, const Node& p);
-    // The phases of `build`, in order: the classes, placement and score lists
-    // (`layOut`), then the failure links and score packs (`linkAndPack`).
-    Placement layOut(TrieTables& t) const;
-    void gatherClasses(TrieTables& t) const;
-    Placement place(TrieTables& t) const;
-    void placeScores(TrieTables& t, const Placement& at) const;
-    static bool rowsFit(const TrieTables& t);
-    // windowed and listed merge the hits of every suffix; own keeps a
-    // state's own (listed).
-    enum class Hits { windowed, listed, own };
-    bool linkFailures(TrieTables& t, const Placement& at, Hits form) const;
-    // Once the score lists have gone to `t`.
-    std::shared_ptr<const FlatTrie> linkAndPack(TrieTables t, Placement at, Rows rows,
-                                                Matches matches) const;
-    static void packHits(TrieTables& t);
-
-    std::vector<Node> nodes_;
-    ListPool<Score> lists_;
-    std::unordered_map<std::uint64_t, std::uint32_t> wide_; // (parent, label) -> child
-    // The labels in use: a bit per code point of the Basic Multilingual
-    // Plane, up to the highest one seen, and the others as they come.
-    std::vector<std::uint64_t> labels_;
-    std::vector<char32_t> astralLabels_;
-};
 
 /// to[k] = max(to[k], from[k]) for k < 16; `from` is 16-byte aligned.
 inline void raiseBytes(std::uint8_t* to, const std::uint8_t* from) noexcept {
@@ -483,15 +264,12 @@ private:
     const Index& index() const;
     OnceCell<Index> index_;
 
-    // The automaton as rows, for a packed trie small enough: the step from
-    // slot s by class c goes to rows[row(s) + c], where states[s] holds
-    // row(s) and the hit id of s. A state without children shares the row of
-    // its failure state; class 0 leads to the root from everywhere.
     // The automaton as rows: the row of a state with children gives the
-    // state after each class (a leaf shares its failure state's row). A
-    // state here is a number with the offset of its row above `rowShift`
-    // and, below it, twice its hit id: scaled by 8 (an address mode, where
-    // 16 is not), that is the byte offset of its pack.
+    // state after each class (a leaf shares its failure state's row; class 0
+    // leads to the root from everywhere). A state here is a number with the
+    // offset of its row above `rowShift` and, below it, twice its hit id:
+    // scaled by 8 (an address mode, where 16 is not), that is the byte offset
+    // of its pack.
     struct RowTable {
         static constexpr unsigned rowShift = TrieTables::hitBits + 1;
         static constexpr std::uint32_t packMask = (1u << rowShift) - 1;

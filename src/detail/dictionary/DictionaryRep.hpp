@@ -8,7 +8,7 @@
 // markNoHyphen, ruleSpan and countChars.
 #pragma once
 
-#include "detail/automaton/FlatTrie.hpp"
+#include "detail/automaton/TrieBuilder.hpp"
 
 #include <array>
 #include <cstddef>

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "Text/Sillabor/Pattern.hpp"
-#include "detail/automaton/FlatTrie.hpp"
+#include "detail/automaton/TrieBuilder.hpp"
 #include "detail/support/Lazy.hpp"
 
 #include <atomic>
