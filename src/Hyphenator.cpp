@@ -120,8 +120,13 @@ namespace detail {
 
 namespace {
 
-// The normaliser of a hyphenator: the loader's map looked up directly, or
-// any other function called through std::function.
+// The normaliser of a hyphenator: a CharacterMap's table looked up directly
+// (or nothing to look up, for its identity), or any other function called
+// through std::function.
+struct ByIdentity {
+    char32_t operator()(char32_t c) const noexcept { return c; }
+};
+
 struct ByMap {
     const CharMap* map;
     char32_t operator()(char32_t c) const noexcept { return (*map)(c); }
@@ -309,8 +314,11 @@ std::span<const std::size_t> findBreaks(const Hyphenator& h, std::u32string_view
     if (word.empty() || shorterThanMinima(word.size(), h.hyphenatorLeftMin, h.hyphenatorRightMin))
         return {};
     const auto& chars = h.hyphenatorChars;
-    if (const auto* loaded = chars.target<CharNormaliser>())
-        return breaksOf(h, word, ByMap{&loaded->map()}, ws);
+    if (const auto* table = chars.target<CharacterMap>()) {
+        if (const CharMap* map = CharacterMapAccess::map(*table))
+            return breaksOf(h, word, ByMap{map}, ws);
+        return breaksOf(h, word, ByIdentity{}, ws);
+    }
     if (!chars) throw std::bad_function_call();
     return breaksOf(h, word, ByFunction{&chars}, ws);
 }

@@ -69,8 +69,8 @@ Hyphenator loadHyphenator(Language language, FileLookup lookup) {
     // Each table is decoded from its file when it is first needed; building
     // the record itself touches no data.
     return Hyphenator{
-        CharNormaliser([lookup, language] {
-            return CharMap::fromText(readDataFile(lookup, language, ".chr.txt.gz"));
+        CharacterMap::deferred([lookup, language] {
+            return CharacterMap::fromText(readDataFile(lookup, language, ".chr.txt.gz"));
         }),
         Patterns::deferred([lookup, language] { return readPatterns(lookup, language); }),
         Exceptions::deferred([lookup, language] {

@@ -4,6 +4,7 @@
 #include "detail/data/EmbeddedFiles.hpp"
 #include "detail/data/LanguageFacts.hpp"
 #include "detail/data/Loader.hpp"
+#include "detail/engine/CharacterFile.hpp"
 #include "detail/support/Lazy.hpp"
 #include "detail/support/Text.hpp"
 #include "detail/text/WordStream.hpp"
@@ -38,19 +39,11 @@ WordCharacters WordCharacters::of(Language language) {
     // and decoded on the first call, and later calls share the classes.
     static std::array<detail::OnceCell<WordCharacters>, detail::languageCount> cache;
     return cache.at(static_cast<std::size_t>(fromEnum(language))).get([language] {
-        const std::u32string text =
-            detail::readDataFile(detail::findEmbeddedFile, language, ".chr.txt.gz");
-        // Each line is a small letter followed by its upper-case form.
-        std::u32string letters, smalls, capitals;
-        detail::forEachLine(std::u32string_view(text), [&](std::u32string_view line) {
-            letters += line;
-            if (line.size() >= 2 && line[1] != line[0]) {
-                smalls += line[0];
-                capitals += line.substr(1);
-            }
-        });
+        const detail::CharacterFile file = detail::CharacterFile::parse(
+            detail::readDataFile(detail::findEmbeddedFile, language, ".chr.txt.gz"));
         WordCharacters w;
-        w.classes_ = std::make_shared<const detail::CodeClasses>(letters, smalls, capitals);
+        w.classes_ =
+            std::make_shared<const detail::CodeClasses>(file.letters, file.smalls, file.capitals);
         return w;
     });
 }

@@ -141,3 +141,43 @@ TEST(Hyphenate, AgreesWithTheReferenceOnRandomInput) {
 }
 
 } // namespace
+
+namespace {
+
+// A CharacterMap lowers as its text says, the same read as a table or called
+// through a wrapper, and builds a deferred table once, on first use.
+TEST(CharacterMap, LowersAsItsTextSaysWhateverCallsIt) {
+    const CharacterMap map = CharacterMap::fromText(U"aA\nbB\n\u00dfSS\nyY\nyZ\n");
+    EXPECT_EQ(map(U'A'), U'a');
+    EXPECT_EQ(map(U'Z'), U'y'); // a later line wins
+    EXPECT_EQ(map(U'S'), U'S'); // a form of several characters maps nothing
+    EXPECT_EQ(map(U'\u00e9'), U'\u00e9');
+    EXPECT_EQ(CharacterMap{}(U'A'), U'A');
+
+    const Patterns p = parsePatterns(U"a1b\n");
+    const Hyphenator table{map, p, {}, 1, 1};
+    const Hyphenator wrapped{[map](char32_t c) { return map(c); }, p, {}, 1, 1};
+    for (std::u32string_view word : {U"ABAB", U"abab", U"AbZaB", U"\u00dfAB"})
+        EXPECT_EQ(hyphenate(table, word), hyphenate(wrapped, word)) << utf8(word);
+    EXPECT_EQ(joined(hyphenate(table, U"ABAB")), "A-BA-B");
+}
+
+TEST(CharacterMap, ADeferredMapIsBuiltOnceAndFailsTheSameWayEveryTime) {
+    int builds = 0;
+    const CharacterMap map = CharacterMap::deferred([&builds] {
+        ++builds;
+        return CharacterMap::fromText(U"aA\n");
+    });
+    EXPECT_EQ(builds, 0);
+    EXPECT_EQ(map(U'A'), U'a');
+    const CharacterMap copy = map;
+    EXPECT_EQ(copy(U'A'), U'a');
+    EXPECT_EQ(builds, 1);
+
+    const CharacterMap broken =
+        CharacterMap::deferred([]() -> CharacterMap { throw std::runtime_error("no file"); });
+    EXPECT_THROW(broken(U'A'), std::runtime_error);
+    EXPECT_THROW(broken(U'A'), std::runtime_error);
+}
+
+} // namespace

@@ -5,6 +5,7 @@
 #include "detail/data/EmbeddedFiles.hpp"
 #include "detail/data/LanguageFacts.hpp"
 #include "detail/data/Loader.hpp"
+#include "detail/engine/CharMap.hpp"
 #include "detail/engine/PatternsRep.hpp"
 #include "detail/support/Text.hpp"
 
@@ -167,10 +168,11 @@ TEST(LoadHyphenator, ReadsTheExceptions) {
 TEST(LoadHyphenator, DecodesEachTableOnlyWhenItIsNeeded) {
     SILLABOR_NEEDS_PINNED_DATA();
     const Hyphenator h = loadHyphenator(L::English_US);
-    const auto* chars = h.hyphenatorChars.target<detail::CharNormaliser>();
+    const auto* chars = h.hyphenatorChars.target<CharacterMap>();
     ASSERT_NE(chars, nullptr);
     auto built = [&] {
-        return std::tuple{chars->built(), detail::isBuilt(h.hyphenatorExceptions),
+        return std::tuple{detail::CharacterMapAccess::built(*chars),
+                          detail::isBuilt(h.hyphenatorExceptions),
                           detail::isBuilt(h.hyphenatorPatterns)};
     };
     EXPECT_EQ(built(), std::tuple(false, false, false));

@@ -12,6 +12,7 @@
 #pragma once
 
 #include "Text/Sillabor/Breaks.hpp"
+#include "Text/Sillabor/CharacterMap.hpp"
 #include "Text/Sillabor/Dictionary.hpp"
 #include "Text/Sillabor/Exception.hpp"
 #include "Text/Sillabor/Html.hpp"

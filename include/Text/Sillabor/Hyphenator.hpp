@@ -12,6 +12,7 @@
 
 #include "Text/Sillabor/Export.hpp"
 
+#include "Text/Sillabor/CharacterMap.hpp"
 #include "Text/Sillabor/Exception.hpp"
 #include "Text/Sillabor/Pattern.hpp"
 
@@ -27,8 +28,11 @@ namespace Text::Sillabor {
 /// with its five fields in this order, or copy one and change a field.
 struct Hyphenator {
     /// Maps each character of a word to the form the patterns and exceptions
-    /// use (for example a capital to its small letter), before lookup.
-    std::function<char32_t(char32_t)> hyphenatorChars = [](char32_t c) { return c; };
+    /// use (for example a capital to its small letter), before lookup. A
+    /// CharacterMap here (the identity by default, a language's map in the
+    /// ready-made hyphenators) is read as a table; any other function is
+    /// called once a character.
+    std::function<char32_t(char32_t)> hyphenatorChars = CharacterMap{};
     /// The pattern trie.
     Patterns hyphenatorPatterns;
     /// Whole words with fixed break points; a hit replaces the pattern scores.

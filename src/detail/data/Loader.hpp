@@ -1,11 +1,10 @@
 // The language loader's internal face: loading from other data files, and
-// reading one. The engine knows nothing of it; the loader builds the
-// engine's character map (CharMap.hpp).
+// reading one. The engine knows nothing of it; the loader gives each
+// hyphenator a CharacterMap made from the character file on first use.
 #pragma once
 
 #include "Text/Sillabor/Hyphenator.hpp"
 #include "Text/Sillabor/Language.hpp"
-#include "detail/engine/CharMap.hpp"
 #include "detail/engine/PatternsRep.hpp"
 #include "detail/exceptions/ExceptionsRep.hpp"
 

@@ -1,7 +1,8 @@
 // A language's character map: how the engine lowers a word's characters
-// before it looks them up. An engine concept that depends on nothing above
-// it: the loader builds one from a character file, and the hyphenator reads
-// it as a table instead of calling a normaliser character by character.
+// before it looks them up, as a table the hyphenator reads directly. The
+// public CharacterMap carries one; this file's external interface is
+// CharMap, and CharacterMapAccess, through which the engine reaches the
+// table of a CharacterMap.
 #pragma once
 
 #include "detail/automaton/CodeTable.hpp"
@@ -12,6 +13,10 @@
 #include <functional>
 #include <memory>
 #include <string_view>
+
+namespace Text::Sillabor {
+class CharacterMap;
+}
 
 namespace Text::Sillabor::detail {
 
@@ -59,19 +64,12 @@ private:
     std::unique_ptr<LatinSlot> latin_;
 };
 
-/// The normaliser the loader puts in `hyphenatorChars`: builds its CharMap at
-/// its first call, once, and is cheap to copy (copies share the map).
-class CharNormaliser {
-public:
-    explicit CharNormaliser(std::function<CharMap()> builder);
-    char32_t operator()(char32_t c) const { return map()(c); }
-    /// The map, built if this is the first use.
-    const CharMap& map() const { return map_->get(); }
-    /// Whether the map has been built.
-    bool built() const noexcept;
-
-private:
-    std::shared_ptr<const Deferred<CharMap>> map_;
+/// The engine's way into a CharacterMap.
+struct CharacterMapAccess {
+    /// Its table, built if this is the first use; null for the identity.
+    static const CharMap* map(const Text::Sillabor::CharacterMap& m);
+    /// Whether its table has been built (the identity has nothing to build).
+    static bool built(const Text::Sillabor::CharacterMap& m) noexcept;
 };
 
 } // namespace Text::Sillabor::detail
