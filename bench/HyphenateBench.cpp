@@ -1,7 +1,7 @@
 // Throughput of hyphenation on the shared word lists, against the simple
 // reference scorer measured in the same run.
+#include "AllocationCounter.hpp"
 #include "Corpus.hpp"
-#include "Counting.hpp"
 #include "ReferenceLanguage.hpp"
 
 #include "Text/Sillabor.hpp"
@@ -47,7 +47,7 @@ template <class Each>
 void overCorpus(benchmark::State& state, std::size_t count, Each each) {
     for (std::size_t i = 0; i < count; ++i)
         each(i); // warm up: tables decoded, buffers grown
-    const auto before = allocations;
+    const auto before = sillabor_test::allocations.calls;
     for (auto _ : state)
         for (std::size_t i = 0; i < count; ++i)
             each(i);
@@ -57,7 +57,8 @@ void overCorpus(benchmark::State& state, std::size_t count, Each each) {
     state.counters["ns/word"] = benchmark::Counter(static_cast<double>(count),
                                                    benchmark::Counter::kIsIterationInvariantRate |
                                                        benchmark::Counter::kInvert);
-    state.counters["allocs/word"] = static_cast<double>(allocations - before) / words;
+    state.counters["allocs/word"] =
+        static_cast<double>(sillabor_test::allocations.calls - before) / words;
 }
 
 // The reference scorer over a corpus.

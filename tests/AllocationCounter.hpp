@@ -1,15 +1,23 @@
-// Counts heap allocations, for the allocations-per-word figures. Include in
-// exactly one source file of a program: it replaces the global operator new.
+// Counts the heap allocations of each thread, their number and their bytes,
+// for the tests and benchmarks that bound them. Include in exactly one source
+// file of a program: it replaces the global operator new and delete.
 #pragma once
 
+#include <cstddef>
 #include <cstdlib>
 #include <new>
 
-namespace sillabor_bench {
-// Per thread, so that counting does not make threads contend for one cache
-// line; the figures are read on the thread that allocated.
-inline thread_local unsigned long long allocations = 0;
-} // namespace sillabor_bench
+namespace sillabor_test {
+
+struct AllocationCount {
+    unsigned long long calls = 0;
+    std::size_t bytes = 0;
+};
+/// Per thread, so that counting does not make threads contend for one cache
+/// line; read it on the thread that allocated.
+inline thread_local AllocationCount allocations;
+
+} // namespace sillabor_test
 
 // The replacements pair malloc with free, which GCC cannot see through.
 #if defined(__GNUC__) && !defined(__clang__)
@@ -17,7 +25,8 @@ inline thread_local unsigned long long allocations = 0;
 #endif
 
 void* operator new(std::size_t size) {
-    ++sillabor_bench::allocations;
+    ++sillabor_test::allocations.calls;
+    sillabor_test::allocations.bytes += size;
     if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
     throw std::bad_alloc();
 }
