@@ -1,3 +1,7 @@
+// The heart of the library: a word's break positions from its normalised
+// characters, the exceptions or the packed automaton, and the minima, with
+// scratch space the caller owns. This file's external interface is
+// hyphenate (code points), BreakFinder and detail::findBreaks.
 #include "Text/Sillabor/Hyphenator.hpp"
 
 #include "Text/Sillabor/Breaks.hpp"
@@ -5,13 +9,11 @@
 #include "detail/engine/CharMap.hpp"
 #include "detail/engine/PatternsRep.hpp"
 #include "detail/exceptions/ExceptionsRep.hpp"
+#include "detail/support/Simd.hpp"
 #include "detail/support/Text.hpp"
 
 #include <algorithm>
 #include <bit>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 #include <limits>
 #include <optional>
 #include <stdexcept>
@@ -47,7 +49,7 @@ bool odd(Score s) noexcept {
 // Zeroes `size` bytes, at least 33, 16 at a time (the buffers have room for
 // that).
 void clearBytes(std::uint8_t* bytes, std::size_t size) noexcept {
-#if defined(__SSE2__)
+#if SILLABOR_SSE2
     const __m128i zero = _mm_setzero_si128();
     _mm_storeu_si128(reinterpret_cast<__m128i*>(bytes), zero);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(bytes + 16), zero);
@@ -73,7 +75,7 @@ std::size_t bitPositions(std::uint64_t mask, std::size_t base, std::size_t* out)
 std::size_t oddPositions(const std::uint8_t* bytes, std::size_t from, std::size_t to,
                          std::size_t* out) noexcept {
     std::size_t count = 0;
-#if defined(__SSE2__)
+#if SILLABOR_SSE2
     // The low bit of each of the 16 bytes from `base`, as a mask.
     auto oddBits = [bytes](std::size_t base) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + base));
@@ -296,7 +298,7 @@ std::span<const std::size_t> breaksOf(const Hyphenator& h, std::u32string_view w
     std::uint8_t* const marks = ws.marks.get(n + 50) + 16;
     clearBytes(marks - 16, n + 35);
     markWord(trie, normalise, word, marks);
-#if defined(__SSE2__)
+#if SILLABOR_SSE2
     if (to - from <= 16) { // one block of 16 gaps: most words
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(marks + 2 + from));
         const auto mask = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_slli_epi16(v, 7))) &

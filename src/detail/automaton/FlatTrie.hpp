@@ -9,6 +9,7 @@
 #include "detail/automaton/CodeTable.hpp"
 #include "detail/automaton/TrieTables.hpp"
 #include "detail/support/Lazy.hpp"
+#include "detail/support/Simd.hpp"
 
 #include <algorithm>
 #include <array>
@@ -21,15 +22,11 @@
 #include <unordered_map>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace Text::Sillabor::detail {
 
 /// to[k] = max(to[k], from[k]) for k < 16; `from` is 16-byte aligned.
 inline void raiseBytes(std::uint8_t* to, const std::uint8_t* from) noexcept {
-#if defined(__SSE2__)
+#if SILLABOR_SSE2
     const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(to));
     const __m128i b = _mm_load_si128(reinterpret_cast<const __m128i*>(from));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(to), _mm_max_epu8(a, b));
@@ -44,7 +41,7 @@ class MarkWindow {
 public:
     /// Raises each byte to the one of `pack` (16 bytes, 16-byte aligned).
     void raise(const std::uint8_t* pack) noexcept {
-#if defined(__SSE2__)
+#if SILLABOR_SSE2
         v_ = _mm_max_epu8(v_, _mm_load_si128(reinterpret_cast<const __m128i*>(pack)));
 #else
         for (std::size_t k = 0; k < 16; ++k)
@@ -53,7 +50,7 @@ public:
     }
     /// Drops the lowest byte; a zero comes in at the top.
     void moveOn() noexcept {
-#if defined(__SSE2__)
+#if SILLABOR_SSE2
         v_ = _mm_srli_si128(v_, 1);
 #else
         std::copy(v_.begin() + 1, v_.end(), v_.begin());
@@ -62,7 +59,7 @@ public:
     }
     /// Bit k set where byte k is odd.
     std::uint32_t oddBits() const noexcept {
-#if defined(__SSE2__)
+#if SILLABOR_SSE2
         return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_slli_epi16(v_, 7)));
 #else
         std::uint32_t bits = 0;
@@ -73,7 +70,7 @@ public:
     }
 
 private:
-#if defined(__SSE2__)
+#if SILLABOR_SSE2
     __m128i v_ = _mm_setzero_si128();
 #else
     std::array<std::uint8_t, 16> v_{};
