@@ -1,4 +1,5 @@
-// The C interface of include/sillabor.h, on the C++ library.
+// The C interface of include/sillabor.h, on the C++ library. This file's
+// external interface is just the sillabor_ functions that header declares.
 #include "sillabor.h"
 
 #include "Text/Sillabor/Dictionary.hpp"

@@ -1,3 +1,6 @@
+// The catalogue of language variants: codes, names, ordinals and the lazy
+// ranges over them. This file's external interface is the functions of
+// Language.hpp but for the loaders (Loader.cpp, ReadyMade.cpp).
 #include "Text/Sillabor/Language.hpp"
 
 #include "detail/data/LanguageFacts.hpp"

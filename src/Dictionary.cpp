@@ -1,3 +1,6 @@
+// Hyphenation dictionaries in the `.dic` format: reading one, and its breaks,
+// plain and with replacements, for any hyphenator. This file's external
+// interface is Dictionary.hpp's; the reading itself is DictionaryRep's.
 #include "Text/Sillabor/Dictionary.hpp"
 
 #include "detail/dictionary/DictionaryRep.hpp"

@@ -1,3 +1,7 @@
+// Exception dictionaries as values: parsing, insertion, the union, lookup
+// and their text form, over flat open-addressing levels that values share.
+// This file's external interface is Exception.hpp's functions and
+// Exceptions' members, and ExceptionsAccess for the engine.
 #include "Text/Sillabor/Exception.hpp"
 
 #include "detail/exceptions/ExceptionsRep.hpp"

@@ -1,7 +1,12 @@
+// HTML and XHTML, streamed: a tokenizer of HTML's states that copies markup
+// byte for byte and hands text to the word stream, following lang
+// attributes, skipped elements and the document's encoding. This file's
+// external interface is HtmlHyphenator and hyphenateHtml.
 #include "Text/Sillabor/Html.hpp"
 
 #include "Text/Sillabor/Utf8.hpp"
 #include "detail/data/LanguageFacts.hpp"
+#include "detail/text/StreamState.hpp"
 #include "detail/text/WordStream.hpp"
 
 #include <algorithm>
@@ -200,7 +205,7 @@ bool declaresUtf8(std::string_view text) {
 
 } // namespace
 
-struct HtmlState {
+struct HtmlState final : StreamState {
     enum class State : std::uint8_t {
         Data,
         TagOpen,    // after '<'
@@ -233,8 +238,8 @@ struct HtmlState {
     };
 
     HtmlState(Speller given, std::optional<Language> language, const TextOptions& options)
-        : given(std::move(given)), language(language), skipClass(options.skipClass),
-          stream(options), softHyphen(options.separator == "\u00ad") {
+        : StreamState(options), given(std::move(given)), language(language),
+          skipClass(options.skipClass), softHyphen(options.separator == "\u00ad") {
         stream.setSpeller(&this->given);
         // Until the document says it is UTF-8, a soft hyphen is written as a
         // reference, which means the same in any encoding a browser may
@@ -249,14 +254,12 @@ struct HtmlState {
     Speller given;
     std::optional<Language> language;
     std::string skipClass;
-    WordStream stream;
     std::array<std::unique_ptr<Speller>, languageCount> spellers; // by Language, made on first use
     std::vector<std::pair<std::string, const Speller*>> tags;     // lang values already looked up
 
     std::vector<Element> stack;
     std::size_t deeper = 0; // open elements past maxDepth
     State state = State::Data;
-    std::uint64_t consumed = 0;
     bool xml = false;            // the document began with an XML declaration
     bool softHyphen;             // the separator is U+00AD
     bool seenElement = false;    // a start tag has been read
@@ -287,8 +290,8 @@ struct HtmlState {
 
     std::string reference; // "&..." being read
 
-    void feed(std::string_view bytes, std::string& out);
-    void finish(std::string& out);
+    void feed(std::string_view bytes, std::string& out) override;
+    void finish(std::string& out) override;
 
     // A piece of input being read: the place in it, and where the markup
     // not yet written starts (written in one go when text starts or the
@@ -982,34 +985,14 @@ HtmlHyphenator::HtmlHyphenator(Language language, TextOptions options)
 
 HtmlHyphenator::HtmlHyphenator(Hyphenator hyphenator, WordCharacters letters,
                                std::optional<Language> language, TextOptions options)
-    : state_(std::make_unique<detail::HtmlState>(
+    : HyphenatingStream(std::make_unique<detail::HtmlState>(
           detail::Speller{std::move(hyphenator), std::move(letters)}, language, options)) {}
 
 HtmlHyphenator::HtmlHyphenator(Dictionary dictionary, Language language, TextOptions options)
-    : state_(std::make_unique<detail::HtmlState>(detail::Speller{languageHyphenator(language),
-                                                                 WordCharacters::of(language),
-                                                                 std::move(dictionary)},
-                                                 language, options)) {}
-
-HtmlHyphenator::HtmlHyphenator(HtmlHyphenator&&) noexcept = default;
-HtmlHyphenator& HtmlHyphenator::operator=(HtmlHyphenator&&) noexcept = default;
-HtmlHyphenator::~HtmlHyphenator() = default;
-
-void HtmlHyphenator::feed(std::string_view bytes, std::string& out) {
-    state_->feed(bytes, out);
-}
-
-void HtmlHyphenator::finish(std::string& out) {
-    state_->finish(out);
-}
-
-std::uint64_t HtmlHyphenator::consumed() const noexcept {
-    return state_->consumed;
-}
-
-Utf8Problems HtmlHyphenator::invalidUtf8() const noexcept {
-    return state_->stream.invalidUtf8();
-}
+    : HyphenatingStream(std::make_unique<detail::HtmlState>(
+          detail::Speller{languageHyphenator(language), WordCharacters::of(language),
+                          std::move(dictionary)},
+          language, options)) {}
 
 std::string hyphenateHtml(Language language, std::string_view html, const TextOptions& options) {
     HtmlHyphenator h(language, options);

@@ -1,3 +1,6 @@
+// The language loader: a hyphenator whose character map, patterns and
+// exceptions are read from the data files when first needed. This file's
+// external interface is loadHyphenator and detail::readDataFile.
 #include "Text/Sillabor/Language.hpp"
 
 #include "detail/data/EmbeddedFiles.hpp"

@@ -1,5 +1,7 @@
 // The trie as a value: construction, its fields, equality, the merge, and
-// insertion, each sharing what it does not change.
+// insertion, each sharing what it does not change. This file's external
+// interface is Patterns' members, scorePattern, insertPattern, zipMax,
+// unsnoc and the folds of Pattern.hpp.
 #include "Text/Sillabor/Pattern.hpp"
 
 #include "detail/engine/PatternSyntax.hpp"

@@ -1,6 +1,7 @@
 // Scoring a word against a trie in general: on the node form of a trie that
 // is still changing, or in one pass over the packed automaton. (Hyphenators
 // take a faster path of their own that reads only the gaps they need.)
+// This file's external interface is just lookupPattern.
 #include "Text/Sillabor/Pattern.hpp"
 
 #include "detail/engine/PatternsRep.hpp"

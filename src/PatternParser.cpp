@@ -1,5 +1,6 @@
 // Reading pattern text: a trie built line by line, sharing each line's
 // prefix with the line before, and packed once lookups have paid for it.
+// This file's external interface is parsePatterns and detail::PatternParser.
 #include "Text/Sillabor/Pattern.hpp"
 
 #include "detail/engine/PatternSyntax.hpp"

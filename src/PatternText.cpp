@@ -1,4 +1,6 @@
-// The text form of tries, as the value's show functions write it.
+// The text form of tries, as the value's show functions write it. This
+// file's external interface is show, showsPrec, showList and operator<< of
+// Patterns.
 #include "Text/Sillabor/Pattern.hpp"
 
 #include "detail/engine/PatternsRep.hpp"

@@ -1,3 +1,6 @@
+// The ready-made hyphenators: one per variant, built on first use and kept
+// for the life of the process. This file's external interface is
+// languageHyphenator.
 #include "Text/Sillabor/Language.hpp"
 
 #include "detail/data/LanguageFacts.hpp"

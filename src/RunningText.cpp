@@ -1,3 +1,7 @@
+// Running text, streamed: the word characters of a language and the
+// hyphenator that inserts separators into plain text through the word
+// stream. This file's external interface is WordCharacters, TextHyphenator
+// and hyphenateText.
 #include "Text/Sillabor/RunningText.hpp"
 
 #include "Text/Sillabor/Utf8.hpp"
@@ -7,6 +11,7 @@
 #include "detail/engine/CharacterFile.hpp"
 #include "detail/support/Lazy.hpp"
 #include "detail/support/Text.hpp"
+#include "detail/text/StreamState.hpp"
 #include "detail/text/WordStream.hpp"
 
 #include <array>
@@ -19,18 +24,25 @@ const CodeClasses& classesOf(const WordCharacters& letters) noexcept {
     return *letters.classes_;
 }
 
-struct TextState {
-    TextState(Hyphenator h, WordCharacters l, const TextOptions& options)
-        : speller{std::move(h), std::move(l)}, stream(options) {
+namespace {
+
+// Plain text: every byte goes to the word stream.
+struct TextState final : StreamState {
+    TextState(Speller s, const TextOptions& options) : StreamState(options), speller(std::move(s)) {
         stream.setSpeller(&speller);
     }
-    TextState(Speller s, const TextOptions& options) : speller(std::move(s)), stream(options) {
-        stream.setSpeller(&speller);
+    void feed(std::string_view bytes, std::string& out) override {
+        const std::uint64_t at = consumed;
+        consumed += bytes.size();
+        stream.text(bytes, at, out);
+    }
+    void finish(std::string& out) override {
+        stream.boundary(out, "sequence cut short by the end of the text");
     }
     Speller speller;
-    WordStream stream;
-    std::uint64_t consumed = 0;
 };
+
+} // namespace
 
 } // namespace detail
 
@@ -65,9 +77,31 @@ bool WordCharacters::isCapital(char32_t c) const noexcept {
     return (*classes_)(c) == detail::CharClass::Capital;
 }
 
+HyphenatingStream::HyphenatingStream(std::unique_ptr<detail::StreamState> state) noexcept
+    : state_(std::move(state)) {}
+HyphenatingStream::HyphenatingStream(HyphenatingStream&&) noexcept = default;
+HyphenatingStream& HyphenatingStream::operator=(HyphenatingStream&&) noexcept = default;
+HyphenatingStream::~HyphenatingStream() = default;
+
+void HyphenatingStream::feed(std::string_view bytes, std::string& out) {
+    state_->feed(bytes, out);
+}
+
+void HyphenatingStream::finish(std::string& out) {
+    state_->finish(out);
+}
+
+std::uint64_t HyphenatingStream::consumed() const noexcept {
+    return state_->consumed;
+}
+
+Utf8Problems HyphenatingStream::invalidUtf8() const noexcept {
+    return state_->stream.invalidUtf8();
+}
+
 TextHyphenator::TextHyphenator(Hyphenator hyphenator, WordCharacters letters, TextOptions options)
-    : state_(std::make_unique<detail::TextState>(std::move(hyphenator), std::move(letters),
-                                                 options)) {}
+    : HyphenatingStream(std::make_unique<detail::TextState>(
+          detail::Speller{std::move(hyphenator), std::move(letters)}, options)) {}
 
 TextHyphenator::TextHyphenator(Hyphenator hyphenator, WordCharacters letters, std::string separator,
                                std::size_t longestWord)
@@ -75,33 +109,10 @@ TextHyphenator::TextHyphenator(Hyphenator hyphenator, WordCharacters letters, st
                      TextOptions{.separator = std::move(separator), .longestWord = longestWord}) {}
 
 TextHyphenator::TextHyphenator(Dictionary dictionary, Language language, TextOptions options)
-    : state_(std::make_unique<detail::TextState>(detail::Speller{languageHyphenator(language),
-                                                                 WordCharacters::of(language),
-                                                                 std::move(dictionary)},
-                                                 options)) {}
-
-TextHyphenator::TextHyphenator(TextHyphenator&&) noexcept = default;
-TextHyphenator& TextHyphenator::operator=(TextHyphenator&&) noexcept = default;
-TextHyphenator::~TextHyphenator() = default;
-
-void TextHyphenator::feed(std::string_view bytes, std::string& out) {
-    detail::TextState& s = *state_;
-    const std::uint64_t at = s.consumed;
-    s.consumed += bytes.size();
-    s.stream.text(bytes, at, out);
-}
-
-void TextHyphenator::finish(std::string& out) {
-    state_->stream.boundary(out, "sequence cut short by the end of the text");
-}
-
-std::uint64_t TextHyphenator::consumed() const noexcept {
-    return state_->consumed;
-}
-
-Utf8Problems TextHyphenator::invalidUtf8() const noexcept {
-    return state_->stream.invalidUtf8();
-}
+    : HyphenatingStream(std::make_unique<detail::TextState>(
+          detail::Speller{languageHyphenator(language), WordCharacters::of(language),
+                          std::move(dictionary)},
+          options)) {}
 
 std::string hyphenateText(const Hyphenator& hyphenator, const WordCharacters& letters,
                           std::string_view text, const TextOptions& options) {

@@ -1,3 +1,6 @@
+// The UTF-8 face of the library: words cut at hard hyphens and hyphenated
+// part by part, and strict conversions. This file's external interface is
+// Utf8.hpp's functions.
 #include "Text/Sillabor/Utf8.hpp"
 
 #include "detail/engine/Breaks.hpp"

@@ -25,9 +25,7 @@
 
 namespace Text::Sillabor {
 
-namespace detail {
-struct HtmlState;
-} // namespace detail
+namespace detail {} // namespace detail
 
 /// Copies an HTML or XHTML stream, fed in pieces of any size, and inserts the
 /// separator at the breaks of the words of its text, as TextHyphenator does
@@ -46,7 +44,7 @@ struct HtmlState;
 /// comment or the nesting of elements (past a depth of 256, elements are
 /// counted but not told apart). Its text is read as UTF-8; markup and the
 /// content of the elements left alone are copied without being read.
-class SILLABOR_API HtmlHyphenator {
+class SILLABOR_API HtmlHyphenator : public HyphenatingStream {
 public:
     /// Text in `language` wherever no `lang` attribute says otherwise.
     explicit HtmlHyphenator(Language language, TextOptions options = {});
@@ -59,27 +57,6 @@ public:
     /// make words and lowers them for the lookup. Breaks that replace text
     /// are not marked.
     HtmlHyphenator(Dictionary dictionary, Language language, TextOptions options = {});
-    HtmlHyphenator(HtmlHyphenator&&) noexcept;
-    HtmlHyphenator& operator=(HtmlHyphenator&&) noexcept;
-    ~HtmlHyphenator();
-
-    /// Takes the next bytes and appends the output they complete to `out`.
-    /// Text that is not UTF-8 is copied as it is, and counted, unless
-    /// `TextOptions::strictUtf8`: then it throws InvalidUtf8, with the offset
-    /// counted from the start of the stream, and `out` holds the output for
-    /// every byte before the bad one.
-    void feed(std::string_view bytes, std::string& out);
-
-    /// Ends the stream: appends what is still waiting to `out`.
-    void finish(std::string& out);
-
-    /// The number of bytes fed so far.
-    std::uint64_t consumed() const noexcept;
-    /// The ill-formed sequences of its text copied so far.
-    Utf8Problems invalidUtf8() const noexcept;
-
-private:
-    std::unique_ptr<detail::HtmlState> state_;
 };
 
 /// The whole of `html` through an HtmlHyphenator for `language`.

@@ -27,7 +27,7 @@ class WordCharacters;
 
 namespace detail {
 class CodeClasses;
-struct TextState;
+struct StreamState;
 const CodeClasses& classesOf(const WordCharacters& letters) noexcept;
 } // namespace detail
 
@@ -82,32 +82,20 @@ struct Utf8Problems {
     std::uint64_t firstOffset = 0;
 };
 
-/// Copies a UTF-8 stream, fed in pieces of any size, and inserts the
-/// separator at every break of every word: a word is a maximal run of word
-/// characters, hyphenated with `hyphenator`. Copied as they are: a word that
-/// holds a soft hyphen (U+00AD) or zero-width space (U+200B), whose author
-/// has placed its breaks; a URL ("scheme://...", "www....") or e-mail address,
-/// to the next white space; and the words the options leave alone. Feeding
-/// the text in pieces gives the same output as feeding it whole, and the
-/// memory used does not grow with the text.
-class SILLABOR_API TextHyphenator {
+/// What TextHyphenator and HtmlHyphenator share: a stream that takes its
+/// input in pieces of any size and gives the same output as for the whole,
+/// in memory that does not grow with the input. Move-only; one thread at a
+/// time.
+class SILLABOR_API HyphenatingStream {
 public:
-    TextHyphenator(Hyphenator hyphenator, WordCharacters letters, TextOptions options = {});
-    TextHyphenator(Hyphenator hyphenator, WordCharacters letters, std::string separator,
-                   std::size_t longestWord = 1024);
-    /// Words broken where `dictionary` says, `language` telling which
-    /// characters make words and lowering them for the lookup. Breaks that
-    /// replace text (Hungarian "asz-szony") are not marked: a separator
-    /// cannot say them.
-    TextHyphenator(Dictionary dictionary, Language language, TextOptions options = {});
-    TextHyphenator(TextHyphenator&&) noexcept;
-    TextHyphenator& operator=(TextHyphenator&&) noexcept;
-    ~TextHyphenator();
+    HyphenatingStream(HyphenatingStream&&) noexcept;
+    HyphenatingStream& operator=(HyphenatingStream&&) noexcept;
+    ~HyphenatingStream();
 
     /// Takes the next bytes and appends the output they complete to `out`. A
     /// word, or a UTF-8 sequence, that the bytes end in the middle of waits
-    /// for the next call. Bytes that are not UTF-8 are copied as they are
-    /// (and counted), unless `TextOptions::strictUtf8`: then it throws
+    /// for the next call. Text that is not UTF-8 is copied as it is (and
+    /// counted), unless `TextOptions::strictUtf8`: then it throws
     /// InvalidUtf8, with the offset counted from the start of the stream,
     /// and `out` holds the output for every byte before the bad one.
     void feed(std::string_view bytes, std::string& out);
@@ -122,8 +110,29 @@ public:
     /// The ill-formed sequences copied so far.
     Utf8Problems invalidUtf8() const noexcept;
 
+protected:
+    explicit HyphenatingStream(std::unique_ptr<detail::StreamState> state) noexcept;
+
 private:
-    std::unique_ptr<detail::TextState> state_;
+    std::unique_ptr<detail::StreamState> state_;
+};
+
+/// Copies a UTF-8 stream, fed in pieces of any size, and inserts the
+/// separator at every break of every word: a word is a maximal run of word
+/// characters, hyphenated with `hyphenator`. Copied as they are: a word that
+/// holds a soft hyphen (U+00AD) or zero-width space (U+200B), whose author
+/// has placed its breaks; a URL ("scheme://...", "www....") or e-mail address,
+/// to the next white space; and the words the options leave alone.
+class SILLABOR_API TextHyphenator : public HyphenatingStream {
+public:
+    TextHyphenator(Hyphenator hyphenator, WordCharacters letters, TextOptions options = {});
+    TextHyphenator(Hyphenator hyphenator, WordCharacters letters, std::string separator,
+                   std::size_t longestWord = 1024);
+    /// Words broken where `dictionary` says, `language` telling which
+    /// characters make words and lowering them for the lookup. Breaks that
+    /// replace text (Hungarian "asz-szony") are not marked: a separator
+    /// cannot say them.
+    TextHyphenator(Dictionary dictionary, Language language, TextOptions options = {});
 };
 
 /// The whole of `text` through a TextHyphenator.

@@ -1,3 +1,5 @@
+// Finding an embedded data file by name in the table the build generates.
+// This file's external interface is embeddedFiles and findEmbeddedFile.
 #include "detail/data/EmbeddedFiles.hpp"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// Decompressing gzip data with zlib, member after member. This file's
+// external interface is gunzip.
 #include "detail/data/Gzip.hpp"
 
 #include <zlib.h>

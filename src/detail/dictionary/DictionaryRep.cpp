@@ -1,3 +1,7 @@
+// Reading `.dic` files as libhyphen reads them (character set, keywords,
+// levels, NOHYPHEN, non-standard rules) into automata made by TrieBuilder,
+// and hyphenating a word with them, compound parts and rules included. This
+// file's external interface is DictionaryRep's and DicLevel's members.
 #include "detail/dictionary/DictionaryRep.hpp"
 
 #include <algorithm>

@@ -1,5 +1,6 @@
 // Holding a trie: its three forms, the cursor that reads any of them, and
-// packing a trie into the automaton that lookups run on.
+// packing a trie into the automaton that lookups run on. This file's
+// external interface is PatternsRep.hpp's.
 #include "detail/engine/PatternsRep.hpp"
 
 #include <algorithm>

@@ -1,3 +1,6 @@
+// Small text helpers the modules share: UTF-8 decoding (strict and
+// lenient) and the pieces of the values' text forms. This file's external
+// interface is Text.hpp's functions.
 #include "detail/support/Text.hpp"
 
 #include "Text/Sillabor/Utf8.hpp"

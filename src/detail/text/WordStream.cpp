@@ -1,3 +1,8 @@
+// The word stream under running text and HTML: cuts text into words of a
+// language's characters, leaves alone what must not be hyphenated (URLs,
+// addresses, words with the author's breaks, capitals, short and long
+// words), and writes each word with its separators, in constant memory.
+// This file's external interface is WordStream's and CodeClasses' members.
 #include "detail/text/WordStream.hpp"
 
 #include "Text/Sillabor/Utf8.hpp"
