@@ -275,11 +275,8 @@ std::string joined(const std::vector<std::string>& pieces, std::string_view sepa
 std::vector<std::string> piecesOf(const Hyphenator& h, const Dictionary* d, std::string_view word) {
     if (!d) return hyphenate(h, word);
     const std::u32string wide = toUtf32(word);
-    std::u32string lowered = wide;
-    for (char32_t& c : lowered)
-        c = h.hyphenatorChars(c);
     std::vector<std::string> pieces;
-    for (const std::u32string& piece : applyBreaks(wide, d->breaks(lowered)))
+    for (const std::u32string& piece : applyBreaks(wide, d->breaks(wide, h.hyphenatorChars)))
         pieces.push_back(toUtf8(piece));
     return pieces;
 }

@@ -128,6 +128,23 @@ void Dictionary::breaks(std::u32string_view word, int leftMin, int rightMin,
     breaksWith(word, minima, out);
 }
 
+std::vector<Break> Dictionary::breaks(std::u32string_view word,
+                                      const std::function<char32_t(char32_t)>& normalise) const {
+    std::vector<Break> out;
+    breaks(word, normalise, out);
+    return out;
+}
+
+void Dictionary::breaks(std::u32string_view word,
+                        const std::function<char32_t(char32_t)>& normalise,
+                        std::vector<Break>& out) const {
+    thread_local std::u32string normalised; // kept from word to word
+    normalised.assign(word);
+    for (char32_t& c : normalised)
+        c = normalise(c);
+    breaksWith(normalised, rep_->minima, out);
+}
+
 void Dictionary::breaksWith(std::u32string_view word, const detail::DicMinima& minima,
                             std::vector<Break>& out) const {
     const DictionaryRep& d = *rep_;

@@ -272,3 +272,23 @@ TEST(DictionaryInterface, BreaksOfABuiltInHyphenator) {
 }
 
 } // namespace
+
+namespace {
+
+// A word written with capitals is looked up on its lowered form and cut as
+// written: the one way the tool, running text and HTML ask a dictionary.
+TEST(Dictionary, LooksUpAWordOnItsNormalisedForm) {
+    using Text::Sillabor::Break;
+    const auto d =
+        Text::Sillabor::parseDictionary("UTF-8\nLEFTHYPHENMIN 1\nRIGHTHYPHENMIN 1\na1b\n");
+    const auto lower = [](char32_t c) { return c >= U'A' && c <= U'Z' ? c - U'A' + U'a' : c; };
+    EXPECT_TRUE(d.breaks(U"ABAB").empty()); // the patterns are lower case
+    std::vector<std::size_t> at;
+    for (const Break& b : d.breaks(U"ABAB", lower))
+        at.push_back(b.at);
+    EXPECT_EQ(at, (std::vector<std::size_t>{1, 3}));
+    EXPECT_EQ(Text::Sillabor::applyBreaks(U"ABAB", d.breaks(U"ABAB", lower)),
+              (std::vector<std::u32string>{U"A", U"BA", U"B"}));
+}
+
+} // namespace

@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -79,6 +80,15 @@ public:
     /// As the one above, into `out` (cleared first): a loop that keeps one
     /// vector from word to word allocates nothing for plain breaks.
     void breaks(std::u32string_view word, int leftMin, int rightMin, std::vector<Break>& out) const;
+    /// Where `word`, as written, may break, looked up on its form under
+    /// `normalise` (a hyphenator's `hyphenatorChars`, say, which lowers
+    /// capitals: the files' patterns are lower case). Positions are the
+    /// word's, so `applyBreaks(word, ...)` cuts the word as written.
+    std::vector<Break> breaks(std::u32string_view word,
+                              const std::function<char32_t(char32_t)>& normalise) const;
+    /// As the one above, into `out` (cleared first).
+    void breaks(std::u32string_view word, const std::function<char32_t(char32_t)>& normalise,
+                std::vector<Break>& out) const;
 
 private:
     friend SILLABOR_API Dictionary parseDictionary(std::string_view bytes);

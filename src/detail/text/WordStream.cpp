@@ -412,11 +412,9 @@ void WordStream::emitWord(const Word& w, std::string& out) {
 
 std::span<const std::size_t> WordStream::breaksOf(std::u32string_view word) {
     if (!speller_->dictionary) return findBreaks(speller_->hyphenator, word, workspace_);
-    lowered_.assign(word);
-    for (char32_t& c : lowered_)
-        c = speller_->hyphenator.hyphenatorChars(c);
+    speller_->dictionary->breaks(word, speller_->hyphenator.hyphenatorChars, found_);
     plain_.clear();
-    for (const Break& b : speller_->dictionary->breaks(lowered_))
+    for (const Break& b : found_)
         if (b.plain()) plain_.push_back(b.at - 1);
     return plain_;
 }

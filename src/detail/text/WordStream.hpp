@@ -172,7 +172,7 @@ private:
     CharClass lastClass_ = CharClass::Delimiter;
     bool afterAt_ = false; // the last character is an '@' after a letter or digit
     Workspace workspace_;
-    std::u32string lowered_;         // a word as a dictionary reads it
+    std::vector<Break> found_;       // a dictionary's breaks of a word
     std::vector<std::size_t> plain_; // its plain breaks
     std::span<const std::size_t> breaksOf(std::u32string_view word);
 };
