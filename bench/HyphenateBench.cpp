@@ -2,6 +2,7 @@
 // reference scorer measured in the same run.
 #include "AllocationCounter.hpp"
 #include "Corpus.hpp"
+#include "InTurns.hpp"
 #include "ReferenceLanguage.hpp"
 
 #include "Text/Sillabor.hpp"
@@ -112,28 +113,45 @@ void BM_German_hyphenate(benchmark::State& state) {
 }
 BENCHMARK(BM_German_hyphenate)->Unit(benchmark::kMillisecond);
 
-// Threads sharing the ready-made english_US, each hyphenating the whole list:
-// with two threads, twice the words should take no longer.
-void BM_English_threads(benchmark::State& state) {
+// Threads sharing the ready-made english_US: the whole list on one thread,
+// then each half on a thread of its own, in turns, through `hyphenate` and
+// through `BreakFinder`. `scaling` is the median of one thread's time over two
+// threads' (2 where nothing shared is written); the two interfaces read the
+// same tables, so a lower figure for `hyphenate` points at something it
+// alone shares (a counter, a reference count, the allocator).
+template <class Work>
+void twoThreadsInTurns(benchmark::State& state, Work work) {
     const auto& words = english().words;
-    const Hyphenator& h = english_US;
-    const auto threads = static_cast<std::size_t>(state.range(0));
-    auto work = [&] {
-        for (const auto& w : words)
-            benchmark::DoNotOptimize(hyphenate(h, w));
-    };
-    work(); // the tables are decoded before the clock runs
-    for (auto _ : state) {
-        std::vector<std::thread> pool;
-        for (std::size_t t = 0; t < threads; ++t)
-            pool.emplace_back(work);
-        for (auto& t : pool)
-            t.join();
-    }
-    state.counters["words/s"] = benchmark::Counter(static_cast<double>(words.size() * threads),
-                                                   benchmark::Counter::kIsIterationInvariantRate);
+    const std::size_t half = words.size() / 2;
+    work(words.data(), words.data() + words.size()); // the tables are decoded first
+    inTurns(
+        state, words.size(), "one_thread", "two_threads", "scaling",
+        [&] { work(words.data(), words.data() + words.size()); },
+        [&] {
+            std::thread other(work, words.data(), words.data() + half);
+            work(words.data() + half, words.data() + words.size());
+            other.join();
+        });
 }
-BENCHMARK(BM_English_threads)->Unit(benchmark::kMillisecond)->UseRealTime()->Arg(1)->Arg(2);
+
+void BM_English_threads_hyphenate(benchmark::State& state) {
+    twoThreadsInTurns(state, [](const std::u32string* from, const std::u32string* to) {
+        const Hyphenator& h = english_US;
+        for (; from != to; ++from)
+            benchmark::DoNotOptimize(hyphenate(h, *from));
+    });
+}
+BENCHMARK(BM_English_threads_hyphenate)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+void BM_English_threads_BreakFinder(benchmark::State& state) {
+    twoThreadsInTurns(state, [](const std::u32string* from, const std::u32string* to) {
+        const Hyphenator& h = english_US;
+        BreakFinder find;
+        for (; from != to; ++from)
+            benchmark::DoNotOptimize(find(h, *from).size());
+    });
+}
+BENCHMARK(BM_English_threads_BreakFinder)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // Running text: the English words as a text of lines, through the streaming
 // hyphenator, in pieces as the tool reads them.

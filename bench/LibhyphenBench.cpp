@@ -8,6 +8,7 @@
 //
 //     libhyphen_bench [--benchmark_...]   (DICT_DIR and WORD_DIR from the build)
 #include "../tests/libhyphen/RealLibhyphen.hpp"
+#include "InTurns.hpp"
 #include "hyphen.h"
 
 #include <Text/Sillabor.hpp>
@@ -151,31 +152,11 @@ void paired(benchmark::State& state, Ours ours) {
     }
     static const std::vector<std::string> lowered = words("words-en.txt", "UTF-8");
     const auto& ws = englishWords();
-    using Clock = std::chrono::steady_clock;
-    auto perWord = [&ws](Clock::duration d) {
-        return std::chrono::duration<double, std::nano>(d).count() / static_cast<double>(ws.size());
-    };
     ours(ws); // the rows of the automaton are made on first use
-    std::vector<double> theirs, mine, ratios;
-    for (auto _ : state) {
-        const auto t0 = Clock::now();
-        hyphenateAll(*api, dict, lowered);
-        const auto t1 = Clock::now();
-        ours(ws);
-        const auto t2 = Clock::now();
-        theirs.push_back(perWord(t1 - t0));
-        mine.push_back(perWord(t2 - t1));
-        ratios.push_back(theirs.back() / mine.back());
-        state.SetIterationTime(std::chrono::duration<double>(t2 - t0).count());
-    }
+    sillabor_bench::inTurns(
+        state, ws.size(), "libhyphen", "ours", "times_faster",
+        [&] { hyphenateAll(*api, dict, lowered); }, [&] { ours(ws); });
     api->free(dict);
-    auto median = [](std::vector<double>& v) {
-        std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
-        return v[v.size() / 2];
-    };
-    state.counters["libhyphen_ns"] = median(theirs);
-    state.counters["ours_ns"] = median(mine);
-    state.counters["times_faster"] = median(ratios);
 }
 
 void BM_paired_hyphenate_en_US(benchmark::State& state) {
@@ -210,31 +191,11 @@ void pairedDictionary(benchmark::State& state, const char* dic, const char* list
         return;
     }
     const std::vector<std::string> ws = words(list, charset);
-    using Clock = std::chrono::steady_clock;
-    auto perWord = [&ws](Clock::duration d) {
-        return std::chrono::duration<double, std::nano>(d).count() / static_cast<double>(ws.size());
-    };
-    std::vector<double> t, m, ratios;
-    for (auto _ : state) {
-        const auto t0 = Clock::now();
-        hyphenateAll(*api, theirs, ws);
-        const auto t1 = Clock::now();
-        hyphenateAll(ours, mine, ws);
-        const auto t2 = Clock::now();
-        t.push_back(perWord(t1 - t0));
-        m.push_back(perWord(t2 - t1));
-        ratios.push_back(t.back() / m.back());
-        state.SetIterationTime(std::chrono::duration<double>(t2 - t0).count());
-    }
+    sillabor_bench::inTurns(
+        state, ws.size(), "libhyphen", "ours", "times_faster",
+        [&] { hyphenateAll(*api, theirs, ws); }, [&] { hyphenateAll(ours, mine, ws); });
     api->free(theirs);
     ours.free(mine);
-    auto median = [](std::vector<double>& v) {
-        std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
-        return v[v.size() / 2];
-    };
-    state.counters["libhyphen_ns"] = median(t);
-    state.counters["ours_ns"] = median(m);
-    state.counters["times_faster"] = median(ratios);
 }
 
 } // namespace

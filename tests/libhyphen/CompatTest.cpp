@@ -80,25 +80,38 @@ TEST(LibhyphenCompat, NoBreakBesideAnyNoHyphenItemTheLastOneToo) {
               "foobar");
 }
 
-TEST(LibhyphenCompat, ALigatureOfThreeLettersCountsTwoAndItsReplacementBreaksIt) {
-    const Dic d("UTF-8\nLEFTHYPHENMIN 2\nRIGHTHYPHENMIN 2\n\xEF\xAC\x83"
-                "1/f=\xEF\xAC\x81,1,1\n");
-    EXPECT_EQ(d.hyphenated("ma\xEF\xAC\x83"
-                           "a"),
-              "maf=\xEF\xAC\x81"
-              "a");
+// A file, a word, and the hyphenated word that hnj_hyphen_hyphenate2 gives.
+struct Case {
+    const char* behaviour;
+    std::string file;
+    std::string word;
+    std::string hyphenated;
+};
+
+void expectCases(std::initializer_list<Case> cases) {
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.behaviour);
+        EXPECT_EQ(Dic(c.file).hyphenated(c.word), c.hyphenated);
+    }
 }
 
-TEST(LibhyphenCompat, AReplacementAtACompoundBoundaryEndsItsPartWithItsText) {
-    // "kilowat|time" with "tt=t": the part "kilowatt" is cut again by the
-    // first level, and its parts hyphenated by the second.
-    const Dic d("ISO8859-1\nwat1time/tt=t,3,2\n.kilo1watt.\nNEXTLEVEL\n.ki1lo.\n.ti1me.\n");
-    EXPECT_EQ(d.hyphenated("kilowattime"), "ki=lo=watt=ti=me");
-}
-
-TEST(LibhyphenCompat, DigitsDoNotCountTowardsTheMinimaButAReplacementAfterThemKeepsItsBreak) {
-    const Dic d("UTF-8\nNEXTLEVEL\n7-/=-,1,1\n");
-    EXPECT_EQ(d.hyphenated("100-sekundowy"), "100=-sekundowy");
+TEST(LibhyphenCompat, ReplacementsLigaturesAndDigitsAsTheSuiteAsks) {
+    expectCases({
+        {"a ligature of three letters counts two, and its replacement breaks it",
+         "UTF-8\nLEFTHYPHENMIN 2\nRIGHTHYPHENMIN 2\n\xEF\xAC\x83"
+         "1/f=\xEF\xAC\x81,1,1\n",
+         "ma\xEF\xAC\x83"
+         "a",
+         "maf=\xEF\xAC\x81"
+         "a"},
+        // "kilowat|time" with "tt=t": the part "kilowatt" is cut again by the
+        // first level, and its parts hyphenated by the second.
+        {"a replacement at a compound boundary ends its part with its text",
+         "ISO8859-1\nwat1time/tt=t,3,2\n.kilo1watt.\nNEXTLEVEL\n.ki1lo.\n.ti1me.\n", "kilowattime",
+         "ki=lo=watt=ti=me"},
+        {"digits do not count towards the minima, but a replacement after them keeps its break",
+         "UTF-8\nNEXTLEVEL\n7-/=-,1,1\n", "100-sekundowy", "100=-sekundowy"},
+    });
 }
 
 // ---- Where the sound thing differs from libhyphen's --------------------------
@@ -115,23 +128,19 @@ TEST(LibhyphenCompat, TheOldFunctionGivesThePlainBreaksOfBothLevelsByByte) {
     EXPECT_EQ(hu.old("asszonyok"), "000010000");
 }
 
-TEST(LibhyphenCompat, TheHyphenatedWordNeverPassesTwiceTheWord) {
-    // libhyphen writes "st=sz", past the 4 bytes and NUL of a caller's buffer.
-    const Dic d("UTF-8\n7a./t=sz,1,1\n");
-    EXPECT_EQ(d.hyphenated("sa"), "st=s");
-}
-
-TEST(LibhyphenCompat, AReplacementWithoutNumbersReplacesThePatternsLetters) {
-    // libhyphen replaces as many characters as the pattern has bytes,
-    // digits included, and loses a letter: "staff=fl".
-    const Dic d("ISO8859-1\nf1f/ff=f\n");
-    EXPECT_EQ(d.hyphenated("staffel"), "staff=fel");
-}
-
-TEST(LibhyphenCompat, APatternEndsAtWhiteSpaceWithWhatItReplaces) {
-    // libhyphen takes the '/' of the comment as the pattern's replacement.
-    const Dic d("ISO8859-1\nLEFTHYPHENMIN 1\nRIGHTHYPHENMIN 1\nab1c % x/y=z\n");
-    EXPECT_EQ(d.hyphenated("abcd"), "ab=cd");
+TEST(LibhyphenCompat, ReplacementsWhereLibhyphenLosesOrOverrunsText) {
+    expectCases({
+        // libhyphen writes "st=sz", past the 4 bytes and NUL of a caller's
+        // buffer.
+        {"the hyphenated word never passes twice the word", "UTF-8\n7a./t=sz,1,1\n", "sa", "st=s"},
+        // libhyphen replaces as many characters as the pattern has bytes,
+        // digits included, and loses a letter: "staff=fl".
+        {"a replacement without numbers replaces the pattern's letters", "ISO8859-1\nf1f/ff=f\n",
+         "staffel", "staff=fel"},
+        // libhyphen takes the '/' of the comment as the pattern's replacement.
+        {"a pattern ends at white space, with what it replaces",
+         "ISO8859-1\nLEFTHYPHENMIN 1\nRIGHTHYPHENMIN 1\nab1c % x/y=z\n", "abcd", "ab=cd"},
+    });
 }
 
 TEST(LibhyphenCompat, NoHyphenItems) {

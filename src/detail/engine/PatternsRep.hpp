@@ -104,11 +104,7 @@ private:
     mutable std::shared_ptr<const TrieBuilder> nodes_;
 };
 
-struct DeferredRep final : PatternsRep {
-    explicit DeferredRep(std::function<Patterns()> b) noexcept
-        : PatternsRep(Kind::Deferred), value(std::move(b)) {}
-    Deferred<Patterns> value;
-};
+using DeferredRep = DeferredValueRep<PatternsRep, Patterns>;
 
 struct PatternsAccess {
     static const std::shared_ptr<const PatternsRep>& rep(const Patterns& p) noexcept {

@@ -226,11 +226,7 @@ private:
     mutable std::atomic<std::size_t> words_{static_cast<std::size_t>(-1)};
 };
 
-struct DeferredExceptionsRep final : ExceptionsRep {
-    explicit DeferredExceptionsRep(std::function<Exceptions()> b) noexcept
-        : ExceptionsRep(Kind::Deferred), value(std::move(b)) {}
-    Deferred<Exceptions> value;
-};
+using DeferredExceptionsRep = DeferredValueRep<ExceptionsRep, Exceptions>;
 
 struct ExceptionsAccess {
     static const std::shared_ptr<const ExceptionsRep>& rep(const Exceptions& d) noexcept {

@@ -90,4 +90,13 @@ private:
     OnceCell<T> value_;
 };
 
+/// The representation of a value (Patterns, Exceptions) that `T::deferred`
+/// makes: a Base of the kind Deferred whose value is built on first use.
+template <class Base, class Value>
+struct DeferredValueRep final : Base {
+    explicit DeferredValueRep(std::function<Value()> builder) noexcept
+        : Base(Base::Kind::Deferred), value(std::move(builder)) {}
+    Deferred<Value> value;
+};
+
 } // namespace Text::Sillabor::detail
