@@ -1,7 +1,8 @@
 // The compiled half of the Python package: hyphenators for the built-in
 // languages and for pattern text, `hyph_*.dic` dictionaries, running text and
 // HTML, and the word-level core of the pyphen-compatible class. The package's
-// Python half (sillabor/__init__.py) puts the public names together.
+// Python half (sillabor/__init__.py) puts the public names together. This
+// file's external interface is just the module sillabor._sillabor.
 //
 // Words cross the boundary as Python strings read in place (no UTF-32 copy
 // through the codec machinery); long texts are hyphenated with the GIL
