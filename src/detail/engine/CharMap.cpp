@@ -49,8 +49,8 @@ CharMap CharMap::fromText(std::u32string_view text) {
     return map;
 }
 
-const CharMap* CharacterMapAccess::map(const CharacterMap& m) {
-    return m.cell_ ? m.cell_->get().get() : nullptr;
+const CharMap* CharacterMapAccess::build(const CharacterMap& m) {
+    return m.cell_->get().get();
 }
 
 bool CharacterMapAccess::built(const CharacterMap& m) noexcept {

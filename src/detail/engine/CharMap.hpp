@@ -14,9 +14,7 @@
 #include <memory>
 #include <string_view>
 
-namespace Text::Sillabor {
-class CharacterMap;
-}
+#include "Text/Sillabor/CharacterMap.hpp"
 
 namespace Text::Sillabor::detail {
 
@@ -67,9 +65,18 @@ private:
 /// The engine's way into a CharacterMap.
 struct CharacterMapAccess {
     /// Its table, built if this is the first use; null for the identity.
-    static const CharMap* map(const Text::Sillabor::CharacterMap& m);
+    /// Once built, a table is reached inline by one acquire load: the
+    /// hyphenators ask for it once a word.
+    static const CharMap* map(const Text::Sillabor::CharacterMap& m) {
+        if (!m.cell_) return nullptr;
+        if (const auto* built = m.cell_->peek()) return built->get();
+        return build(m);
+    }
     /// Whether its table has been built (the identity has nothing to build).
     static bool built(const Text::Sillabor::CharacterMap& m) noexcept;
+
+private:
+    static const CharMap* build(const Text::Sillabor::CharacterMap& m);
 };
 
 } // namespace Text::Sillabor::detail
