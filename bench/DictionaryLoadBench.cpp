@@ -25,6 +25,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <system_error>
 #include <vector>
 
 extern char** environ;
@@ -93,6 +94,12 @@ int main(int argc, char** argv) {
     if (argc == 4 && std::string(argv[1]) == "--child") return child(argv[2], argv[3]);
     const fs::path folder = argc > 1 ? argv[1] : "/usr/share/hyphen";
     const int runs = argc > 2 ? std::atoi(argv[2]) : 3;
+    std::error_code error;
+    if (!fs::is_directory(folder, error) || runs < 1) {
+        std::fprintf(stderr, "usage: %s [DICT_FOLDER [RUNS]]\n(%s is not a folder, or %d runs)\n",
+                     argv[0], folder.c_str(), runs);
+        return 2;
+    }
     const bool real = sillabor_test::RealLibhyphen::open() != nullptr;
     std::map<std::string, fs::path> files; // each distinct file once
     for (const auto& e : fs::directory_iterator(folder))
