@@ -4,7 +4,6 @@
 #include "Text/Sillabor/Language.hpp"
 
 #include "detail/data/EmbeddedFiles.hpp"
-#include "detail/data/Gzip.hpp"
 #include "detail/data/LanguageFacts.hpp"
 #include "detail/data/Loader.hpp"
 #include "detail/engine/PatternsRep.hpp"
@@ -20,12 +19,12 @@ namespace detail {
 
 namespace {
 
-// The bytes of a data file, decompressed.
+// The text of a data file, as UTF-8 bytes.
 std::string readBytes(const FileLookup& lookup, Language language, std::string_view suffix) {
     const std::string name = "hyph-" + std::string(languageAffix(language)) + std::string(suffix);
     const std::optional<std::string_view> bytes = lookup(name);
     if (!bytes) throw std::runtime_error("Could not find " + name);
-    return gunzip(*bytes, name);
+    return dataFileText(*bytes, name);
 }
 
 // The patterns of a language, parsed a line at a time from the decompressed

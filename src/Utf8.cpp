@@ -42,14 +42,6 @@ std::size_t validUtf8Prefix(std::string_view bytes) {
     return i;
 }
 
-namespace {
-
-constexpr bool isHardHyphen(char32_t c) noexcept {
-    return c == U'-' || c == U'\u2010';
-}
-
-} // namespace
-
 std::vector<std::string> hyphenate(const Hyphenator& h, std::string_view word) {
     detail::Buffer<char32_t, detail::Workspace::inlineChars> decoded;
     char32_t* chars = decoded.get(word.size());
@@ -57,25 +49,11 @@ std::vector<std::string> hyphenate(const Hyphenator& h, std::string_view word) {
     const std::u32string_view all(chars, n);
     detail::Workspace ws;
 
-    // The breaks, as character indices: each part between hard hyphens is
-    // hyphenated on its own, and a run of hard hyphens with a part on either
-    // side is a break itself.
+    // The breaks, as character indices.
     detail::Buffer<std::size_t, detail::Workspace::inlineChars> found;
     std::size_t* breaks = found.get(n);
     std::size_t count = 0;
-    for (std::size_t start = 0; start < n;) {
-        std::size_t end = start;
-        while (end < n && !isHardHyphen(all[end]))
-            ++end;
-        if (end > start)
-            for (std::size_t b : detail::findBreaks(h, all.substr(start, end - start), ws))
-                breaks[count++] = start + b;
-        std::size_t after = end;
-        while (after < n && isHardHyphen(all[after]))
-            ++after;
-        if (end > start && after > end && after < n) breaks[count++] = after - 1;
-        start = after;
-    }
+    detail::forEachWordBreak(h, all, ws, [&](std::size_t b) { breaks[count++] = b; });
 
     // Cut the bytes after each break's character.
     std::vector<std::string> pieces;

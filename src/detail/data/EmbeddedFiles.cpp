@@ -1,6 +1,9 @@
 // Finding an embedded data file by name in the table the build generates.
-// This file's external interface is embeddedFiles and findEmbeddedFile.
+// This file's external interface is embeddedFiles, findEmbeddedFile and
+// dataFileText.
 #include "detail/data/EmbeddedFiles.hpp"
+
+#include "detail/data/Gzip.hpp"
 
 #include <algorithm>
 
@@ -22,6 +25,10 @@ std::optional<std::string_view> findEmbeddedFile(std::string_view name) noexcept
                          [](const EmbeddedFile& f, std::string_view n) { return f.name < n; });
     if (it == files.end() || it->name != name) return std::nullopt;
     return it->bytes;
+}
+
+std::string dataFileText(std::string_view stored, std::string_view name) {
+    return gunzip(stored, name);
 }
 
 } // namespace Text::Sillabor::detail

@@ -70,4 +70,31 @@ struct Workspace {
 std::span<const std::size_t> findBreaks(const Hyphenator& h, std::u32string_view word,
                                         Workspace& ws);
 
+constexpr bool isHardHyphen(char32_t c) noexcept {
+    return c == U'-' || c == U'\u2010';
+}
+
+/// The breaks of a word that may hold hard hyphens (U+002D, U+2010), as the
+/// word interfaces cut it: each part between them is hyphenated on its own,
+/// and a run of hard hyphens with a part on either side is a break itself,
+/// after its last hyphen. Calls `emit(i)` for each break, ascending, i being
+/// the character the break comes after.
+template <class Emit>
+void forEachWordBreak(const Hyphenator& h, std::u32string_view word, Workspace& ws, Emit&& emit) {
+    const std::size_t n = word.size();
+    for (std::size_t start = 0; start < n;) {
+        std::size_t end = start;
+        while (end < n && !isHardHyphen(word[end]))
+            ++end;
+        if (end > start)
+            for (std::size_t b : findBreaks(h, word.substr(start, end - start), ws))
+                emit(start + b);
+        std::size_t after = end;
+        while (after < n && isHardHyphen(word[after]))
+            ++after;
+        if (end > start && after > end && after < n) emit(after - 1);
+        start = after;
+    }
+}
+
 } // namespace Text::Sillabor::detail

@@ -1,0 +1,185 @@
+// The WebAssembly module and the memory between it and JavaScript: loading it
+// once, providing the languages' files, and moving words and text across.
+// Everything that knows the module's functions (the sb_* exports of
+// js/src/module.cpp) is in this file.
+import { gunzip, readAsset } from "#platform";
+import { languages } from "../dist/languages.js";
+
+const encoder = new TextEncoder();
+
+let loading; // the one Engine of this JavaScript realm, as a promise
+
+/** The engine, loaded on first use. */
+export function engine() {
+  loading ??= Engine.load();
+  return loading;
+}
+
+class Engine {
+  static async load() {
+    const bytes = await readAsset(new URL("../dist/sillabor.wasm", import.meta.url));
+    const imports = {
+      env: { emscripten_notify_memory_growth() {} },
+      wasi_snapshot_preview1: {
+        proc_exit(code) {
+          throw new Error(`sillabor: the WebAssembly module stopped (${code})`);
+        },
+      },
+    };
+    const { instance } = await WebAssembly.instantiate(bytes, imports);
+    return new Engine(instance.exports);
+  }
+
+  constructor(exports) {
+    this.x = exports;
+    exports._initialize();
+    this.loaded = new Map(); // language index -> promise of its files provided
+    this.wordCapacity = 0;
+    this.wordBuffer = 0; // UTF-16 units of a word, then its breaks (32 bits each)
+    this.views();
+  }
+
+  // Typed arrays over the memory, made again when it has grown.
+  views() {
+    const buffer = this.x.memory.buffer;
+    if (buffer !== this.buffer) {
+      this.buffer = buffer;
+      this.u8 = new Uint8Array(buffer);
+      this.u16 = new Uint16Array(buffer);
+      this.u32 = new Uint32Array(buffer);
+    }
+  }
+
+  error(what) {
+    this.views();
+    const at = this.x.sb_error();
+    let end = at;
+    while (this.u8[end]) end++;
+    return new Error(`sillabor: ${what}: ${new TextDecoder().decode(this.u8.subarray(at, end))}`);
+  }
+
+  // Copies bytes into the module's memory; the caller frees them.
+  put(bytes) {
+    const at = this.x.sb_alloc(bytes.length || 1);
+    if (!at) throw new Error("sillabor: out of WebAssembly memory");
+    this.views();
+    this.u8.set(bytes, at);
+    return at;
+  }
+
+  withBytes(list, f) {
+    const pointers = list.map((b) => this.put(b));
+    try {
+      return f(...pointers.flatMap((p, i) => [p, list[i].length]));
+    } finally {
+      for (const p of pointers) this.x.sb_free(p);
+    }
+  }
+
+  /** The index of the language a tag names, or -1. */
+  languageIndex(tag) {
+    return this.withBytes([encoder.encode(String(tag))], (p, n) => this.x.sb_language_by_name(p, n));
+  }
+
+  /** Provides the files of language `index`, once. */
+  load(index) {
+    let done = this.loaded.get(index);
+    if (!done) {
+      done = this.fetchLanguage(index);
+      this.loaded.set(index, done);
+      done.catch(() => this.loaded.delete(index)); // a failed load may be tried again
+    }
+    return done;
+  }
+
+  async fetchLanguage(index) {
+    const code = languages[index];
+    const url = new URL(`../dist/languages/${code}.txt.gz`, import.meta.url);
+    const bundle = await gunzip(await readAsset(url));
+    const parts = [];
+    let start = 0;
+    for (let i = 0; i <= bundle.length; i++) {
+      if (i === bundle.length || bundle[i] === 0) {
+        parts.push(bundle.subarray(start, i));
+        start = i + 1;
+      }
+    }
+    if (parts.length !== 3) throw new Error(`sillabor: ${url} is not a language file`);
+    ["chr", "hyp", "pat"].forEach((kind, i) => {
+      const name = encoder.encode(`hyph-${code}.${kind}.txt`);
+      const status = this.withBytes([name, parts[i]], (n, nn, t, tn) => this.x.sb_provide(n, nn, t, tn));
+      if (status < 0) throw this.error(`cannot read ${url}`);
+    });
+  }
+
+  /** A hyphenation of language `index` (loaded), with other minima if given. */
+  language(index, left = -1, right = -1) {
+    const h = this.x.sb_language(index, left, right);
+    if (!h) throw this.error(`cannot load ${languages[index]}`);
+    return h;
+  }
+
+  /** A hyphenation from pattern and exception texts. */
+  patterns(patterns, exceptions, left, right) {
+    const texts = [encoder.encode(patterns), encoder.encode(exceptions)];
+    const h = this.withBytes(texts, (p, pn, e, en) => this.x.sb_patterns(p, pn, e, en, left, right));
+    if (!h) throw this.error("cannot read the patterns");
+    return h;
+  }
+
+  free(h) {
+    this.x.sb_hyphenation_free(h);
+  }
+
+  /** The break offsets (UTF-16) of `word` with hyphenation `h`. */
+  breaks(h, word) {
+    const n = word.length;
+    if (n > this.wordCapacity) this.growWordBuffer(n);
+    this.views();
+    const u16 = this.u16;
+    const base = this.wordBuffer >>> 1;
+    for (let i = 0; i < n; i++) u16[base + i] = word.charCodeAt(i);
+    const out = this.wordBuffer + 2 * this.wordCapacity + 4; // 4-aligned, after the word
+    const count = this.x.sb_breaks(h, this.wordBuffer, n, out);
+    if (count < 0) throw this.error(`cannot hyphenate "${word}"`);
+    const result = new Array(count);
+    const u32 = this.buffer === this.x.memory.buffer ? this.u32 : (this.views(), this.u32);
+    for (let i = 0, at = out >>> 2; i < count; i++) result[i] = u32[at + i];
+    return result;
+  }
+
+  growWordBuffer(n) {
+    if (this.wordBuffer) this.x.sb_free(this.wordBuffer);
+    this.wordCapacity = Math.max(64, 2 * n + (n & 1)); // even, so that the breaks are 4-aligned
+    this.wordBuffer = this.x.sb_alloc(2 * this.wordCapacity + 4 + 4 * this.wordCapacity);
+    if (!this.wordBuffer) throw new Error("sillabor: out of WebAssembly memory");
+  }
+
+  /** A stream of text (html false) or HTML through hyphenation `h`. */
+  stream(h, html, options) {
+    const [separator, skipClass] = [options.separator, options.skipClass].map((s) => encoder.encode(s));
+    const s = this.withBytes([separator, skipClass], (sp, sn, kp, kn) =>
+      this.x.sb_stream(h, html ? 1 : 0, sp, sn, options.minLength, options.capitals ? 1 : 0, kp, kn),
+    );
+    if (!s) throw this.error("cannot start the stream");
+    return s;
+  }
+
+  /** Feeds UTF-8 bytes to stream `s` (or ends it) and returns the output bytes. */
+  feed(s, bytes, finish = false) {
+    let status;
+    if (finish) {
+      status = this.x.sb_stream_feed(s, 0, 0, 1);
+    } else {
+      status = this.withBytes([bytes], (p, n) => this.x.sb_stream_feed(s, p, n, 0));
+    }
+    if (status < 0) throw this.error("cannot hyphenate the text");
+    this.views();
+    const at = this.x.sb_stream_output(s);
+    return this.u8.slice(at, at + this.x.sb_stream_output_size(s));
+  }
+
+  endStream(s) {
+    this.x.sb_stream_free(s);
+  }
+}

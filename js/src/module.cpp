@@ -1,0 +1,257 @@
+// The WebAssembly face of the library, for the JavaScript package: plain C
+// functions over the module's memory. A word crosses the boundary as UTF-16
+// code units that JavaScript writes in place, and text as UTF-8 in pieces,
+// so that no object is made per call. The language data is provided by
+// JavaScript, a language's files at a time, before the language is used.
+//
+// Functions that can fail return null or -1, and sb_error() says why. The
+// module is single-threaded, as JavaScript is. This file's external
+// interface is the sb_* functions.
+#include <Text/Sillabor.hpp>
+
+#include "detail/data/ProvidedFiles.hpp"
+#include "detail/engine/Breaks.hpp"
+
+#include <emscripten/emscripten.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <exception>
+#include <memory>
+#include <optional>
+#include <string>
+#include <variant>
+
+using namespace Text::Sillabor;
+
+namespace {
+
+std::string lastError;
+
+template <class F>
+auto guarded(F&& f, decltype(f()) failed) noexcept {
+    try {
+        return f();
+    } catch (const std::exception& e) {
+        lastError = e.what();
+    } catch (...) {
+        lastError = "unknown error";
+    }
+    return failed;
+}
+
+std::string_view bytes(const char* data, std::size_t size) {
+    return {data, size};
+}
+
+// A hyphenator and the characters its words are made of, with the language
+// it stands for where it is a built-in one.
+struct Hyphenation {
+    Hyphenator hyphenator;
+    WordCharacters letters;
+    std::optional<Language> language;
+};
+
+// The words of `patterns` are made of the characters its patterns use.
+std::u32string patternLetters(std::u32string_view patterns) {
+    std::u32string letters;
+    for (char32_t c : patterns)
+        if (!(c >= U'0' && c <= U'9') && c != U'.' && c != U'\n' && c != U'\r' && c != U' ' &&
+            letters.find(c) == std::u32string::npos)
+            letters += c;
+    return letters;
+}
+
+// The UTF-16 word being looked at: its characters and where each starts.
+struct Word {
+    std::u32string chars;
+    std::basic_string<std::uint32_t> starts;
+
+    void read(const char16_t* units, std::size_t size) {
+        chars.clear();
+        starts.clear();
+        for (std::size_t i = 0; i < size; ++i) {
+            starts.push_back(static_cast<std::uint32_t>(i));
+            char32_t c = units[i];
+            if (c >= 0xD800 && c < 0xDC00 && i + 1 < size && units[i + 1] >= 0xDC00 &&
+                units[i + 1] < 0xE000) {
+                c = 0x10000 + ((c - 0xD800) << 10) + (units[i + 1] - 0xDC00);
+                ++i;
+            }
+            chars.push_back(c); // a lone surrogate stays, and matches no pattern
+        }
+        starts.push_back(static_cast<std::uint32_t>(size));
+    }
+};
+
+// Scratch space for words, keeping the last hyphenator's tables.
+detail::Workspace& workspace() {
+    static detail::Workspace ws{.cache = std::make_unique<detail::TableCache>()};
+    return ws;
+}
+
+Word& word() {
+    static Word w;
+    return w;
+}
+
+// A stream of running text or HTML and the output of its last call.
+struct Stream {
+    std::variant<TextHyphenator, HtmlHyphenator> hyphenator;
+    std::string out;
+
+    HyphenatingStream& base() {
+        return std::visit([](auto& h) -> HyphenatingStream& { return h; }, hyphenator);
+    }
+};
+
+TextOptions options(const char* separator, std::size_t separatorSize, std::size_t minLength,
+                    int capitals, const char* skipClass, std::size_t skipClassSize) {
+    TextOptions o;
+    o.separator = std::string(separator, separatorSize);
+    o.minLength = minLength;
+    o.capitals = capitals != 0;
+    o.skipClass = std::string(skipClass, skipClassSize);
+    return o;
+}
+
+} // namespace
+
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE void* sb_alloc(std::size_t size) {
+    return std::malloc(size);
+}
+EMSCRIPTEN_KEEPALIVE void sb_free(void* p) {
+    std::free(p);
+}
+EMSCRIPTEN_KEEPALIVE const char* sb_error() {
+    return lastError.c_str();
+}
+
+// Gives the module the text of the data file `name` ("hyph-en-us.pat.txt").
+EMSCRIPTEN_KEEPALIVE int sb_provide(const char* name, std::size_t nameSize, const char* text,
+                                    std::size_t textSize) {
+    return guarded(
+        [&] {
+            detail::provideDataFile(std::string(name, nameSize) + ".gz",
+                                    std::string(text, textSize));
+            return 0;
+        },
+        -1);
+}
+
+EMSCRIPTEN_KEEPALIVE int sb_language_count() {
+    return fromEnum(maxBound<Language>) - fromEnum(minBound<Language>) + 1;
+}
+
+// The code of language `index` ("en-us"), the name of its data files.
+EMSCRIPTEN_KEEPALIVE const char* sb_language_code(int index) {
+    static std::string code;
+    code = std::string(languageAffix(toEnum(index)));
+    return code.c_str();
+}
+
+// The language a tag or name stands for, as languageByName reads it, or -1.
+EMSCRIPTEN_KEEPALIVE int sb_language_by_name(const char* name, std::size_t size) {
+    return guarded(
+        [&] {
+            const std::optional<Language> l = languageByName(bytes(name, size));
+            return l ? fromEnum(*l) : -1;
+        },
+        -1);
+}
+
+// The hyphenation of built-in language `index`, whose files must have been
+// provided, with other minima where `left` or `right` is not negative.
+EMSCRIPTEN_KEEPALIVE Hyphenation* sb_language(int index, int left, int right) {
+    return guarded(
+        [&] {
+            const Language language = toEnum(index);
+            auto h = std::make_unique<Hyphenation>(
+                Hyphenation{languageHyphenator(language), WordCharacters::of(language), language});
+            if (left >= 0) h->hyphenator.hyphenatorLeftMin = left;
+            if (right >= 0) h->hyphenator.hyphenatorRightMin = right;
+            return h.release();
+        },
+        static_cast<Hyphenation*>(nullptr));
+}
+
+// A hyphenation from pattern and exception texts (UTF-8) and minima; its
+// words are made of the characters the patterns use.
+EMSCRIPTEN_KEEPALIVE Hyphenation* sb_patterns(const char* patterns, std::size_t patternsSize,
+                                              const char* exceptions, std::size_t exceptionsSize,
+                                              int left, int right) {
+    return guarded(
+        [&] {
+            const std::u32string p = toUtf32(bytes(patterns, patternsSize));
+            const std::u32string e = toUtf32(bytes(exceptions, exceptionsSize));
+            return new Hyphenation{
+                Hyphenator{CharacterMap{}, parsePatterns(p), parseExceptions(e), left, right},
+                WordCharacters(patternLetters(p)), std::nullopt};
+        },
+        static_cast<Hyphenation*>(nullptr));
+}
+
+EMSCRIPTEN_KEEPALIVE void sb_hyphenation_free(Hyphenation* h) {
+    delete h;
+}
+
+// The breaks of the UTF-16 word at `units`, as offsets in code units (a piece
+// ends before each), written to `out` (room for `size` of them); their
+// number, or -1. Hard hyphens cut the word as the word interfaces cut it.
+EMSCRIPTEN_KEEPALIVE int sb_breaks(const Hyphenation* h, const char16_t* units, std::size_t size,
+                                   std::uint32_t* out) {
+    return guarded(
+        [&] {
+            Word& w = word();
+            w.read(units, size);
+            int n = 0;
+            detail::forEachWordBreak(h->hyphenator, w.chars, workspace(),
+                                     [&](std::size_t at) { out[n++] = w.starts[at + 1]; });
+            return n;
+        },
+        -1);
+}
+
+// A stream that hyphenates running text (`html` 0) or HTML (1) with `h`.
+EMSCRIPTEN_KEEPALIVE Stream* sb_stream(const Hyphenation* h, int html, const char* separator,
+                                       std::size_t separatorSize, std::size_t minLength,
+                                       int capitals, const char* skipClass,
+                                       std::size_t skipClassSize) {
+    return guarded(
+        [&] {
+            const TextOptions o =
+                options(separator, separatorSize, minLength, capitals, skipClass, skipClassSize);
+            if (html)
+                return new Stream{HtmlHyphenator(h->hyphenator, h->letters, h->language, o), {}};
+            return new Stream{TextHyphenator(h->hyphenator, h->letters, o), {}};
+        },
+        static_cast<Stream*>(nullptr));
+}
+
+// Feeds UTF-8 bytes (`finish` 0) or ends the stream (1); the output is then
+// at sb_stream_output, sb_stream_output_size bytes long. 0, or -1.
+EMSCRIPTEN_KEEPALIVE int sb_stream_feed(Stream* s, const char* data, std::size_t size, int finish) {
+    return guarded(
+        [&] {
+            s->out.clear();
+            if (finish)
+                s->base().finish(s->out);
+            else
+                s->base().feed(bytes(data, size), s->out);
+            return 0;
+        },
+        -1);
+}
+
+EMSCRIPTEN_KEEPALIVE const char* sb_stream_output(const Stream* s) {
+    return s->out.data();
+}
+EMSCRIPTEN_KEEPALIVE std::size_t sb_stream_output_size(const Stream* s) {
+    return s->out.size();
+}
+EMSCRIPTEN_KEEPALIVE void sb_stream_free(Stream* s) {
+    delete s;
+}
+}
