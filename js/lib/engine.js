@@ -96,20 +96,10 @@ class Engine {
     const code = languages[index];
     const url = new URL(`../dist/languages/${code}.txt.gz`, import.meta.url);
     const bundle = await gunzip(await readAsset(url));
-    const parts = [];
-    let start = 0;
-    for (let i = 0; i <= bundle.length; i++) {
-      if (i === bundle.length || bundle[i] === 0) {
-        parts.push(bundle.subarray(start, i));
-        start = i + 1;
-      }
-    }
-    if (parts.length !== 3) throw new Error(`sillabor: ${url} is not a language file`);
-    ["chr", "hyp", "pat"].forEach((kind, i) => {
-      const name = encoder.encode(`hyph-${code}.${kind}.txt`);
-      const status = this.withBytes([name, parts[i]], (n, nn, t, tn) => this.x.sb_provide(n, nn, t, tn));
-      if (status < 0) throw this.error(`cannot read ${url}`);
-    });
+    const status = this.withBytes([encoder.encode(code), bundle], (c, cn, b, bn) =>
+      this.x.sb_provide_language(c, cn, b, bn),
+    );
+    if (status < 0) throw this.error(`cannot read ${url}`);
   }
 
   /** A hyphenation of language `index` (loaded), with other minima if given. */

@@ -14,13 +14,16 @@
 
 #include <emscripten/emscripten.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <exception>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <variant>
+#include <vector>
 
 using namespace Text::Sillabor;
 
@@ -42,6 +45,43 @@ auto guarded(F&& f, decltype(f()) failed) noexcept {
 
 std::string_view bytes(const char* data, std::size_t size) {
     return {data, size};
+}
+
+// The text of packed patterns (see js/tools/languages.mjs): a line for each
+// "*" of the trie, its letters with the scores of its record put back.
+std::string unpackPatterns(std::string_view trie, std::string_view scores) {
+    std::string out;
+    std::vector<std::string_view> letters; // the path from the root, a character each
+    for (std::size_t i = 0; i < trie.size();) {
+        const char c = trie[i];
+        if (c == ')') {
+            if (letters.empty()) throw std::invalid_argument("packed patterns close the root");
+            letters.pop_back();
+            ++i;
+        } else if (c == '*') {
+            const std::size_t end = std::min(scores.find('\n'), scores.size());
+            const std::string_view record = scores.substr(0, end);
+            scores.remove_prefix(std::min(end + 1, scores.size()));
+            std::size_t next = 0; // the next score of the record
+            for (std::size_t gap = 0; gap <= letters.size(); ++gap) {
+                if (next + 1 < record.size() &&
+                    static_cast<std::size_t>(record[next] - 'A') == gap) {
+                    out += record[next + 1];
+                    next += 2;
+                }
+                if (gap < letters.size()) out += letters[gap];
+            }
+            if (next != record.size()) throw std::invalid_argument("packed scores out of order");
+            out += '\n';
+            ++i;
+        } else {
+            const unsigned char lead = static_cast<unsigned char>(c);
+            const std::size_t size = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+            letters.push_back(trie.substr(i, size));
+            i += size;
+        }
+    }
+    return out;
 }
 
 // A hyphenator and the characters its words are made of, with the language
@@ -129,13 +169,26 @@ EMSCRIPTEN_KEEPALIVE const char* sb_error() {
     return lastError.c_str();
 }
 
-// Gives the module the text of the data file `name` ("hyph-en-us.pat.txt").
-EMSCRIPTEN_KEEPALIVE int sb_provide(const char* name, std::size_t nameSize, const char* text,
-                                    std::size_t textSize) {
+// Gives the module the files of the language whose code is `code`, from the
+// decompressed bundle that js/tools/languages.mjs writes: the character
+// file, the exception file and the packed patterns, separated by NULs.
+EMSCRIPTEN_KEEPALIVE int sb_provide_language(const char* code, std::size_t codeSize,
+                                             const char* bundle, std::size_t bundleSize) {
     return guarded(
         [&] {
-            detail::provideDataFile(std::string(name, nameSize) + ".gz",
-                                    std::string(text, textSize));
+            std::vector<std::string_view> parts;
+            std::string_view rest(bundle, bundleSize);
+            for (std::size_t nul; (nul = rest.find('\0')) != std::string_view::npos;) {
+                parts.push_back(rest.substr(0, nul));
+                rest.remove_prefix(nul + 1);
+            }
+            parts.push_back(rest);
+            const std::string name = "hyph-" + std::string(code, codeSize);
+            if (parts.size() != 4)
+                throw std::invalid_argument("the files of " + name + " are not a language bundle");
+            detail::provideDataFile(name + ".chr.txt.gz", std::string(parts[0]));
+            detail::provideDataFile(name + ".hyp.txt.gz", std::string(parts[1]));
+            detail::provideDataFile(name + ".pat.txt.gz", unpackPatterns(parts[2], parts[3]));
             return 0;
         },
         -1);
