@@ -15,3 +15,4 @@ emcmake cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DSILLABOR_JS=ON
 cmake --build "$build" --parallel
 node "$here/tools/languages.mjs" "$root/include/Text/Sillabor/Languages.def" "$root/data/hyph-utf8" \
   "$here/dist/languages"
+node "$here/tools/hyphen.mjs"

@@ -2,8 +2,13 @@
 // once, providing the languages' files, and moving words and text across.
 // Everything that knows the module's functions (the sb_* exports of
 // js/src/module.cpp) is in this file.
-import { gunzip, readAsset } from "#platform";
 import { languages } from "../dist/languages.js";
+
+// How files are read and decompressed: by Node's own modules in Node, by
+// fetch and DecompressionStream elsewhere. (Bundlers for the browser put
+// browser.js in place of node.js, as package.json's "browser" field says.)
+const inNode = typeof process === "object" && typeof process.versions?.node === "string";
+const platform = () => (inNode ? import("./node.js") : import("./browser.js"));
 
 const encoder = new TextEncoder();
 
@@ -17,6 +22,7 @@ export function engine() {
 
 class Engine {
   static async load() {
+    const { gunzip, readAsset } = await platform();
     const bytes = await readAsset(new URL("../dist/sillabor.wasm", import.meta.url));
     const imports = {
       env: { emscripten_notify_memory_growth() {} },
@@ -27,13 +33,15 @@ class Engine {
       },
     };
     const { instance } = await WebAssembly.instantiate(bytes, imports);
-    return new Engine(instance.exports);
+    return new Engine(instance.exports, { gunzip, readAsset });
   }
 
-  constructor(exports) {
+  constructor(exports, files) {
     this.x = exports;
+    this.files = files;
     exports._initialize();
     this.loaded = new Map(); // language index -> promise of its files provided
+    this.ready = new Set(); // the language indices whose files are provided
     this.wordCapacity = 0;
     this.wordBuffer = 0; // UTF-16 units of a word, then its breaks (32 bits each)
     this.views();
@@ -81,6 +89,11 @@ class Engine {
     return this.withBytes([encoder.encode(String(tag))], (p, n) => this.x.sb_language_by_name(p, n));
   }
 
+  /** Whether language `index` has been loaded. */
+  isLoaded(index) {
+    return this.ready.has(index);
+  }
+
   /** Provides the files of language `index`, once. */
   load(index) {
     let done = this.loaded.get(index);
@@ -95,16 +108,17 @@ class Engine {
   async fetchLanguage(index) {
     const code = languages[index];
     const url = new URL(`../dist/languages/${code}.txt.gz`, import.meta.url);
-    const bundle = await gunzip(await readAsset(url));
+    const bundle = await this.files.gunzip(await this.files.readAsset(url));
     const status = this.withBytes([encoder.encode(code), bundle], (c, cn, b, bn) =>
       this.x.sb_provide_language(c, cn, b, bn),
     );
     if (status < 0) throw this.error(`cannot read ${url}`);
+    this.ready.add(index);
   }
 
-  /** A hyphenation of language `index` (loaded), with other minima if given. */
-  language(index, left = -1, right = -1) {
-    const h = this.x.sb_language(index, left, right);
+  /** A hyphenation of language `index` (loaded), with other minima and more exceptions if given. */
+  language(index, left = -1, right = -1, exceptions = "") {
+    const h = this.withBytes([encoder.encode(exceptions)], (p, n) => this.x.sb_language(index, left, right, p, n));
     if (!h) throw this.error(`cannot load ${languages[index]}`);
     return h;
   }

@@ -92,7 +92,7 @@ export class TextPump {
     this.engine = engine;
     this.stream = engine.stream(hyphenation, html, options);
     this.owned = owned; // a hyphenation made for this stream's minima, freed with it
-    this.decoder = new TextDecoder();
+    this.decoder = new TextDecoder("utf-8", { ignoreBOM: true }); // a byte-order mark is text too
     this.loose = null; // a LooseDecoder from the first lone surrogate on
     this.carry = ""; // a high surrogate that ended the last piece
   }

@@ -9,6 +9,7 @@
 // interface is the sb_* functions.
 #include <Text/Sillabor.hpp>
 
+#include "detail/data/EmbeddedFiles.hpp"
 #include "detail/data/ProvidedFiles.hpp"
 #include "detail/engine/Breaks.hpp"
 
@@ -20,6 +21,7 @@
 #include <exception>
 #include <memory>
 #include <optional>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <variant>
@@ -45,6 +47,16 @@ auto guarded(F&& f, decltype(f()) failed) noexcept {
 
 std::string_view bytes(const char* data, std::size_t size) {
     return {data, size};
+}
+
+// Calls f with each line of `text` (split at line feeds; no empty last line).
+template <class F>
+void forEachLineOf(std::string_view text, F&& f) {
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find('\n'), text.size());
+        f(text.substr(0, end));
+        text.remove_prefix(std::min(end + 1, text.size()));
+    }
 }
 
 // The text of packed patterns (see js/tools/languages.mjs): a line for each
@@ -155,6 +167,30 @@ TextOptions options(const char* separator, std::size_t separatorSize, std::size_
     return o;
 }
 
+// The language's exceptions with `extra` (an entry a line) put first: an
+// entry of `extra` replaces the language's entry for the same word.
+Exceptions withExceptions(Language language, std::string_view extra) {
+    std::set<std::string, std::less<>> words;
+    std::string text;
+    forEachLineOf(extra, [&](std::string_view entry) {
+        std::string word;
+        for (char c : entry)
+            if (c != '-') word += c;
+        words.insert(std::move(word));
+        text.append(entry).append("\n");
+    });
+    const std::string name = "hyph-" + std::string(languageAffix(language)) + ".hyp.txt.gz";
+    const std::optional<std::string_view> own = detail::findEmbeddedFile(name);
+    if (!own) throw std::runtime_error("Could not find " + name);
+    forEachLineOf(*own, [&](std::string_view entry) {
+        std::string word;
+        for (char c : entry)
+            if (c != '-') word += c;
+        if (!words.contains(word)) text.append(entry).append("\n");
+    });
+    return parseExceptions(toUtf32(text));
+}
+
 } // namespace
 
 extern "C" {
@@ -194,6 +230,25 @@ EMSCRIPTEN_KEEPALIVE int sb_provide_language(const char* code, std::size_t codeS
         -1);
 }
 
+// The hyphenation of built-in language `index`, whose files must have been
+// provided, with other minima where `left` or `right` is not negative, and
+// with the exceptions `extra` (an entry a line) before the language's own.
+EMSCRIPTEN_KEEPALIVE Hyphenation* sb_language(int index, int left, int right, const char* extra,
+                                              std::size_t extraSize) {
+    return guarded(
+        [&] {
+            const Language language = toEnum(index);
+            auto h = std::make_unique<Hyphenation>(Hyphenation{
+                languageHyphenator(language), WordCharacters::of(language), language});
+            if (left >= 0) h->hyphenator.hyphenatorLeftMin = left;
+            if (right >= 0) h->hyphenator.hyphenatorRightMin = right;
+            if (extraSize > 0)
+                h->hyphenator.hyphenatorExceptions = withExceptions(language, bytes(extra, extraSize));
+            return h.release();
+        },
+        static_cast<Hyphenation*>(nullptr));
+}
+
 EMSCRIPTEN_KEEPALIVE int sb_language_count() {
     return fromEnum(maxBound<Language>) - fromEnum(minBound<Language>) + 1;
 }
@@ -213,21 +268,6 @@ EMSCRIPTEN_KEEPALIVE int sb_language_by_name(const char* name, std::size_t size)
             return l ? fromEnum(*l) : -1;
         },
         -1);
-}
-
-// The hyphenation of built-in language `index`, whose files must have been
-// provided, with other minima where `left` or `right` is not negative.
-EMSCRIPTEN_KEEPALIVE Hyphenation* sb_language(int index, int left, int right) {
-    return guarded(
-        [&] {
-            const Language language = toEnum(index);
-            auto h = std::make_unique<Hyphenation>(
-                Hyphenation{languageHyphenator(language), WordCharacters::of(language), language});
-            if (left >= 0) h->hyphenator.hyphenatorLeftMin = left;
-            if (right >= 0) h->hyphenator.hyphenatorRightMin = right;
-            return h.release();
-        },
-        static_cast<Hyphenation*>(nullptr));
 }
 
 // A hyphenation from pattern and exception texts (UTF-8) and minima; its

@@ -69,6 +69,13 @@ test("lone surrogates are copied through and never part of a word", async () => 
   assert.equal(en.text(`${pair}hyphenation${pair}`, { separator: "-" }), `${pair}hy-phen-ation${pair}`);
 });
 
+test("a byte-order mark is kept, and says the text is UTF-8", async () => {
+  const en = await hyphenator("en");
+  assert.equal(en.text("\ufeffhyphenation", { separator: "-" }), "\ufeffhy-phen-ation");
+  assert.equal(await en.html("<p>hyphenation</p>"), "<p>hy&#173;phen&#173;ation</p>");
+  assert.equal(await en.html("\ufeff<p>hyphenation</p>"), "\ufeff<p>hy\u00adphen\u00adation</p>");
+});
+
 test("html() follows lang, loading the languages it names", async () => {
   const en = await hyphenator("en");
   const page = '<p>hyphenation <span lang="de-1996">Silbentrennung</span> <i lang="ja">hyphenation</i> <b xml:lang=\'fr\'>hyphénation</b></p>';
