@@ -23,8 +23,15 @@ export interface StreamOptions extends TextOptions {
 }
 
 export interface Minima {
+  /** The least characters before the first break. */
   left?: number;
+  /** The least characters after the last break. */
   right?: number;
+}
+
+export interface LanguageOptions extends Minima {
+  /** Exceptions ("ta-ble"), an array or a line each: they replace or add to the language's. */
+  exceptions?: string | readonly string[];
 }
 
 export interface Hyphenator {
@@ -45,7 +52,7 @@ export interface Hyphenator {
 }
 
 /** The hyphenator of a built-in language, by tag or name ("en-US", "en", "de-1996"). */
-export function hyphenator(tag: string, minima?: Minima): Promise<Hyphenator>;
+export function hyphenator(tag: string, options?: LanguageOptions): Promise<Hyphenator>;
 
 /** A hyphenator from your own patterns ("hy3ph", a line each) and exceptions ("ta-ble"). */
 export function fromPatterns(patterns: string, exceptions?: string, minima?: Minima): Promise<Hyphenator>;
