@@ -147,7 +147,8 @@ class Engine {
     const count = this.x.sb_breaks(h, this.wordBuffer, n, out);
     if (count < 0) throw this.error(`cannot hyphenate "${word}"`);
     const result = new Array(count);
-    const u32 = this.buffer === this.x.memory.buffer ? this.u32 : (this.views(), this.u32);
+    this.views(); // a long word may have grown the memory
+    const u32 = this.u32;
     for (let i = 0, at = out >>> 2; i < count; i++) result[i] = u32[at + i];
     return result;
   }
