@@ -42,8 +42,9 @@ class Engine {
     exports._initialize();
     this.loaded = new Map(); // language index -> promise of its files provided
     this.ready = new Set(); // the language indices whose files are provided
-    this.wordCapacity = 0;
-    this.wordBuffer = 0; // UTF-16 units of a word, then its breaks (32 bits each)
+    this.wordCapacity = 0; // UTF-16 units
+    this.wordBuffer = 0; // a word's code units, then its breaks (32 bits each) at breaksBuffer
+    this.growWordBuffer(0);
     this.views();
   }
 
@@ -137,27 +138,28 @@ class Engine {
 
   /** The break offsets (UTF-16) of `word` with hyphenation `h`. */
   breaks(h, word) {
+    // The word goes in as UTF-16 code units, written in place (for words
+    // this short, faster than any encoder call).
     const n = word.length;
     if (n > this.wordCapacity) this.growWordBuffer(n);
-    this.views();
+    if (this.u16.byteLength === 0) this.views(); // the memory has grown
     const u16 = this.u16;
-    const base = this.wordBuffer >>> 1;
-    for (let i = 0; i < n; i++) u16[base + i] = word.charCodeAt(i);
-    const out = this.wordBuffer + 2 * this.wordCapacity + 4; // 4-aligned, after the word
-    const count = this.x.sb_breaks(h, this.wordBuffer, n, out);
+    for (let i = 0, at = this.wordBuffer >>> 1; i < n; i++) u16[at + i] = word.charCodeAt(i);
+    const count = this.x.sb_breaks(h, this.wordBuffer, n, this.breaksBuffer);
     if (count < 0) throw this.error(`cannot hyphenate "${word}"`);
+    if (this.u32.byteLength === 0) this.views();
     const result = new Array(count);
-    this.views(); // a long word may have grown the memory
-    const u32 = this.u32;
-    for (let i = 0, at = out >>> 2; i < count; i++) result[i] = u32[at + i];
+    for (let i = 0, at = this.breaksBuffer >>> 2, u32 = this.u32; i < count; i++) result[i] = u32[at + i];
     return result;
   }
 
-  growWordBuffer(n) {
+  growWordBuffer(units) {
     if (this.wordBuffer) this.x.sb_free(this.wordBuffer);
-    this.wordCapacity = Math.max(64, 2 * n + (n & 1)); // even, so that the breaks are 4-aligned
+    this.wordCapacity = Math.max(128, 2 * units);
+    // The word's code units, then room for a break after each, 4-aligned.
     this.wordBuffer = this.x.sb_alloc(2 * this.wordCapacity + 4 + 4 * this.wordCapacity);
     if (!this.wordBuffer) throw new Error("sillabor: out of WebAssembly memory");
+    this.breaksBuffer = (this.wordBuffer + 2 * this.wordCapacity + 3) & ~3;
   }
 
   /** A stream of text (html false) or HTML through hyphenation `h`. */

@@ -114,25 +114,28 @@ std::u32string patternLetters(std::u32string_view patterns) {
     return letters;
 }
 
-// The UTF-16 word being looked at: its characters and where each starts.
+// The word being looked at: its characters, and the UTF-16 offset at which
+// each starts (and one for its end).
 struct Word {
     std::u32string chars;
-    std::basic_string<std::uint32_t> starts;
+    std::vector<std::uint32_t> starts;
 
     void read(const char16_t* units, std::size_t size) {
-        chars.clear();
-        starts.clear();
+        chars.resize(size);
+        starts.resize(size + 1);
+        std::size_t n = 0;
         for (std::size_t i = 0; i < size; ++i) {
-            starts.push_back(static_cast<std::uint32_t>(i));
+            starts[n] = static_cast<std::uint32_t>(i);
             char32_t c = units[i];
             if (c >= 0xD800 && c < 0xDC00 && i + 1 < size && units[i + 1] >= 0xDC00 &&
                 units[i + 1] < 0xE000) {
                 c = 0x10000 + ((c - 0xD800) << 10) + (units[i + 1] - 0xDC00);
                 ++i;
             }
-            chars.push_back(c); // a lone surrogate stays, and matches no pattern
+            chars[n++] = c; // a lone surrogate stays, and matches no pattern
         }
-        starts.push_back(static_cast<std::uint32_t>(size));
+        starts[n] = static_cast<std::uint32_t>(size);
+        chars.resize(n);
     }
 };
 
@@ -238,12 +241,13 @@ EMSCRIPTEN_KEEPALIVE Hyphenation* sb_language(int index, int left, int right, co
     return guarded(
         [&] {
             const Language language = toEnum(index);
-            auto h = std::make_unique<Hyphenation>(Hyphenation{
-                languageHyphenator(language), WordCharacters::of(language), language});
+            auto h = std::make_unique<Hyphenation>(
+                Hyphenation{languageHyphenator(language), WordCharacters::of(language), language});
             if (left >= 0) h->hyphenator.hyphenatorLeftMin = left;
             if (right >= 0) h->hyphenator.hyphenatorRightMin = right;
             if (extraSize > 0)
-                h->hyphenator.hyphenatorExceptions = withExceptions(language, bytes(extra, extraSize));
+                h->hyphenator.hyphenatorExceptions =
+                    withExceptions(language, bytes(extra, extraSize));
             return h.release();
         },
         static_cast<Hyphenation*>(nullptr));

@@ -9,6 +9,15 @@ import { fileURLToPath } from "node:url";
 import { fromPatterns, hyphenator, languages } from "../sillabor.js";
 import { engine } from "../lib/engine.js";
 
+test("errors inside the module come out as errors that say what went wrong", async () => {
+  const e = await engine();
+  const bad = () =>
+    e.withBytes([new TextEncoder().encode("xx"), new Uint8Array([1, 2, 3])], (c, cn, b, bn) => {
+      if (e.x.sb_provide_language(c, cn, b, bn) < 0) throw e.error("cannot read xx");
+    });
+  assert.throws(bad, /not a language bundle/);
+});
+
 test("words, pieces and positions", async () => {
   const en = await hyphenator("en-US");
   const cases = [
