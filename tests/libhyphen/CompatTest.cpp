@@ -2,6 +2,7 @@
 // libhyphen's test suite asks of it, each case named for its behaviour
 // (outputs checked against Debian's libhyphen 2.8.8), and where it does the
 // sound thing that libhyphen does not (each listed in docs/libhyphen.md).
+#include "Replacements.hpp"
 #include "hyphen.h"
 
 #include <gtest/gtest.h>
@@ -37,13 +38,7 @@ public:
         EXPECT_EQ(hnj_hyphen_hyphenate2(dict_, word.c_str(), n, hyphens.data(), out.data(), &rep,
                                         &pos, &cut),
                   0);
-        if (rep) {
-            for (int i = 0; i < n; ++i)
-                std::free(rep[i]);
-            std::free(rep);
-            std::free(pos);
-            std::free(cut);
-        }
+        sillabor_test::freeReplacements(rep, pos, cut, n);
         return out.data();
     }
     // The hyphens of the old hnj_hyphen_hyphenate.

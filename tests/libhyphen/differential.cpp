@@ -33,6 +33,7 @@
 // Exits 77 (skipped) when libhyphen or the folders are missing, or under a
 // sanitizer, whose runtime cannot load a library bound to itself.
 #include "RealLibhyphen.hpp"
+#include "Replacements.hpp"
 #include "hyphen.h"
 
 #include <Text/Sillabor/Dictionary.hpp>
@@ -108,13 +109,7 @@ Outcome run(const RealLibhyphen& api, HyphenDict* dict, const std::string& word,
         o.rep.push_back(rep && rep[i] ? std::string(rep[i]) + "," + std::to_string(pos[i]) + "," +
                                             std::to_string(cut[i])
                                       : "");
-    if (rep) {
-        for (int i = 0; i < n; ++i)
-            std::free(rep[i]);
-        std::free(rep);
-    }
-    std::free(pos);
-    std::free(cut);
+    sillabor_test::freeReplacements(rep, pos, cut, n);
     return o;
 }
 
