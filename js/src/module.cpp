@@ -253,17 +253,6 @@ EMSCRIPTEN_KEEPALIVE Hyphenation* sb_language(int index, int left, int right, co
         static_cast<Hyphenation*>(nullptr));
 }
 
-EMSCRIPTEN_KEEPALIVE int sb_language_count() {
-    return fromEnum(maxBound<Language>) - fromEnum(minBound<Language>) + 1;
-}
-
-// The code of language `index` ("en-us"), the name of its data files.
-EMSCRIPTEN_KEEPALIVE const char* sb_language_code(int index) {
-    static std::string code;
-    code = std::string(languageAffix(toEnum(index)));
-    return code.c_str();
-}
-
 // The language a tag or name stands for, as languageByName reads it, or -1.
 EMSCRIPTEN_KEEPALIVE int sb_language_by_name(const char* name, std::size_t size) {
     return guarded(
