@@ -24,15 +24,27 @@ class Engine {
   static async load() {
     const { gunzip, readAsset } = await platform();
     const bytes = await readAsset(new URL("../dist/sillabor.wasm", import.meta.url));
+    let memory; // the module's, once it is instantiated
     const imports = {
       env: { emscripten_notify_memory_growth() {} },
       wasi_snapshot_preview1: {
+        // The C library asks for the environment; the module has none.
+        environ_sizes_get(count, size) {
+          const view = new DataView(memory.buffer);
+          view.setUint32(count, 0, true);
+          view.setUint32(size, 0, true);
+          return 0;
+        },
+        environ_get() {
+          return 0;
+        },
         proc_exit(code) {
           throw new Error(`sillabor: the WebAssembly module stopped (${code})`);
         },
       },
     };
     const { instance } = await WebAssembly.instantiate(bytes, imports);
+    memory = instance.exports.memory;
     return new Engine(instance.exports, { gunzip, readAsset });
   }
 
@@ -43,7 +55,7 @@ class Engine {
     this.loaded = new Map(); // language index -> promise of its files provided
     this.ready = new Set(); // the language indices whose files are provided
     this.wordCapacity = 0; // UTF-16 units
-    this.wordBuffer = 0; // a word's code units, then its breaks (32 bits each) at breaksBuffer
+    this.wordBuffer = 0; // a word's code units, then its breaks, 32 bits each, at breaksBuffer
     this.growWordBuffer(0);
     this.views();
   }
@@ -54,7 +66,6 @@ class Engine {
     if (buffer !== this.buffer) {
       this.buffer = buffer;
       this.u8 = new Uint8Array(buffer);
-      this.u16 = new Uint16Array(buffer);
       this.u32 = new Uint32Array(buffer);
     }
   }
@@ -138,28 +149,30 @@ class Engine {
 
   /** The break offsets (UTF-16) of `word` with hyphenation `h`. */
   breaks(h, word) {
-    // The word goes in as UTF-16 code units, written in place (for words
-    // this short, faster than any encoder call).
+    // The word goes in as UTF-16 code units, 32 bits each, written in place
+    // (for words this short, faster than any encoder call); the module reads
+    // a word without surrogate pairs where it lies.
     const n = word.length;
     if (n > this.wordCapacity) this.growWordBuffer(n);
-    if (this.u16.byteLength === 0) this.views(); // the memory has grown
-    const u16 = this.u16;
-    for (let i = 0, at = this.wordBuffer >>> 1; i < n; i++) u16[at + i] = word.charCodeAt(i);
+    if (this.u32.byteLength === 0) this.views(); // the memory has grown
+    let u32 = this.u32;
+    for (let i = 0, at = this.wordBuffer >>> 2; i < n; i++) u32[at + i] = word.charCodeAt(i);
     const count = this.x.sb_breaks(h, this.wordBuffer, n, this.breaksBuffer);
     if (count < 0) throw this.error(`cannot hyphenate "${word}"`);
     if (this.u32.byteLength === 0) this.views();
+    u32 = this.u32;
     const result = new Array(count);
-    for (let i = 0, at = this.breaksBuffer >>> 2, u32 = this.u32; i < count; i++) result[i] = u32[at + i];
+    for (let i = 0, at = this.breaksBuffer >>> 2; i < count; i++) result[i] = u32[at + i];
     return result;
   }
 
   growWordBuffer(units) {
     if (this.wordBuffer) this.x.sb_free(this.wordBuffer);
     this.wordCapacity = Math.max(128, 2 * units);
-    // The word's code units, then room for a break after each, 4-aligned.
-    this.wordBuffer = this.x.sb_alloc(2 * this.wordCapacity + 4 + 4 * this.wordCapacity);
+    // The word's code units, then room for a break after each.
+    this.wordBuffer = this.x.sb_alloc(8 * this.wordCapacity);
     if (!this.wordBuffer) throw new Error("sillabor: out of WebAssembly memory");
-    this.breaksBuffer = (this.wordBuffer + 2 * this.wordCapacity + 3) & ~3;
+    this.breaksBuffer = this.wordBuffer + 4 * this.wordCapacity;
   }
 
   /** A stream of text (html false) or HTML through hyphenation `h`. */

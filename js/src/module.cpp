@@ -114,13 +114,13 @@ std::u32string patternLetters(std::u32string_view patterns) {
     return letters;
 }
 
-// The word being looked at: its characters, and the UTF-16 offset at which
-// each starts (and one for its end).
+// A word whose UTF-16 code units include surrogate pairs: its characters,
+// and the UTF-16 offset at which each starts (and one for its end).
 struct Word {
     std::u32string chars;
     std::vector<std::uint32_t> starts;
 
-    void read(const char16_t* units, std::size_t size) {
+    void read(const char32_t* units, std::size_t size) {
         chars.resize(size);
         starts.resize(size + 1);
         std::size_t n = 0;
@@ -283,16 +283,26 @@ EMSCRIPTEN_KEEPALIVE void sb_hyphenation_free(Hyphenation* h) {
     delete h;
 }
 
-// The breaks of the UTF-16 word at `units`, as offsets in code units (a piece
-// ends before each), written to `out` (room for `size` of them); their
-// number, or -1. Hard hyphens cut the word as the word interfaces cut it.
-EMSCRIPTEN_KEEPALIVE int sb_breaks(const Hyphenation* h, const char16_t* units, std::size_t size,
+// The breaks of the UTF-16 word at `units` (a code unit in each 32 bits),
+// as offsets in code units (a piece ends before each), written to `out`
+// (room for `size` of them); their number, or -1. Hard hyphens cut the word
+// as the word interfaces cut it. A word without surrogates is its own
+// characters, and is read where it lies.
+EMSCRIPTEN_KEEPALIVE int sb_breaks(const Hyphenation* h, const char32_t* units, std::size_t size,
                                    std::uint32_t* out) {
     return guarded(
         [&] {
+            int n = 0;
+            const std::u32string_view chars(units, size);
+            if (std::none_of(chars.begin(), chars.end(),
+                             [](char32_t c) { return c >= 0xD800 && c < 0xE000; })) {
+                detail::forEachWordBreak(h->hyphenator, chars, workspace(), [&](std::size_t at) {
+                    out[n++] = static_cast<std::uint32_t>(at + 1);
+                });
+                return n;
+            }
             Word& w = word();
             w.read(units, size);
-            int n = 0;
             detail::forEachWordBreak(h->hyphenator, w.chars, workspace(),
                                      [&](std::size_t at) { out[n++] = w.starts[at + 1]; });
             return n;

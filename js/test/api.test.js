@@ -76,6 +76,9 @@ test("lone surrogates are copied through and never part of a word", async () => 
   assert.deepEqual(en.hyphenate("hyphen\ud800ation").join(""), "hyphen\ud800ation");
   const pair = "\ud83d\ude00"; // a character outside the BMP stays whole
   assert.equal(en.text(`${pair}hyphenation${pair}`, { separator: "-" }), `${pair}hy-phen-ation${pair}`);
+  // Offsets stay in UTF-16 code units when a word holds a pair.
+  const after = en.positions("hyphenation").map((at) => at + 3);
+  assert.deepEqual(en.positions(`${pair}-hyphenation`), [3, ...after]);
 });
 
 test("a byte-order mark is kept, and says the text is UTF-8", async () => {
