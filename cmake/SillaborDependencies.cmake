@@ -3,7 +3,7 @@
 # SHA-256, and built with the project. The URL and hash of each are cache
 # variables, so that a mirror or a local archive (file://...) can stand in.
 #
-#     sillabor_dependency(<name>)   zlib, googletest or benchmark
+#     sillabor_dependency(<name>)   zlib, libzip, googletest or benchmark
 
 include(FetchContent)
 
@@ -11,6 +11,10 @@ set(SILLABOR_ZLIB_URL "https://github.com/madler/zlib/releases/download/v1.3.1/z
     CACHE STRING "Where to download zlib from when the system has none")
 set(SILLABOR_ZLIB_SHA256 "9a93b2b7dfdac77ceba5a558a580e74667dd6fede4585b91eefb60f03b72df23"
     CACHE STRING "The SHA-256 of SILLABOR_ZLIB_URL")
+set(SILLABOR_LIBZIP_URL "https://libzip.org/download/libzip-1.7.3.tar.xz"
+    CACHE STRING "Where to download libzip from when the system has none")
+set(SILLABOR_LIBZIP_SHA256 "a60473ffdb7b4260c08bfa19c2ccea0438edac11193c3afbbb1f17fbcf6c6132"
+    CACHE STRING "The SHA-256 of SILLABOR_LIBZIP_URL")
 set(SILLABOR_GOOGLETEST_URL
     "https://github.com/google/googletest/archive/refs/tags/release-1.12.1.tar.gz"
     CACHE STRING "Where to download GoogleTest from when the system has none")
@@ -21,8 +25,9 @@ set(SILLABOR_BENCHMARK_URL "https://github.com/google/benchmark/archive/refs/tag
 set(SILLABOR_BENCHMARK_SHA256 "6430e4092653380d9dc4ccb45a1e2dc9259d581f4866dc0759713126056bc1d7"
     CACHE STRING "The SHA-256 of SILLABOR_BENCHMARK_URL")
 
-# Set when zlib is built here rather than found.
+# Set when zlib or libzip is built here rather than found.
 set(SILLABOR_ZLIB_BUILT OFF)
+set(SILLABOR_LIBZIP_BUILT OFF)
 
 macro(sillabor_dependency name)
   if("${name}" STREQUAL "zlib")
@@ -46,6 +51,39 @@ macro(sillabor_dependency name)
       set(SILLABOR_ZLIB_BUILT ON)
       message(STATUS "sillabor: zlib built from ${SILLABOR_ZLIB_URL}")
     endif()
+  elseif("${name}" STREQUAL "libzip")
+    # Found through pkg-config: Debian's CMake files for libzip name tools
+    # that the -dev package does not install, and fail.
+    if(NOT FETCHCONTENT_TRY_FIND_PACKAGE_MODE STREQUAL "NEVER" AND NOT TARGET libzip::zip)
+      find_package(PkgConfig QUIET)
+      if(PKG_CONFIG_FOUND)
+        pkg_check_modules(SILLABOR_LIBZIP QUIET IMPORTED_TARGET GLOBAL libzip)
+      endif()
+      if(SILLABOR_LIBZIP_FOUND)
+        add_library(libzip::zip ALIAS PkgConfig::SILLABOR_LIBZIP)
+      endif()
+    endif()
+    FetchContent_Declare(libzip URL "${SILLABOR_LIBZIP_URL}" URL_HASH SHA256=${SILLABOR_LIBZIP_SHA256})
+    # Only the library, static, with deflate (the one method EPUB uses):
+    # no tools, tests, documentation, or other compressors and ciphers.
+    foreach(_part TOOLS REGRESS EXAMPLES DOC)
+      set(BUILD_${_part} OFF)
+    endforeach()
+    foreach(_part BZIP2 LZMA ZSTD COMMONCRYPTO GNUTLS MBEDTLS OPENSSL WINDOWS_CRYPTO)
+      set(ENABLE_${_part} OFF)
+    endforeach()
+    set(_sillabor_shared ${BUILD_SHARED_LIBS})
+    set(BUILD_SHARED_LIBS OFF)
+    set(CMAKE_POLICY_VERSION_MINIMUM 3.5)
+    if(NOT TARGET libzip::zip)
+      FetchContent_MakeAvailable(libzip)
+      set_target_properties(zip PROPERTIES POSITION_INDEPENDENT_CODE ON)
+      add_library(libzip::zip ALIAS zip)
+      set(SILLABOR_LIBZIP_BUILT ON)
+      message(STATUS "sillabor: libzip built from ${SILLABOR_LIBZIP_URL}")
+    endif()
+    unset(CMAKE_POLICY_VERSION_MINIMUM)
+    set(BUILD_SHARED_LIBS ${_sillabor_shared})
   elseif("${name}" STREQUAL "googletest")
     FetchContent_Declare(googletest URL "${SILLABOR_GOOGLETEST_URL}"
       URL_HASH SHA256=${SILLABOR_GOOGLETEST_SHA256} FIND_PACKAGE_ARGS NAMES GTest)

@@ -62,7 +62,7 @@ if(IS_ABSOLUTE "${CMAKE_INSTALL_INCLUDEDIR}")
 else()
   set(SILLABOR_PC_INCLUDEDIR "\${prefix}/${CMAKE_INSTALL_INCLUDEDIR}")
 endif()
-# A static library needs zlib and the C++ runtime wherever it is linked, C
+# A static library needs zlib, libzip and the C++ runtime wherever it is linked, C
 # programs included, so they are in Requires and Libs, and the README's
 # `pkg-config --libs sillabor` links it; a shared library needs them only for
 # a --static link.
@@ -96,7 +96,7 @@ set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "sillabor developers")
 set(CPACK_DEBIAN_PACKAGE_SECTION "libdevel")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "zlib1g, libstdc++6 (>= 12), zlib1g-dev")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "zlib1g, libzip4, libstdc++6 (>= 12), zlib1g-dev, libzip-dev")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_GENERATOR "DEB")
 include(CPack)

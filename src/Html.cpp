@@ -6,6 +6,7 @@
 
 #include "Text/Sillabor/Utf8.hpp"
 #include "detail/data/LanguageFacts.hpp"
+#include "detail/text/BookHtml.hpp"
 #include "detail/text/StreamState.hpp"
 #include "detail/text/WordStream.hpp"
 
@@ -131,6 +132,11 @@ const ElementKind* kindOf(std::string_view name) {
     return it != std::end(elementKinds) && it->name == name ? it : nullptr;
 }
 
+// What a book's chapters leave alone besides: abbreviations, sub- and
+// superscripts (note marks, formulas), and the labels of controls.
+constexpr std::string_view bookSkips[] = {"abbr",  "acronym", "button", "head", "input",
+                                          "label", "option",  "sub",    "sup"};
+
 // Start tags that end open elements of other names, as HTML's parser does,
 // so that languages and skipped content end where a browser ends them: the
 // names they close, and the names that stop the search.
@@ -248,6 +254,13 @@ struct HtmlState final : StreamState {
         stack.reserve(maxDepth);
     }
 
+    // A book's chapter: UTF-8 from the start (EPUB's content documents are),
+    // and bookSkips left alone.
+    void readAsBook() {
+        book = true;
+        saidUtf8();
+    }
+
     static constexpr std::size_t maxDepth = 256;
     static constexpr std::size_t longestReference = 40; // "&CounterClockwiseContourIntegral;"
 
@@ -258,6 +271,7 @@ struct HtmlState final : StreamState {
     std::vector<std::pair<std::string, const Speller*>> tags;     // lang values already looked up
 
     std::vector<Element> stack;
+    bool book = false;
     std::size_t deeper = 0; // open elements past maxDepth
     State state = State::Data;
     bool xml = false;            // the document began with an XML declaration
@@ -440,7 +454,9 @@ void HtmlState::openElement() {
                 : hasLang  ? spellerFor(langValue.view())
                 : parent   ? parent->speller
                            : &given;
-    e.skip = (parent && parent->skip) || (flags & Skip) || classFound;
+    e.skip = (parent && parent->skip) || (flags & Skip) || classFound ||
+             (book &&
+              std::find(std::begin(bookSkips), std::end(bookSkips), name) != std::end(bookSkips));
     e.foreign = inForeign || (flags & Foreign);
 
     const bool closed = (flags & Void && !inForeign) || (selfClosing && (xml || e.foreign));
@@ -993,6 +1009,17 @@ HtmlHyphenator::HtmlHyphenator(Dictionary dictionary, Language language, TextOpt
           detail::Speller{languageHyphenator(language), WordCharacters::of(language),
                           std::move(dictionary)},
           language, options)) {}
+
+HtmlHyphenator::HtmlHyphenator(std::unique_ptr<detail::StreamState> state) noexcept
+    : HyphenatingStream(std::move(state)) {}
+
+HtmlHyphenator detail::HtmlAccess::forBook(Language language, const TextOptions& options) {
+    auto state = std::make_unique<detail::HtmlState>(
+        detail::Speller{languageHyphenator(language), WordCharacters::of(language)}, language,
+        options);
+    state->readAsBook();
+    return HtmlHyphenator(std::move(state));
+}
 
 std::string hyphenateHtml(Language language, std::string_view html, const TextOptions& options) {
     HtmlHyphenator h(language, options);

@@ -25,7 +25,9 @@
 
 namespace Text::Sillabor {
 
-namespace detail {} // namespace detail
+namespace detail {
+struct HtmlAccess;
+} // namespace detail
 
 /// Copies an HTML or XHTML stream, fed in pieces of any size, and inserts the
 /// separator at the breaks of the words of its text, as TextHyphenator does
@@ -57,6 +59,10 @@ public:
     /// make words and lowers them for the lookup. Breaks that replace text
     /// are not marked.
     HtmlHyphenator(Dictionary dictionary, Language language, TextOptions options = {});
+
+private:
+    friend struct detail::HtmlAccess;
+    explicit HtmlHyphenator(std::unique_ptr<detail::StreamState> state) noexcept;
 };
 
 /// The whole of `html` through an HtmlHyphenator for `language`.

@@ -73,6 +73,12 @@ struct TextOptions {
     /// copied unchanged, ends the word it touches, and is counted
     /// (`invalidUtf8()` of the hyphenators).
     bool strictUtf8 = false;
+    /// Whether soft hyphens are taken out instead of put in: the text that
+    /// would be hyphenated is copied without its soft hyphens (U+00AD, and
+    /// in HTML "&shy;", "&#173;" and "&#xAD;"), and no separator is added.
+    /// This undoes hyphenation with the soft hyphen, and takes out the
+    /// author's soft hyphens too.
+    bool removeSoftHyphens = false;
 };
 
 /// The ill-formed UTF-8 sequences a stream copied as they were: how many,

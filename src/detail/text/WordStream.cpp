@@ -97,6 +97,10 @@ void WordStream::setSpeller(const Speller* speller) {
 // are not copied one by one: from `direct` on they go out in one piece when
 // something else must be written or the text ends.
 void WordStream::text(std::string_view bytes, std::uint64_t offset, std::string& out) {
+    if (options_.removeSoftHyphens) {
+        copyWithoutSoftHyphens(bytes, offset, out);
+        return;
+    }
     if (!speller_) { // nothing to hyphenate: the bytes go as they are
         out.append(bytes);
         return;
@@ -241,11 +245,43 @@ void WordStream::appendLetters(std::string_view run, bool small, std::uint32_t c
 
 void WordStream::character(char32_t c, std::string_view raw, std::string& out) {
     if (!carry_.empty()) boundary(out); // a sequence cut short by this character: throws
+    if (options_.removeSoftHyphens) {
+        if (c != softHyphen) out.append(raw);
+        return;
+    }
     if (!speller_) {
         out.append(raw);
         return;
     }
     put(c, (*classes_)(c), raw, out, true);
+}
+
+// U+00AD is C2 AD in UTF-8, and C2 is never anything but the lead byte of a
+// two-byte sequence: each C2 AD is a soft hyphen. A C2 that ends the piece
+// waits for the next.
+void WordStream::copyWithoutSoftHyphens(std::string_view bytes, std::uint64_t offset,
+                                        std::string& out) {
+    constexpr std::string_view encoded = "\xC2\xAD";
+    const std::uint64_t end = offset + bytes.size();
+    if (!carry_.empty() && !bytes.empty()) {
+        if (bytes[0] != encoded[1])
+            out.append(carry_);
+        else
+            bytes.remove_prefix(1);
+        carry_.clear();
+    }
+    for (std::size_t at = bytes.find(encoded); at != std::string_view::npos;
+         at = bytes.find(encoded)) {
+        out.append(bytes.substr(0, at));
+        bytes.remove_prefix(at + encoded.size());
+    }
+    if (!bytes.empty() && bytes.back() == encoded[0]) {
+        out.append(bytes.substr(0, bytes.size() - 1));
+        carry_.assign(encoded.substr(0, 1));
+        carryOffset_ = end - 1;
+    } else {
+        out.append(bytes);
+    }
 }
 
 void WordStream::put(char32_t c, CharClass k, std::string_view raw, std::string& out, bool whole) {

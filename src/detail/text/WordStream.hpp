@@ -110,6 +110,8 @@ private:
         std::uint32_t capitals;
     };
 
+    // With removeSoftHyphens: copies the bytes without their soft hyphens.
+    void copyWithoutSoftHyphens(std::string_view bytes, std::uint64_t offset, std::string& out);
     // Completes the sequence the last piece ended in with the first bytes of
     // `bytes`, and puts it once it is whole; returns how many bytes it took.
     std::size_t finishCarry(std::string_view bytes, std::string& out);
