@@ -31,6 +31,22 @@ inline constexpr Option options[] = {
      "the same for HTML or XHTML: only the text of the document is hyphenated, in the language "
      "its lang attributes name (this language where none does); markup, script, style, pre, "
      "code and the like pass through unchanged"},
+    {0, "epub", "",
+     "hyphenate EPUB books: the chapters of the spine, as --html hyphenates XHTML, in the "
+     "language their xml:lang or lang attributes name, else the book's dc:language, else this "
+     "language; also left alone: abbr, acronym, sub, sup, button, option, label, input and "
+     "head; the navigation, the package, style sheets and fonts are not touched; needs -o or "
+     "--in-place"},
+    {'o', "output", "FILE", "with --epub and one book, write the hyphenated book to FILE"},
+    {0, "in-place", "",
+     "with --html or --epub, hyphenate each PATH given instead of standard input, in place: a "
+     "file, or a folder whose *.html, *.htm and *.xhtml files (*.epub with --epub) are taken; "
+     "each file is replaced at once or not at all, a file that fails is named and left as it "
+     "was, and a summary line ends the run"},
+    {'j', "jobs", "N", "with --in-place, work on N files at once (default: the number of cores)"},
+    {0, "remove-soft-hyphens", "",
+     "with --text, --html or --epub, take the soft hyphens out of the text that would be "
+     "hyphenated (U+00AD, and in HTML its references) instead of putting them in"},
     {0, "min-length", "N", "with --text or --html, leave words of fewer than N characters alone"},
     {0, "no-caps", "", "with --text or --html, leave words in capitals alone"},
     {0, "strict", "",
@@ -55,12 +71,16 @@ inline constexpr Option options[] = {
     {0, "version", "", "show the version"},
 };
 
-inline constexpr std::string_view synopsis = "sillabor [options] [WORD...]";
+inline constexpr std::string_view synopsis =
+    "sillabor [options] [WORD...]\n"
+    "       sillabor --html --in-place [options] PATH...\n"
+    "       sillabor --epub [options] (BOOK -o FILE | --in-place PATH...)";
 inline constexpr std::string_view description =
     "Hyphenates each WORD, or each line of standard input when no WORD is given, and prints one "
     "result per line: the pieces joined by the separator.";
 inline constexpr std::string_view exitStatus =
-    "0 on success, 1 for bad input or an unreadable file, 2 for a bad command line.";
+    "0 on success, 1 for bad input or an unreadable file (with --in-place: if any file "
+    "failed), 2 for a bad command line.";
 
 /// The option that `name` ("-l", "--language") names, or null.
 inline const Option* findOption(std::string_view name) {

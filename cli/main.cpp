@@ -1,8 +1,10 @@
 // sillabor: hyphenates words from the command line or standard input, or
 // inserts soft hyphens into running text.
+#include "InPlace.hpp"
 #include "Options.hpp"
 
 #include <Text/Sillabor.hpp>
+#include <Text/Sillabor/Epub.hpp>
 
 #include <algorithm>
 #include <cerrno>
@@ -17,6 +19,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #ifndef SILLABOR_VERSION
@@ -121,7 +124,9 @@ struct Options {
     Language language = Language::English_US;
     std::optional<std::string> separator;
     bool text = false, html = false, identity = false, list = false, help = false, version = false,
-         noCaps = false, strict = false;
+         noCaps = false, strict = false, epub = false, inPlace = false, removeSoftHyphens = false;
+    std::optional<std::string> output;
+    std::optional<std::ptrdiff_t> jobs;
     std::optional<std::ptrdiff_t> minLength;
     std::optional<std::string> skipClass;
     std::optional<std::string> patterns, exceptions, dictionary;
@@ -141,6 +146,16 @@ void applyOption(Options& o, std::string_view key, std::string_view name, const 
         o.text = true;
     else if (key == "html")
         o.html = true;
+    else if (key == "epub")
+        o.epub = true;
+    else if (key == "output")
+        o.output = v;
+    else if (key == "in-place")
+        o.inPlace = true;
+    else if (key == "jobs")
+        o.jobs = parseNumber(name, v);
+    else if (key == "remove-soft-hyphens")
+        o.removeSoftHyphens = true;
     else if (key == "min-length")
         o.minLength = parseNumber(name, v);
     else if (key == "no-caps")
@@ -181,16 +196,36 @@ void checkCombinations(const Options& o) {
         if (!o.firstOption.empty()) fail(query + " takes no other option, not " + o.firstOption, 2);
         if (!o.words.empty()) fail(query + " takes no WORD", 2);
     }
-    if (o.text && o.html) fail("--text and --html exclude each other", 2);
+    if (o.text + o.html + o.epub > 1) fail("--text, --html and --epub exclude each other", 2);
     if (o.text && !o.words.empty()) fail("--text reads standard input and takes no WORD", 2);
-    if (o.html && !o.words.empty()) fail("--html reads standard input and takes no WORD", 2);
-    if ((o.minLength || o.noCaps || o.strict) && !o.text && !o.html)
-        fail(std::string(o.noCaps   ? "--no-caps"
-                         : o.strict ? "--strict"
-                                    : "--min-length") +
-                 " goes with --text or --html",
+    if (o.html && !o.words.empty() && !o.inPlace)
+        fail("--html reads standard input and takes no WORD (with --in-place, PATHs)", 2);
+    if ((o.minLength || o.noCaps || o.strict || o.removeSoftHyphens) && !o.text && !o.html &&
+        !o.epub)
+        fail(std::string(o.noCaps              ? "--no-caps"
+                         : o.strict            ? "--strict"
+                         : o.removeSoftHyphens ? "--remove-soft-hyphens"
+                                               : "--min-length") +
+                 " goes with --text, --html or --epub",
              2);
-    if (o.skipClass && !o.html) fail("--skip-class goes with --html", 2);
+    if (o.skipClass && !o.html && !o.epub) fail("--skip-class goes with --html or --epub", 2);
+    if (o.inPlace && !o.html && !o.epub) fail("--in-place goes with --html or --epub", 2);
+    if (o.inPlace && o.words.empty()) fail("--in-place needs at least one PATH", 2);
+    if (o.jobs && !o.inPlace) fail("--jobs goes with --in-place", 2);
+    if (o.jobs && *o.jobs < 1)
+        fail("--jobs: not a count of at least 1: '" + std::to_string(*o.jobs) + "'", 2);
+    if (o.output && !o.epub) fail("-o goes with --epub", 2);
+    if (o.epub) {
+        if (o.output && o.inPlace) fail("-o and --in-place exclude each other", 2);
+        if (!o.output && !o.inPlace) fail("--epub needs -o FILE or --in-place", 2);
+        if (o.output && o.words.size() != 1)
+            fail("--epub with -o takes one BOOK, not " + std::to_string(o.words.size()), 2);
+        if (o.separator) fail("--epub writes soft hyphens and takes no -s", 2);
+        if (o.dictionary || o.patterns || o.exceptions || o.identity || o.left || o.right)
+            fail("--epub hyphenates with the languages the book names; it excludes --dic, "
+                 "--patterns, --exceptions, --identity, --left and --right",
+                 2);
+    }
     if (o.dictionary && (o.patterns || o.exceptions || o.identity || o.left || o.right))
         fail("--dic takes its patterns and minima from the file; it excludes --patterns, "
              "--exceptions, --identity, --left and --right",
@@ -336,6 +371,7 @@ TextOptions textOptions(const Options& o) {
     t.capitals = !o.noCaps;
     if (o.skipClass) t.skipClass = *o.skipClass;
     t.strictUtf8 = o.strict;
+    t.removeSoftHyphens = o.removeSoftHyphens;
     return t;
 }
 
@@ -389,6 +425,75 @@ void hyphenateHtml(const Options& o, const Hyphenator& h, const Dictionary* d, O
     stream(html, out);
 }
 
+unsigned jobsOf(const Options& o) {
+    if (o.jobs) return static_cast<unsigned>(*o.jobs);
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
+// --html --in-place: each file through its own HtmlHyphenator, replaced if
+// it changed.
+int hyphenateHtmlFiles(const Options& o, const Hyphenator& h, const Dictionary* d) {
+    const TextOptions options = textOptions(o);
+    const WordCharacters letters = WordCharacters::of(o.language);
+    sillabor_cli::InPlaceRun run;
+    run.paths = o.words;
+    run.extensions = {".html", ".htm", ".xhtml"};
+    run.jobs = jobsOf(o);
+    run.process = [&](const std::filesystem::path& path) {
+        const std::string before = sillabor_cli::readFile(path);
+        HtmlHyphenator html = d ? HtmlHyphenator(*d, o.language, options)
+                                : HtmlHyphenator(h, letters, o.language, options);
+        std::string after;
+        after.reserve(before.size() + before.size() / 8);
+        try {
+            html.feed(before, after);
+            html.finish(after);
+        } catch (const InvalidUtf8& e) {
+            throw std::runtime_error(position(before, e.offset()) +
+                                     ": invalid UTF-8: " + e.problem());
+        }
+        if (html.invalidUtf8().count > 0)
+            std::fprintf(stderr,
+                         "sillabor: warning: %s: %ju sequence%s that %s not UTF-8 copied as "
+                         "%s; the first at %s\n",
+                         path.c_str(), static_cast<std::uintmax_t>(html.invalidUtf8().count),
+                         html.invalidUtf8().count == 1 ? "" : "s",
+                         html.invalidUtf8().count == 1 ? "is" : "are",
+                         html.invalidUtf8().count == 1 ? "it was" : "they were",
+                         position(before, html.invalidUtf8().firstOffset).c_str());
+        if (after == before) return sillabor_cli::Outcome::Unchanged;
+        sillabor_cli::replaceFile(path, after);
+        return sillabor_cli::Outcome::Changed;
+    };
+    return sillabor_cli::runInPlace(run);
+}
+
+EpubOptions epubOptions(const Options& o) {
+    EpubOptions e;
+    e.text = textOptions(o);
+    e.language = o.language;
+    return e;
+}
+
+// --epub: one book to -o, or books in place.
+int hyphenateBooks(const Options& o) {
+    const EpubOptions options = epubOptions(o);
+    if (o.output) {
+        hyphenateEpub(o.words.front(), *o.output, options);
+        return 0;
+    }
+    sillabor_cli::InPlaceRun run;
+    run.paths = o.words;
+    run.extensions = {".epub"};
+    run.jobs = jobsOf(o);
+    run.process = [&](const std::filesystem::path& path) {
+        const EpubReport report = hyphenateEpub(path, path, options);
+        return report.changed > 0 ? sillabor_cli::Outcome::Changed
+                                  : sillabor_cli::Outcome::Unchanged;
+    };
+    return sillabor_cli::runInPlace(run);
+}
+
 void hyphenateLines(const Options& o, const Hyphenator& h, const Dictionary* d, Output& out) {
     const std::string separator = o.separator.value_or("-");
     Input in;
@@ -426,6 +531,7 @@ void hyphenateLines(const Options& o, const Hyphenator& h, const Dictionary* d, 
 
 int main(int argc, char** argv) {
     Output out;
+    int status = 0;
     try {
         const Options o = parseOptions(argc, argv);
         if (o.help) {
@@ -434,12 +540,16 @@ int main(int argc, char** argv) {
             out.write("sillabor " SILLABOR_VERSION "\n");
         } else if (o.list) {
             out.write(languageList());
+        } else if (o.epub) {
+            status = hyphenateBooks(o);
         } else {
             const Hyphenator h = makeHyphenator(o);
             std::optional<Dictionary> dictionary;
             if (o.dictionary) dictionary = readDictionary(*o.dictionary);
             const Dictionary* d = dictionary ? &*dictionary : nullptr;
-            if (!o.words.empty())
+            if (o.inPlace)
+                status = hyphenateHtmlFiles(o, h, d);
+            else if (!o.words.empty())
                 hyphenateArguments(o, h, d, out);
             else if (o.text)
                 hyphenateText(o, h, d, out);
@@ -449,7 +559,7 @@ int main(int argc, char** argv) {
                 hyphenateLines(o, h, d, out);
         }
         out.flush();
-        return 0;
+        return status;
     } catch (const Failure& f) {
         std::fflush(stdout);
         std::fprintf(stderr, "sillabor: %s\n", f.message.c_str());
