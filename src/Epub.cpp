@@ -159,10 +159,9 @@ std::string hyphenated(std::string_view bytes, Language language, const TextOpti
     return out;
 }
 
-} // namespace
-
-EpubReport hyphenateEpub(const fs::path& in, const fs::path& out, const EpubOptions& options) {
-    const std::string book = in.string();
+// The book at `in` to `out`; `book` is what messages call it.
+EpubReport hyphenateBook(const fs::path& in, const fs::path& out, const EpubOptions& options,
+                         const std::string& book) {
     TextOptions text = options.text;
     text.separator = "\u00ad";
 
@@ -214,6 +213,12 @@ EpubReport hyphenateEpub(const fs::path& in, const fs::path& out, const EpubOpti
     return report;
 }
 
+} // namespace
+
+EpubReport hyphenateEpub(const fs::path& in, const fs::path& out, const EpubOptions& options) {
+    return hyphenateBook(in, out, options, in.string());
+}
+
 EpubReport hyphenateEpub(std::istream& in, std::ostream& out, const EpubOptions& options) {
     const fs::path folder = fs::temp_directory_path();
     TemporaryFile source(folder, "book.epub");
@@ -225,7 +230,8 @@ EpubReport hyphenateEpub(std::istream& in, std::ostream& out, const EpubOptions&
         if (!copy) systemFailure("cannot write " + source.path().string());
     }
     TemporaryFile result(folder, "book.epub");
-    const EpubReport report = hyphenateEpub(source.path(), result.path(), options);
+    const EpubReport report =
+        hyphenateBook(source.path(), result.path(), options, "the book read from a stream");
     std::ifstream written(result.path(), std::ios::binary);
     out << written.rdbuf();
     if (!out) throw EpubError("the hyphenated book could not be written to its stream");

@@ -267,11 +267,29 @@ TEST_F(Cli, ReportsABadCommandLine) {
         {{"--right"}, "sillabor: --right needs a value\n"},
         {{"--frobnicate"}, "sillabor: unknown option '--frobnicate' (see sillabor --help)\n"},
         {{"--text", "word"}, "sillabor: --text reads standard input and takes no WORD\n"},
-        {{"--html", "word"}, "sillabor: --html reads standard input and takes no WORD\n"},
-        {{"--text", "--html"}, "sillabor: --text and --html exclude each other\n"},
-        {{"--no-caps", "word"}, "sillabor: --no-caps goes with --text or --html\n"},
-        {{"--min-length", "3"}, "sillabor: --min-length goes with --text or --html\n"},
-        {{"--text", "--skip-class", "x"}, "sillabor: --skip-class goes with --html\n"},
+        {{"--html", "word"},
+         "sillabor: --html reads standard input and takes no WORD (with --in-place, PATHs)\n"},
+        {{"--text", "--html"}, "sillabor: --text, --html and --epub exclude each other\n"},
+        {{"--epub", "--html"}, "sillabor: --text, --html and --epub exclude each other\n"},
+        {{"--no-caps", "word"}, "sillabor: --no-caps goes with --text, --html or --epub\n"},
+        {{"--min-length", "3"}, "sillabor: --min-length goes with --text, --html or --epub\n"},
+        {{"--remove-soft-hyphens", "word"},
+         "sillabor: --remove-soft-hyphens goes with --text, --html or --epub\n"},
+        {{"--text", "--skip-class", "x"}, "sillabor: --skip-class goes with --html or --epub\n"},
+        {{"--in-place", "x"}, "sillabor: --in-place goes with --html or --epub\n"},
+        {{"--html", "--in-place"}, "sillabor: --in-place needs at least one PATH\n"},
+        {{"--html", "--jobs", "2"}, "sillabor: --jobs goes with --in-place\n"},
+        {{"--html", "--in-place", "-j", "0", "x"},
+         "sillabor: --jobs: not a count of at least 1: '0'\n"},
+        {{"--html", "-o", "x"}, "sillabor: -o goes with --epub\n"},
+        {{"--epub", "a.epub"}, "sillabor: --epub needs -o FILE or --in-place\n"},
+        {{"--epub", "-o", "x", "--in-place", "a"},
+         "sillabor: -o and --in-place exclude each other\n"},
+        {{"--epub", "-o", "x", "a", "b"}, "sillabor: --epub with -o takes one BOOK, not 2\n"},
+        {{"--epub", "-s", "-", "-o", "x", "a"},
+         "sillabor: --epub writes soft hyphens and takes no -s\n"},
+        {{"--epub", "--dic", "d", "-o", "x", "a"},
+         "sillabor: --epub hyphenates with the languages the book names; it excludes --dic,"},
         {{"--text", "--min-length", "-1"}, "sillabor: --min-length: not a count: '-1'\n"},
         {{"--version", "--text"}, "sillabor: --version takes no other option, not --text\n"},
         {{"--list", "--patterns", "/nonexistent"},
@@ -334,7 +352,8 @@ TEST_F(Cli, CopiesBytesThatAreNotUtf8WithOneWarning) {
     EXPECT_EQ(r.out, "<p>caf\xe9 ta|ble</p>");
     EXPECT_EQ(r.err, "sillabor: warning: standard input: 1 sequence that is not UTF-8 copied as "
                      "it was; the first at byte offset 6 (line 1, byte 7)\n");
-    EXPECT_EQ(run({"--strict", "word"}).err, "sillabor: --strict goes with --text or --html\n");
+    EXPECT_EQ(run({"--strict", "word"}).err,
+              "sillabor: --strict goes with --text, --html or --epub\n");
 }
 
 // A reader that goes away ends the tool quietly, as it ends other filters.

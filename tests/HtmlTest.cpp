@@ -67,6 +67,22 @@ TEST(Html, CopiesTheContentOfSkippedElements) {
               "<p class=keep>hyphenation</p>");
 }
 
+TEST(Html, RemovingSoftHyphensTakesThemOutOfTheText) {
+    // The character and its three references go from the text; what is left
+    // alone (code, attributes, comments, a language without patterns)
+    // keeps its own.
+    const std::string page =
+        "<p title=\"x\u00ady\">hy&shy;phen&#173;ation type\u00adset&#xAD;ting</p>"
+        "<code>a\u00adb&shy;</code><!-- c\u00add --><p lang=ja>e\u00adf</p><p>&amp;&shy</p>";
+    const std::string expected =
+        "<p title=\"x\u00ady\">hyphenation typesetting</p>"
+        "<code>a\u00adb&shy;</code><!-- c\u00add --><p lang=ja>e\u00adf</p><p>&amp;&shy</p>";
+    TextOptions o;
+    o.removeSoftHyphens = true;
+    for (const std::vector<std::size_t>& sizes : {std::vector<std::size_t>{1}, {3}, {1000}})
+        EXPECT_EQ(streamInPieces(HtmlHyphenator(L::English_US, o), page, sizes), expected);
+}
+
 TEST(Html, LanguageFollowsLangAttributes) {
     SILLABOR_NEEDS_PINNED_DATA();
     EXPECT_EQ(html("<html lang=\"de\"><p>Silbentrennung</p></html>"),

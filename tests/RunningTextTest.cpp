@@ -44,6 +44,26 @@ TEST(RunningText, PiecesOfAnySizeGiveTheSameOutput) {
         EXPECT_EQ(inPieces(text, sizes), whole);
 }
 
+TEST(RunningText, RemovingSoftHyphensUndoesThem) {
+    TextOptions o;
+    o.removeSoftHyphens = true;
+    const std::string hyphenated =
+        "Hy\u00adphen\u00adation, \u00ad\u00ad type\u00adset\u00adting caf\u00e9\u00ad\n";
+    // Every cut, the one inside the soft hyphen's two bytes included.
+    for (const std::vector<std::size_t>& sizes :
+         {std::vector<std::size_t>{1}, {2}, {3}, {5}, {1000}})
+        EXPECT_EQ(
+            streamInPieces(TextHyphenator(english_US, englishLetters(), o), hyphenated, sizes),
+            "Hyphenation,  typesetting caf\u00e9\n");
+    // A lead byte that the text ends on is copied as it is, and counted.
+    TextHyphenator t(english_US, englishLetters(), o);
+    std::string out;
+    t.feed("ab\xC2", out);
+    t.finish(out);
+    EXPECT_EQ(out, "ab\xC2");
+    EXPECT_EQ(t.invalidUtf8().count, 1u);
+}
+
 TEST(RunningText, CopiesWordsTooLongToHyphenate) {
     SILLABOR_NEEDS_PINNED_DATA();
     const std::string longWord(40, 'a');

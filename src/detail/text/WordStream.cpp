@@ -97,7 +97,7 @@ void WordStream::setSpeller(const Speller* speller) {
 // are not copied one by one: from `direct` on they go out in one piece when
 // something else must be written or the text ends.
 void WordStream::text(std::string_view bytes, std::uint64_t offset, std::string& out) {
-    if (options_.removeSoftHyphens) {
+    if (options_.removeSoftHyphens && speller_) {
         copyWithoutSoftHyphens(bytes, offset, out);
         return;
     }
@@ -245,7 +245,7 @@ void WordStream::appendLetters(std::string_view run, bool small, std::uint32_t c
 
 void WordStream::character(char32_t c, std::string_view raw, std::string& out) {
     if (!carry_.empty()) boundary(out); // a sequence cut short by this character: throws
-    if (options_.removeSoftHyphens) {
+    if (options_.removeSoftHyphens && speller_) {
         if (c != softHyphen) out.append(raw);
         return;
     }
