@@ -78,7 +78,7 @@ macro(sillabor_dependency name)
     if(NOT TARGET libzip::zip)
       FetchContent_MakeAvailable(libzip)
       set_target_properties(zip PROPERTIES POSITION_INDEPENDENT_CODE ON)
-      if(NOT TARGET libzip::zip) # releases before 1.8 make no alias
+      if(NOT TARGET libzip::zip) # some releases make the alias themselves
         add_library(libzip::zip ALIAS zip)
       endif()
       set(SILLABOR_LIBZIP_BUILT ON)

@@ -78,6 +78,7 @@ fs::path folderOf(const fs::path& path) {
 }
 
 void copyFile(const fs::path& from, const fs::path& to) {
+    if (::access(from.c_str(), R_OK) != 0) systemFailure("cannot read " + from.string());
     std::error_code e;
     fs::copy_file(from, to, fs::copy_options::overwrite_existing, e);
     if (e) throw std::system_error(e, "cannot copy " + from.string() + " to " + to.string());

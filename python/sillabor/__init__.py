@@ -14,8 +14,13 @@ and pyphen's, so that ``import sillabor as pyphen`` works::
     >>> dic.inserted("lettergrepen")
     'let-ter-gre-pen'
 
+Books: ``sillabor.hyphenate_epub("book.epub", "hyphenated.epub")``.
+
 Built-in hyphenators and dictionaries are immutable and may be shared by any
 number of threads; the text functions release the GIL while they work.
+Hyphenators and dictionaries pickle (a built-in one by its language's tag,
+others by their patterns or the bytes of their file), so they travel to the
+workers of multiprocessing or Dask.
 """
 
 from __future__ import annotations
@@ -23,10 +28,10 @@ from __future__ import annotations
 import functools
 import os
 import threading
-from typing import Iterator, Optional, Tuple, Union
+from typing import BinaryIO, Iterator, NamedTuple, Optional, Tuple, Union
 
 from . import _sillabor
-from ._sillabor import Break, Dictionary, Hyphenator, UnknownLanguageError
+from ._sillabor import Break, Dictionary, EpubError, Hyphenator, UnknownLanguageError
 
 __version__: str = _sillabor.__version__
 
@@ -34,12 +39,15 @@ __all__ = [
     "Break",
     "DataInt",
     "Dictionary",
+    "EpubError",
+    "EpubReport",
     "Hyphenator",
     "LANGUAGES",
     "LANGUAGES_LOWERCASE",
     "Pyphen",
     "UnknownLanguageError",
     "hyphenate",
+    "hyphenate_epub",
     "hyphenate_html",
     "hyphenate_text",
     "language_fallback",
@@ -115,6 +123,52 @@ def hyphenate_html(
     return _sillabor.hyphenate_html(
         html, lang, separator, min_length, capitals, 1024, skip_class
     )
+
+
+class EpubReport(NamedTuple):
+    """What ``hyphenate_epub`` did."""
+
+    documents: int  #: the spine's content documents read
+    changed: int  #: of them, those written anew
+    package_lang: Optional[str]  #: the language the package names, if it is a known one
+
+
+def hyphenate_epub(
+    src: Union[str, "os.PathLike[str]", BinaryIO],
+    dst: Union[str, "os.PathLike[str]", BinaryIO],
+    lang: str = "en-US",
+    *,
+    min_length: int = 0,
+    capitals: bool = True,
+    skip_class: str = "nohyphenate",
+    remove_soft_hyphens: bool = False,
+) -> EpubReport:
+    """Hyphenates the EPUB ``src`` into ``dst`` (paths, or binary files).
+
+    The XHTML chapters of the spine get soft hyphens (U+00AD) in their text,
+    in the language of their ``xml:lang``/``lang`` attributes, else the
+    package's ``dc:language``, else ``lang``; everything else in the book is
+    copied as it was, compressed data included. ``dst`` may be ``src``: the
+    book is written to a temporary file and renamed, so it is replaced whole
+    or not at all. With ``remove_soft_hyphens``, they are taken out instead.
+    Raises EpubError for a book that is not an EPUB, is damaged or
+    encrypted, and OSError for files that cannot be read or written.
+    """
+    options = (lang, min_length, capitals, skip_class, remove_soft_hyphens)
+    if hasattr(src, "read") or hasattr(dst, "write"):
+        if hasattr(src, "read"):
+            book = src.read()
+        else:
+            with open(src, "rb") as f:
+                book = f.read()
+        written, report = _sillabor.hyphenate_epub_bytes(book, *options)
+        if hasattr(dst, "write"):
+            dst.write(written)
+        else:
+            with open(dst, "wb") as f:
+                f.write(written)
+        return EpubReport(*report)
+    return EpubReport(*_sillabor.hyphenate_epub(src, dst, *options))
 
 
 # ---- pyphen's interface -------------------------------------------------------

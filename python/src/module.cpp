@@ -12,13 +12,17 @@
 #include <pybind11/stl.h>
 
 #include <Text/Sillabor.hpp>
+#include <Text/Sillabor/Epub.hpp>
 #include <sillabor.h>
 
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -142,6 +146,9 @@ struct PyHyphenator {
     S::Hyphenator hyphenator;
     S::WordCharacters letters;
     std::optional<S::Language> language;
+    /// For one made from patterns: their text and the exceptions', which a
+    /// pickle carries.
+    std::shared_ptr<const std::pair<std::u32string, std::u32string>> source = nullptr;
 };
 
 PyHyphenator forLanguage(const std::string& name, std::optional<int> left,
@@ -198,6 +205,7 @@ PyHyphenator fromPatterns(py::handle patterns, py::handle exceptions, int left, 
     };
     PyHyphenator h = made();
     h.hyphenator.hyphenatorPatterns = S::parsePatterns(pat);
+    h.source = std::make_shared<const std::pair<std::u32string, std::u32string>>(pat, exc);
     h.hyphenator.hyphenatorExceptions = S::parseExceptions(exc);
     h.hyphenator.hyphenatorLeftMin = left;
     h.hyphenator.hyphenatorRightMin = right;
@@ -308,13 +316,25 @@ py::str withoutGil(py::handle text, const char* what, Work work) {
 
 // ---- Dictionaries -------------------------------------------------------------
 
-S::Dictionary readDictionary(py::handle path) {
-    const std::string file = py::str(py::module_::import("os").attr("fspath")(path));
-    return S::readDictionary(file);
+/// A dictionary with the bytes of its file, which a pickle carries.
+struct PyDictionary {
+    S::Dictionary dictionary;
+    std::shared_ptr<const std::string> content;
+};
+
+PyDictionary dictionaryFromBytes(const py::bytes& data) {
+    auto content = std::make_shared<const std::string>(data);
+    return {S::parseDictionary(*content), content};
 }
 
-S::Dictionary dictionaryFromBytes(const py::bytes& data) {
-    return S::parseDictionary(std::string_view(data));
+PyDictionary readDictionary(py::handle path) {
+    const std::string file = py::str(py::module_::import("os").attr("fspath")(path));
+    S::Dictionary d = S::readDictionary(file); // its errors name the file
+    std::ifstream in(file, std::ios::binary);
+    auto content = std::make_shared<std::string>(std::istreambuf_iterator<char>(in),
+                                                 std::istreambuf_iterator<char>());
+    if (in.bad()) throw std::system_error(errno, std::generic_category(), "cannot read " + file);
+    return {std::move(d), std::move(content)};
 }
 
 /// The breaks of `word` in `d`, found on the word lowered.
@@ -339,8 +359,8 @@ class PyphenBase {
 public:
     PyphenBase(py::object source, int left, int right, py::object dataInt)
         : source_(std::move(source)), dataInt_(std::move(dataInt)) {
-        if (py::isinstance<S::Dictionary>(source_)) {
-            dictionary_ = source_.cast<const S::Dictionary*>();
+        if (py::isinstance<PyDictionary>(source_)) {
+            dictionary_ = &source_.cast<const PyDictionary&>().dictionary;
         } else if (py::isinstance<PyHyphenator>(source_)) {
             base_ = &source_.cast<const PyHyphenator&>().hyphenator;
         } else {
@@ -663,6 +683,7 @@ PyMethodDef pyphenMethods[] = {
 void bindErrors(py::module_& m) {
     auto unknown =
         py::register_exception<UnknownLanguage>(m, "UnknownLanguageError", PyExc_KeyError);
+    py::register_exception<S::EpubError>(m, "EpubError", PyExc_ValueError);
     // A KeyError's message is shown quoted; this one reads as a sentence.
     unknown.attr("__str__") = py::module_::import("builtins").attr("Exception").attr("__str__");
     py::register_exception_translator([](std::exception_ptr p) {
@@ -762,6 +783,25 @@ void bindHyphenator(py::module_& m) {
             py::arg("html"), py::arg("separator") = py::str("\u00ad"), py::kw_only(),
             py::arg("min_length") = 0, py::arg("capitals") = true, py::arg("longest_word") = 1024,
             py::arg("skip_class") = "nohyphenate")
+        // Pickled by its language's tag, or by its patterns' and exceptions'
+        // text, with its minima.
+        .def(py::pickle(
+            [](const PyHyphenator& h) {
+                const py::object lang =
+                    h.language ? py::object(py::str(tagOf(*h.language))) : py::none();
+                if (!h.source)
+                    return py::make_tuple(lang, h.hyphenator.hyphenatorLeftMin,
+                                          h.hyphenator.hyphenatorRightMin);
+                return py::make_tuple(lang, h.hyphenator.hyphenatorLeftMin,
+                                      h.hyphenator.hyphenatorRightMin, strOf(h.source->first),
+                                      strOf(h.source->second));
+            },
+            [](const py::tuple& state) {
+                const auto lang = state[0].cast<std::optional<std::string>>();
+                const int left = state[1].cast<int>(), right = state[2].cast<int>();
+                if (state.size() == 3) return forLanguage(*lang, left, right);
+                return fromPatterns(state[3], state[4], left, right, lang);
+            }))
         .def("__repr__", [](const PyHyphenator& h) {
             if (h.language) return "sillabor.Hyphenator.for_language('" + tagOf(*h.language) + "')";
             return std::string("<sillabor.Hyphenator from patterns>");
@@ -786,30 +826,37 @@ void bindBreak(py::module_& m) {
 
 // Dictionary: a hyph_*.dic file.
 void bindDictionary(py::module_& m) {
-    py::class_<S::Dictionary>(m, "Dictionary")
+    py::class_<PyDictionary>(m, "Dictionary")
         .def(py::init(&readDictionary), py::arg("path"))
         .def_static("from_bytes", &dictionaryFromBytes, py::arg("data"))
-        .def_property_readonly("left_min", &S::Dictionary::leftMin)
-        .def_property_readonly("right_min", &S::Dictionary::rightMin)
-        .def_property_readonly("compound_left_min", &S::Dictionary::compoundLeftMin)
-        .def_property_readonly("compound_right_min", &S::Dictionary::compoundRightMin)
-        .def_property_readonly("encoding", &S::Dictionary::encoding)
+        .def_property_readonly("left_min",
+                               [](const PyDictionary& d) { return d.dictionary.leftMin(); })
+        .def_property_readonly("right_min",
+                               [](const PyDictionary& d) { return d.dictionary.rightMin(); })
+        .def_property_readonly("compound_left_min",
+                               [](const PyDictionary& d) { return d.dictionary.compoundLeftMin(); })
+        .def_property_readonly(
+            "compound_right_min",
+            [](const PyDictionary& d) { return d.dictionary.compoundRightMin(); })
+        .def_property_readonly("encoding",
+                               [](const PyDictionary& d) { return d.dictionary.encoding(); })
         .def(
             "breaks",
-            [](const S::Dictionary& d, py::handle word, std::optional<int> left,
+            [](const PyDictionary& d, py::handle word, std::optional<int> left,
                std::optional<int> right) {
                 std::u32string scratch;
-                return dictionaryBreaks(d, requireStr(word, "word"), left, right, scratch);
+                return dictionaryBreaks(d.dictionary, requireStr(word, "word"), left, right,
+                                        scratch);
             },
             py::arg("word"), py::kw_only(), py::arg("left") = py::none(),
             py::arg("right") = py::none())
         .def(
             "hyphenate",
-            [](const S::Dictionary& d, py::handle word, std::optional<int> left,
+            [](const PyDictionary& d, py::handle word, std::optional<int> left,
                std::optional<int> right) {
                 PyObject* w = requireStr(word, "word");
                 std::u32string scratch, text;
-                const auto found = dictionaryBreaks(d, w, left, right, scratch);
+                const auto found = dictionaryBreaks(d.dictionary, w, left, right, scratch);
                 codePointsOf(w, text);
                 py::list out;
                 for (const std::u32string& piece : S::applyBreaks(text, found))
@@ -817,7 +864,12 @@ void bindDictionary(py::module_& m) {
                 return out;
             },
             py::arg("word"), py::kw_only(), py::arg("left") = py::none(),
-            py::arg("right") = py::none());
+            py::arg("right") = py::none())
+        // Pickled by the bytes of its file.
+        .def(py::pickle([](const PyDictionary& d) { return py::make_tuple(py::bytes(*d.content)); },
+                        [](const py::tuple& state) {
+                            return dictionaryFromBytes(state[0].cast<py::bytes>());
+                        }));
 }
 
 // PyphenBase: the core of pyphen's Pyphen class (sillabor/_pyphen.py).
@@ -852,6 +904,61 @@ void bindHtml(py::module_& m) {
         py::arg("capitals"), py::arg("longest_word"), py::arg("skip_class"));
 }
 
+// hyphenate_epub(): a book from a path to a path, or from bytes to bytes.
+void bindEpub(py::module_& m) {
+    const auto options = [](const std::string& lang, std::size_t minLength, bool capitals,
+                            std::string skipClass, bool remove) {
+        S::EpubOptions o;
+        o.language = findLanguage(lang);
+        o.text.minLength = minLength;
+        o.text.capitals = capitals;
+        o.text.skipClass = std::move(skipClass);
+        o.text.removeSoftHyphens = remove;
+        return o;
+    };
+    const auto report = [](const S::EpubReport& r) {
+        const py::object lang =
+            r.packageLanguage ? py::object(py::str(tagOf(*r.packageLanguage))) : py::none();
+        return py::make_tuple(r.documents, r.changed, lang);
+    };
+    m.def(
+        "hyphenate_epub",
+        [=](py::handle src, py::handle dst, const std::string& lang, std::size_t minLength,
+            bool capitals, std::string skipClass, bool remove) {
+            const auto path = [](py::handle p) {
+                return std::string(py::str(py::module_::import("os").attr("fspath")(p)));
+            };
+            const std::string in = path(src), out = path(dst);
+            const S::EpubOptions o =
+                options(lang, minLength, capitals, std::move(skipClass), remove);
+            S::EpubReport r;
+            {
+                py::gil_scoped_release release;
+                r = S::hyphenateEpub(in, out, o);
+            }
+            return report(r);
+        },
+        py::arg("src"), py::arg("dst"), py::arg("lang"), py::arg("min_length"), py::arg("capitals"),
+        py::arg("skip_class"), py::arg("remove_soft_hyphens"));
+    m.def(
+        "hyphenate_epub_bytes",
+        [=](const py::bytes& book, const std::string& lang, std::size_t minLength, bool capitals,
+            std::string skipClass, bool remove) {
+            const S::EpubOptions o =
+                options(lang, minLength, capitals, std::move(skipClass), remove);
+            std::istringstream in{std::string(book)};
+            std::ostringstream out;
+            S::EpubReport r;
+            {
+                py::gil_scoped_release release;
+                r = S::hyphenateEpub(in, out, o);
+            }
+            return py::make_tuple(py::bytes(out.str()), report(r));
+        },
+        py::arg("book"), py::arg("lang"), py::arg("min_length"), py::arg("capitals"),
+        py::arg("skip_class"), py::arg("remove_soft_hyphens"));
+}
+
 } // namespace
 
 PYBIND11_MODULE(_sillabor, m) {
@@ -864,4 +971,5 @@ PYBIND11_MODULE(_sillabor, m) {
     bindDictionary(m);
     bindPyphen(m);
     bindHtml(m);
+    bindEpub(m);
 }
