@@ -7,6 +7,7 @@
 
 #include "Text/Sillabor/Html.hpp"
 #include "Text/Sillabor/Utf8.hpp"
+#include "detail/book/ChapterSpill.hpp"
 #include "detail/book/Package.hpp"
 #include "detail/book/Zip.hpp"
 #include "detail/text/BookHtml.hpp"
@@ -83,29 +84,6 @@ void copyFile(const fs::path& from, const fs::path& to) {
     fs::copy_file(from, to, fs::copy_options::overwrite_existing, e);
     if (e) throw std::system_error(e, "cannot copy " + from.string() + " to " + to.string());
 }
-
-// Chapters that changed, appended to a file until the book is written.
-class Spill {
-public:
-    explicit Spill(const fs::path& path) : file_(path, std::ios::binary | std::ios::trunc) {
-        if (!file_) systemFailure("cannot write " + path.string());
-    }
-    // Appends `bytes`; returns their offset.
-    std::uint64_t append(std::string_view bytes) {
-        const std::uint64_t at = size_;
-        file_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        size_ += bytes.size();
-        return at;
-    }
-    void close(const fs::path& path) {
-        file_.close();
-        if (!file_) systemFailure("cannot write " + path.string());
-    }
-
-private:
-    std::ofstream file_;
-    std::uint64_t size_ = 0;
-};
 
 // Refuses a book whose entries are encrypted, other than obfuscated fonts.
 void checkNotEncrypted(const detail::ZipArchive& zip, const std::string& book) {
@@ -188,24 +166,19 @@ EpubReport hyphenateBook(const fs::path& in, const fs::path& out, const EpubOpti
         const Language language = report.packageLanguage.value_or(options.language);
 
         TemporaryFile spillFile(folder, stem + ".chapters");
-        Spill spill(spillFile.path());
-        struct Replacement {
-            std::size_t index;
-            std::uint64_t offset, length;
-        };
-        std::vector<Replacement> replacements;
+        detail::ChapterSpill spill(spillFile.path());
         for (const std::string& document : package.contentDocuments) {
             const std::size_t index = *zip.find(document);
             const std::string before = zip.read(index);
-            const std::string after = hyphenated(before, language, text, book + ", " + document);
+            std::string after = hyphenated(before, language, text, book + ", " + document);
             ++report.documents;
             if (after == before) continue;
-            replacements.push_back({index, spill.append(after), after.size()});
+            spill.add(index, std::move(after));
             ++report.changed;
         }
-        spill.close(spillFile.path());
-        for (const Replacement& r : replacements)
-            zip.replace(r.index, spillFile.path().string(), r.offset, r.length);
+        for (const detail::ChapterSpill::Entry& e : spill.finish())
+            zip.replace(e.index, spillFile.path().string(), e.offset, e.compressedSize, e.size,
+                        e.crc);
         zip.close();
     }
     if (::chmod(work.path().c_str(), mode) != 0)

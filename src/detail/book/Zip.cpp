@@ -22,12 +22,14 @@ std::string errorText(int code) {
     return text;
 }
 
-// The bytes [offset, offset + length) of a file, as a source of entry
-// data that says nothing of the file's attributes (a file source would, and
-// they would replace the entry's own), with the entry's timestamp.
+// The bytes [offset, offset + length) of a file, deflated data of `size`
+// bytes (`uncompressed`) with CRC `crc`, as a source of entry data that libzip copies as it
+// is. It says nothing of the file's attributes (a file source would, and
+// they would replace the entry's own), and gives the entry's timestamp.
 struct FileRange {
     std::string path;
-    std::uint64_t offset = 0, length = 0, done = 0;
+    std::uint64_t offset = 0, length = 0, done = 0, uncompressed = 0;
+    std::uint32_t crc = 0;
     time_t mtime = 0;
     std::FILE* file = nullptr;
     zip_error_t error;
@@ -58,12 +60,14 @@ struct FileRange {
         case ZIP_SOURCE_STAT: {
             auto* st = static_cast<zip_stat_t*>(data);
             zip_stat_init(st);
-            st->size = length;
+            st->size = uncompressed;
+            st->comp_size = length;
+            st->crc = crc;
             st->mtime = mtime;
-            st->comp_method = ZIP_CM_STORE;
+            st->comp_method = ZIP_CM_DEFLATE;
             st->encryption_method = ZIP_EM_NONE;
-            st->valid =
-                ZIP_STAT_SIZE | ZIP_STAT_MTIME | ZIP_STAT_COMP_METHOD | ZIP_STAT_ENCRYPTION_METHOD;
+            st->valid = ZIP_STAT_SIZE | ZIP_STAT_COMP_SIZE | ZIP_STAT_CRC | ZIP_STAT_MTIME |
+                        ZIP_STAT_COMP_METHOD | ZIP_STAT_ENCRYPTION_METHOD;
             return sizeof(zip_stat_t);
         }
         case ZIP_SOURCE_ERROR:
@@ -150,14 +154,16 @@ std::string ZipArchive::read(std::size_t index) const {
 }
 
 void ZipArchive::replace(std::size_t index, const std::string& path, std::uint64_t offset,
-                         std::uint64_t length) {
+                         std::uint64_t compressedSize, std::uint64_t size, std::uint32_t crc) {
     zip_stat_t st;
     zip_stat_init(&st);
     if (zip_stat_index(archive_, index, 0, &st) != 0) fail("cannot read an entry's header");
     auto* range = new FileRange;
     range->path = path;
     range->offset = offset;
-    range->length = length;
+    range->length = compressedSize;
+    range->uncompressed = size;
+    range->crc = crc;
     range->mtime = (st.valid & ZIP_STAT_MTIME) ? st.mtime : time(nullptr);
     zip_error_init(&range->error);
     zip_source_t* source = zip_source_function(archive_, &FileRange::call, range);

@@ -34,11 +34,12 @@ public:
     /// The entry's uncompressed bytes. Throws EpubError for data that does
     /// not inflate or whose checksum is wrong.
     std::string read(std::size_t index) const;
-    /// From the next close on, the entry holds bytes [offset, offset +
-    /// length) of the file at `path`, deflated, with its old timestamp and
-    /// attributes.
+    /// From the next close on, the entry's data is bytes [offset, offset +
+    /// compressedSize) of the file at `path`: a raw deflate stream of `size`
+    /// bytes whose CRC-32 is `crc`, which libzip copies as it is. The entry
+    /// keeps its timestamp and attributes.
     void replace(std::size_t index, const std::string& path, std::uint64_t offset,
-                 std::uint64_t length);
+                 std::uint64_t compressedSize, std::uint64_t size, std::uint32_t crc);
     /// Writes the archive, if anything was replaced. Throws EpubError.
     void close();
 
