@@ -77,7 +77,9 @@ def check(args, work: Path, name: str, language: str, text: str, expected):
         command = [str(program)]
     if not runnable:
         return "skipped running: this machine lacks " + ", ".join(missing_files(text))
-    ran = subprocess.run(command, capture_output=True, text=True, timeout=120)
+    # Python blocks run in the scratch folder, where the files they make go.
+    ran = subprocess.run(command, capture_output=True, text=True, timeout=120,
+                         cwd=work if language == "python" else None)
     if ran.returncode != 0:
         return f"exits with {ran.returncode}:\n{ran.stdout}{ran.stderr[-3000:]}"
     if expected is not None and ran.stdout != expected:
