@@ -97,12 +97,14 @@ std::string makeBook(const std::vector<std::pair<std::string, std::string>>& ent
     int error = 0;
     zip_t* z = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
     EXPECT_NE(z, nullptr);
+    // libzip reads the data when it writes the archive: it must outlive zip_close.
+    static const std::string mimetype = "application/epub+zip";
     auto add = [&](const std::string& name, const std::string& data, bool store) {
         zip_source_t* s = zip_source_buffer(z, data.data(), data.size(), 0);
         const zip_int64_t i = zip_file_add(z, name.c_str(), s, 0);
         if (store) zip_set_file_compression(z, static_cast<zip_uint64_t>(i), ZIP_CM_STORE, 0);
     };
-    add("mimetype", "application/epub+zip", true);
+    add("mimetype", mimetype, true);
     for (const auto& [name, data] : entries)
         add(name, data, false);
     EXPECT_EQ(zip_close(z), 0);

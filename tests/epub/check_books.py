@@ -152,7 +152,9 @@ def epubcheck(path):
     r = subprocess.run(["java", "-jar", "/usr/bin/epubcheck", str(path)],
                        capture_output=True, text=True)
     lines = (r.stdout + r.stderr).splitlines()
-    return sorted(re.sub(r"\(.*?\)", "", l).replace(str(path), "BOOK")
+    # Without positions, and with the book's path (absolute or relative, as
+    # epubcheck writes it) made one name.
+    return sorted(re.sub(r"\S*" + re.escape(path.name), "BOOK", re.sub(r"\(.*?\)", "", l))
                   for l in lines if re.match(r"(ERROR|WARNING|FATAL)", l))
 
 
