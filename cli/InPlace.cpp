@@ -98,8 +98,11 @@ void replaceFile(const fs::path& path, std::string_view bytes) {
     fs::path temporary;
     int fd = -1;
     for (int attempt = 0; fd < 0; ++attempt) {
-        temporary =
-            folder / ("." + path.filename().string() + ".sillabor-" + std::to_string(seed()));
+        // Appended piece by piece: "literal" + string trips a false warning
+        // of GCC 12 (-Wrestrict) at -O3.
+        std::string name(".");
+        name.append(path.filename().string()).append(".sillabor-").append(std::to_string(seed()));
+        temporary = folder / name;
         fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd < 0 && (errno != EEXIST || attempt == 100))
             systemFailure("cannot create a file beside it");

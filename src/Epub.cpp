@@ -42,7 +42,9 @@ public:
     TemporaryFile(const fs::path& folder, const std::string& stem) {
         std::random_device seed;
         for (int attempt = 0;; ++attempt) {
-            path_ = folder / ("." + stem + ".sillabor-" + std::to_string(seed()));
+            std::string name("."); // appended: "." + string trips GCC 12's -Wrestrict at -O3
+            name.append(stem).append(".sillabor-").append(std::to_string(seed()));
+            path_ = folder / name;
             const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (fd >= 0) {
                 ::close(fd);

@@ -277,7 +277,7 @@ void WordStream::copyWithoutSoftHyphens(std::string_view bytes, std::uint64_t of
     }
     if (!bytes.empty() && bytes.back() == encoded[0]) {
         out.append(bytes.substr(0, bytes.size() - 1));
-        carry_.assign(encoded.substr(0, 1));
+        carry_.assign(1, encoded[0]);
         carryOffset_ = end - 1;
     } else {
         out.append(bytes);
