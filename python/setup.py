@@ -45,6 +45,12 @@ def check_prerequisites() -> None:
         pass
     if not any((d / "pybind11Config.cmake").exists() for d in dirs):
         fail("pybind11's CMake files are missing (Debian: apt-get install pybind11-dev)")
+    # libzip (books) is found through pkg-config; the build would otherwise
+    # download it.
+    found = shutil.which("pkg-config") and subprocess.run(
+        ["pkg-config", "--exists", "libzip"]).returncode == 0
+    if not found:
+        fail("libzip is missing (Debian: apt-get install libzip-dev pkg-config)")
 
 
 def run(command: list, what: str) -> None:
