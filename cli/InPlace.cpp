@@ -173,14 +173,18 @@ int runInPlace(const InPlaceRun& run) {
     for (unsigned t = 1; t < threads; ++t)
         pool.emplace_back(work);
     if (terminal) {
-        // This thread shows the progress, at most five times a second,
-        // while the others work.
+        // This thread shows the progress, from 200 ms on and at most five
+        // times a second, while the others work.
         std::thread last(work);
         std::unique_lock<std::mutex> hold(lock);
+        auto shown = std::chrono::steady_clock::now();
         while (done < files.size()) {
             progressed.wait_for(hold, std::chrono::milliseconds(200));
+            const auto now = std::chrono::steady_clock::now();
+            if (done == files.size() || now - shown < std::chrono::milliseconds(200)) continue;
             std::fprintf(stderr, "\r\033[K%zu/%zu files", done.load(), files.size());
             progressShown = true;
+            shown = now;
         }
         clearProgress();
         hold.unlock();
